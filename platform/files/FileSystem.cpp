@@ -98,8 +98,14 @@ FolderListing ListFolder(const QString& folderPath)
     if (!itemPath.endsWith('/'))
         itemPath.append('/');
     const qsizetype prefixLength = itemPath.size();
-    errno = 0;
-    while (const dirent* entry = readdir(dir.get())) {
+    for (;;) {
+        errno = 0; // readdir reports its failures only through errno
+        const dirent* entry = readdir(dir.get());
+        if (!entry) {
+            if (errno != 0)
+                RaiseErrno(errno, folderPath);
+            break;
+        }
         const char* name = entry->d_name;
         if ((name[0] == '.' && name[1] == '\0') || (name[0] == '.' && name[1] == '.' && name[2] == '\0'))
             continue;
@@ -113,8 +119,6 @@ FolderListing ListFolder(const QString& folderPath)
         else
             listing.Files.append(std::move(item));
     }
-    if (errno != 0)
-        RaiseErrno(errno, folderPath);
     SortByName(listing.Files);
     SortByName(listing.SubFolders);
     return listing;

@@ -1,0 +1,225 @@
+#include "app/favorites/FavoritesTree.h"
+
+#include "app/forms/Pictures.h"
+#include "app/window/frmMain.h"
+#include "platform/controls/TreeView.h"
+#include "platform/desktop/Application.h"
+#include "platform/desktop/MessageBox.h"
+#include "tests/support/Privileges.h"
+#include "tests/support/TestFolder.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace
+{
+// The tree written as text: a node's text, its children in brackets, links marked by their
+// picture number, folders by their key relative to the Favorites folder.
+QString Describe(const TreeNode* node)
+{
+    QString text = node->Text();
+    if (node->Children() > 0) {
+        QStringList children;
+        for (int i = 0; i < node->Children(); ++i)
+            children << Describe(node->Child(i));
+        text += QStringLiteral("[") + children.join(QStringLiteral(",")) + QStringLiteral("]");
+    }
+    return text;
+}
+
+class FavoritesTreeTest : public ::testing::Test
+{
+protected:
+    FavoritesTreeTest()
+    {
+        desktop::App::SetPath(Program.Path());
+        desktop::ClearShownMessages();
+        Main.FavoritesPath = Favorites.Path();
+        Main.FolderCount = 1;
+    }
+    ~FavoritesTreeTest() override { desktop::App::SetPath(QString()); }
+
+    void Load() { LoadFavoritesTree(Main); }
+    TreeNode* Root() { return Main.tvFolders->Nodes().Item(1); }
+    TreeNode* Node(int index) { return Main.tvFolders->Nodes().Item(index); }
+    QString Tree() { return Describe(Root()); }
+    QList<int> ReportedErrors()
+    {
+        QList<int> numbers;
+        for (const auto& shown : desktop::ShownMessages()) {
+            EXPECT_TRUE(shown.Title.startsWith(QStringLiteral("Error ")));
+            numbers << shown.Title.mid(6).toInt();
+        }
+        return numbers;
+    }
+
+    TestFolder Program;
+    TestFolder Favorites;
+    frmMain Main;
+};
+} // namespace
+
+TEST_F(FavoritesTreeTest, AnEmptyFolderGivesTheRootAloneAndItsTotals)
+{
+    Load();
+    EXPECT_EQ(Main.tvFolders->Nodes().Count(), 1);
+    EXPECT_EQ(Root()->Text(), QStringLiteral("Favorites"));
+    EXPECT_EQ(Root()->Key(), Favorites.Path());
+    EXPECT_EQ(Root()->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(Root()->SelectedImage(), Pictures::OpenFolder);
+    EXPECT_TRUE(Root()->Expanded());
+    EXPECT_TRUE(Root()->Selected());
+    EXPECT_EQ(TotalsText(Main.LinkCount, Main.FolderCount), QStringLiteral("Total: 0 Favorites in 1 Folders  "));
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+}
+
+TEST_F(FavoritesTreeTest, OnlyFilesEndingInUrlInAnyCaseBecomeLinks)
+{
+    for (const char* name : {"a.URL", "b.Url", "c.url", "d.url.txt", "e.lnk", "desktop.ini", ".url", "urlx", "url"})
+        Favorites.WriteFile(QString::fromLatin1(name));
+    Favorites.MakeFolder(QStringLiteral("x.url"));
+
+    Load();
+
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[,a,b,c,x.url]"));
+    EXPECT_EQ(Main.LinkCount, 4);
+    EXPECT_EQ(Main.FolderCount, 2);
+    for (int i = 2; i <= 5; ++i) {
+        EXPECT_EQ(Node(i)->Image(), Pictures::LinkNotChecked);
+        EXPECT_EQ(Node(i)->SelectedImage(), Pictures::LinkNotChecked);
+        EXPECT_TRUE(Node(i)->Key().isEmpty());
+        EXPECT_FALSE(IsFolderNode(Node(i)));
+    }
+    TreeNode* folder = Node(6);
+    EXPECT_TRUE(IsFolderNode(folder));
+    EXPECT_EQ(folder->Key(), Favorites.Sub(QStringLiteral("x.url")));
+    EXPECT_TRUE(folder->Expanded());
+}
+
+TEST_F(FavoritesTreeTest, LinksComeFirstThenFoldersDepthFirst)
+{
+    Favorites.WriteFile(QStringLiteral("L2.url"));
+    Favorites.WriteFile(QStringLiteral("L1.url"));
+    Favorites.WriteFile(QStringLiteral("S2/.keep"));
+    Favorites.WriteFile(QStringLiteral("S1/M.url"));
+    Favorites.WriteFile(QStringLiteral("S1/Deep/N.url"));
+
+    Load();
+
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[L1,L2,S1[M,Deep[N]],S2]"));
+    QStringList order;
+    for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i)
+        order << Node(i)->Text();
+    EXPECT_EQ(order, (QStringList{"Favorites", "L1", "L2", "S1", "M", "Deep", "N", "S2"}));
+    EXPECT_EQ(Main.tvFolders->Nodes().Item(Favorites.Sub(QStringLiteral("S1/Deep")))->Text(), QStringLiteral("Deep"));
+    EXPECT_TRUE(Main.tvFolders->Nodes().Item(Favorites.Sub(QStringLiteral("S2")))->Expanded());
+    EXPECT_EQ(TotalsText(Main.LinkCount, Main.FolderCount), QStringLiteral("Total: 4 Favorites in 4 Folders  "));
+}
+
+TEST_F(FavoritesTreeTest, LinkFilesAreFoundWhateverTheCaseOfTheirExtension)
+{
+    Favorites.WriteFile(QStringLiteral("News/Daily.url"), "[InternetShortcut]\r\n");
+    Load();
+    TreeNode* link = Node(3);
+    ASSERT_EQ(link->Text(), QStringLiteral("Daily"));
+    EXPECT_EQ(LinkFilePath(link), Favorites.Sub(QStringLiteral("News/Daily.url")));
+}
+
+TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)
+{
+    Favorites.WriteFile(QStringLiteral("a.url"));
+    Favorites.WriteFile(QStringLiteral("F/b.url"));
+    Load();
+    Node(2)->SetImage(Pictures::LinkBroken);
+    Node(4)->SetImage(Pictures::LinkAnswered);
+    Node(3)->SetImage(Pictures::ClosedFolder);
+
+    RefreshTree(Main);
+
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,F[b]]"));
+    EXPECT_EQ(Node(2)->Image(), Pictures::LinkNotChecked);
+    EXPECT_EQ(Node(3)->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(Node(4)->Image(), Pictures::LinkNotChecked);
+    EXPECT_TRUE(Root()->Selected());
+}
+
+TEST_F(FavoritesTreeTest, AMissingFavoritesFolderIsReportedTwiceAndLeavesTheRootAlone)
+{
+    Main.FavoritesPath = Favorites.Sub(QStringLiteral("gone"));
+    Load();
+    EXPECT_EQ(Main.tvFolders->Nodes().Count(), 1);
+    EXPECT_EQ(ReportedErrors(), (QList<int>{76, 76}));
+    const auto& first = desktop::ShownMessages()[0];
+    EXPECT_EQ(first.Prompt, QStringLiteral("Path not found"));
+    EXPECT_EQ(first.Style, desktop::vbExclamation);
+    EXPECT_EQ(Program.ReadFile(QStringLiteral("ERROR.LOG")).count("\r\n"), 2);
+}
+
+TEST_F(FavoritesTreeTest, AnUnreadableSubfolderIsReportedOnceAndItsSiblingsStillLoad)
+{
+    Favorites.WriteFile(QStringLiteral("A/a.url"));
+    Favorites.WriteFile(QStringLiteral("B/secret.url"));
+    Favorites.WriteFile(QStringLiteral("C/c.url"));
+    const QByteArray locked = QFile::encodeName(Favorites.Sub(QStringLiteral("B")));
+    ASSERT_EQ(chmod(locked.constData(), 0), 0);
+    {
+        ScopedFilePermissions asUser;
+        Load();
+    }
+    chmod(locked.constData(), 0700);
+
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[A[a],B,C[c]]"));
+    EXPECT_EQ(ReportedErrors(), (QList<int>{70}));
+}
+
+TEST_F(FavoritesTreeTest, TheLinkThatPassesTheCounterLimitIsAddedAndTheRestOfItsFolderSkipped)
+{
+    for (const char* name : {"a.url", "b.url", "c.url"})
+        Favorites.WriteFile(QString::fromLatin1(name));
+    Favorites.WriteFile(QStringLiteral("Sub/s.url"));
+    Main.LinkCount = 32766;
+
+    Load();
+
+    // a takes the count to 32767; b would pass it: b is added, reported, and c skipped. The
+    // subfolders are a step of their own and still load (and report their own overflow).
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,b,Sub[s]]"));
+    EXPECT_EQ(Main.LinkCount, 32767);
+    EXPECT_EQ(ReportedErrors(), (QList<int>{6, 6}));
+    EXPECT_EQ(desktop::ShownMessages()[0].Prompt, QStringLiteral("Overflow"));
+}
+
+TEST_F(FavoritesTreeTest, TheFolderThatPassesTheCounterLimitEndsItsParentsListing)
+{
+    Favorites.WriteFile(QStringLiteral("S1/in1.url"));
+    Favorites.WriteFile(QStringLiteral("S2/in2.url"));
+    Favorites.WriteFile(QStringLiteral("S3/in3.url"));
+    Main.FolderCount = 32766;
+
+    Load();
+
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[S1[in1],S2]"));
+    EXPECT_EQ(Main.FolderCount, 32767);
+    EXPECT_EQ(ReportedErrors(), (QList<int>{6}));
+}
+
+TEST_F(FavoritesTreeTest, SymbolicLinkLoopsAreShownButNotEnteredAgain)
+{
+    Favorites.WriteFile(QStringLiteral("A/a.url"));
+    Favorites.WriteFile(QStringLiteral("B/b.url"));
+    Favorites.WriteFile(QStringLiteral("Real/r.url"));
+    ASSERT_TRUE(QFile::link(Favorites.Path(), Favorites.Sub(QStringLiteral("A/up"))));
+    ASSERT_TRUE(QFile::link(Favorites.Sub(QStringLiteral("B")), Favorites.Sub(QStringLiteral("A/toB"))));
+    ASSERT_TRUE(QFile::link(Favorites.Sub(QStringLiteral("A")), Favorites.Sub(QStringLiteral("B/toA"))));
+    ASSERT_TRUE(QFile::link(Favorites.Sub(QStringLiteral("Real")), Favorites.Sub(QStringLiteral("Alias"))));
+
+    Load();
+
+    // A link to a folder outside the current path is entered like any folder; one back into
+    // the path is shown as a folder without entering it.
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[A[a,toB[b,toA],up],Alias[r],B[b,toA[a,toB,up]],Real[r]]"));
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+}
