@@ -15,6 +15,10 @@ using HRESULT = int32_t;
 using REGSAM = DWORD;
 using LPDWORD = DWORD*;
 using LPBYTE = BYTE*;
+// A window handle (the layer has no windows of its own: only null is passed) and the value
+// the shell returns, greater than 32 on success.
+using HWND = uint32_t;
+using HINSTANCE = intptr_t;
 
 // A registry key handle: a 32-bit value. The predefined roots are valid handles.
 using HKEY = uint32_t;
@@ -35,12 +39,14 @@ constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_OUTOFMEMORY = 14;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 constexpr LONG ERROR_BADDB = 1009;
 constexpr LONG ERROR_CANTOPEN = 1011;
 constexpr LONG ERROR_CANTREAD = 1012;
 constexpr LONG ERROR_CANTWRITE = 1013;
+constexpr LONG ERROR_KEY_DELETED = 1018;
 
 // Registry value types.
 constexpr DWORD REG_NONE = 0;

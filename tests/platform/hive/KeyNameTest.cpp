@@ -1,0 +1,123 @@
+#include "platform/hive/KeyName.h"
+
+#include "platform/hive/HiveLocation.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace hive;
+using namespace win32;
+
+namespace
+{
+// Sets or clears environment variables for one test and puts them back afterwards.
+class Environment
+{
+public:
+    ~Environment()
+    {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+    void Set(const char* name, const char* value)
+    {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+} // namespace
+
+TEST(KeyName, FoldsEveryLetterOfTheCodePage)
+{
+    struct Case
+    {
+        std::string Name;
+        std::string Folded;
+    };
+    const Case cases[] = {
+        {"Software", "SOFTWARE"},
+        {"shell folders_1", "SHELL FOLDERS_1"},
+        {"caf\xE9", "CAF\xC9"},           // é -> É
+        {"\xFF", "\x9F"},                 // ÿ -> Ÿ
+        {"\x9A\x9C\x9E", "\x8A\x8C\x8E"}, // š œ ž -> Š Œ Ž
+        {"\xF7\xDF\xB5", "\xF7\xDF\xB5"}, // ÷, ß and µ have no upper case in the code page
+        {"\xE0\xFE", "\xC0\xDE"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FoldName(c.Name), c.Folded) << c.Name;
+}
+
+TEST(KeyName, SplitsPathsAtBackslashes)
+{
+    struct Case
+    {
+        const char* Path;
+        LONG Status;
+        std::vector<std::string> Parts;
+    };
+    const std::string longest(MaxKeyNameLength, 'k');
+    const std::string tooLong = longest + "k";
+    const Case cases[] = {
+        {nullptr, ERROR_SUCCESS, {}},
+        {"", ERROR_SUCCESS, {}},
+        {"Software", ERROR_SUCCESS, {"Software"}},
+        {"Software\\Orrindale\\Strandmoor", ERROR_SUCCESS, {"Software", "Orrindale", "Strandmoor"}},
+        {"Software\\", ERROR_SUCCESS, {"Software"}},
+        {"with space\\and.dot", ERROR_SUCCESS, {"with space", "and.dot"}},
+        {"\\Software", ERROR_BAD_PATHNAME, {}},
+        {"\\", ERROR_BAD_PATHNAME, {}},
+        {"a\\\\b", ERROR_BAD_PATHNAME, {}},
+        {"a\\\\", ERROR_BAD_PATHNAME, {}},
+        {longest.c_str(), ERROR_SUCCESS, {longest}},
+        {tooLong.c_str(), ERROR_INVALID_PARAMETER, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Path ? c.Path : "(null)");
+        std::vector<std::string> parts{"left over"};
+        EXPECT_EQ(SplitKeyPath(c.Path, parts), c.Status);
+        if (c.Status == ERROR_SUCCESS) {
+            EXPECT_EQ(parts, c.Parts);
+        }
+    }
+}
+
+TEST(HiveLocation, VariableThenXdgDataThenHome)
+{
+    struct Case
+    {
+        const char* Hive;
+        const char* XdgData;
+        const char* Home;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {"/elsewhere/test.hive", "/data", "/home/u", "/elsewhere/test.hive"},
+        {"", "/data", "/home/u", "/data/Strandmoor/registry.hive"},
+        {nullptr, "/data", "/home/u", "/data/Strandmoor/registry.hive"},
+        {nullptr, nullptr, "/home/u", "/home/u/.local/share/Strandmoor/registry.hive"},
+        // A relative XDG_DATA_HOME is not valid and is ignored.
+        {nullptr, "relative/data", "/home/u", "/home/u/.local/share/Strandmoor/registry.hive"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Expected);
+        Environment environment;
+        environment.Set(HiveVariable, c.Hive);
+        environment.Set("XDG_DATA_HOME", c.XdgData);
+        environment.Set("HOME", c.Home);
+        EXPECT_EQ(HivePath(), c.Expected);
+    }
+}
