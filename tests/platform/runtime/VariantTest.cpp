@@ -1,0 +1,305 @@
+#include "platform/runtime/Variant.h"
+
+#include "platform/runtime/ErrorRecord.h"
+#include "tests/platform/runtime/VariantPrinter.h"
+
+#include <cfloat>
+#include <functional>
+#include <gtest/gtest.h>
+#include <limits>
+
+using runtime::Variant;
+using runtime::VariantArray;
+using runtime::VariantType;
+
+namespace
+{
+
+// The error number a conversion raises, or 0 when it succeeds.
+int32_t ErrorOf(const std::function<void()>& conversion)
+{
+    try {
+        conversion();
+    } catch (const runtime::Error& error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> bytes)
+{
+    return std::vector<uint8_t>(bytes);
+}
+
+} // namespace
+
+TEST(Variant, ToLongRoundsHalvesToEvenAndReadsEveryNumberForm)
+{
+    struct Case
+    {
+        Variant Value;
+        int32_t Expected;
+    };
+    const Case cases[] = {
+        {2.5, 2},
+        {3.5, 4},
+        {-2.5, -2},
+        {-3.5, -4},
+        {0.5, 0},
+        {1.5, 2},
+        {2.4999, 2},
+        {2.5001, 3},
+        {2.5f, 2},
+        {-2147483648.5, std::numeric_limits<int32_t>::min()},
+        {2147483646.5, 2147483646},
+        {Variant(u"2.5"), 2},
+        {Variant(u"  12  "), 12},
+        {Variant(u"\t-7\t"), -7},
+        {Variant(u"+8"), 8},
+        {Variant(u".5"), 0},
+        {Variant(u"1."), 1},
+        {Variant(u"1e3"), 1000},
+        {Variant(u"-1.5E+1"), -15},
+        {Variant(u"25e-1"), 2},
+        {Variant(u"1D2"), 100},
+        {Variant(u"&H10"), 16},
+        {Variant(u"&hff"), 255},
+        {Variant(u"&HFFFF"), -1},
+        {Variant(u"&H8000"), -32768},
+        {Variant(u"&H10000"), 65536},
+        {Variant(u"&HFFFFFFFF"), -1},
+        {Variant(u"&H7FFFFFFF"), 2147483647},
+        {Variant(u"&O17"), 15},
+        {Variant(u"&17"), 15},
+        {Variant(u"0.000000001e9"), 1},
+        {Variant(u"1e-400"), 0},
+        {true, -1},
+        {false, 0},
+        {Variant(), 0},
+        {Variant(int16_t{-7}), -7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Value));
+        EXPECT_EQ(runtime::ToLong(c.Value), c.Expected);
+    }
+}
+
+TEST(Variant, ConversionsRaiseOverflowAndTypeMismatch)
+{
+    struct Case
+    {
+        const char* What;
+        std::function<void()> Conversion;
+        int32_t Error;
+    };
+    VariantArray table(1, 1);
+    const Case cases[] = {
+        {"long above range after rounding", [] { runtime::ToLong(2147483647.5); }, runtime::Overflow},
+        {"long below range", [] { runtime::ToLong(-2147483649.0); }, runtime::Overflow},
+        {"long from huge text", [] { runtime::ToLong(Variant(u"1e400")); }, runtime::Overflow},
+        {"long from 33-bit hex", [] { runtime::ToLong(Variant(u"&H100000000")); }, runtime::Overflow},
+        {"long from very long hex", [] { runtime::ToLong(Variant(u"&H1234567890ABCDEF12")); }, runtime::Overflow},
+        {"integer rounding up out of range", [] { runtime::ToInteger(32767.5); }, runtime::Overflow},
+        {"integer from 40000", [] { runtime::ToInteger(40000); }, runtime::Overflow},
+        {"integer from 32-bit hex", [] { runtime::ToInteger(Variant(u"&H10000")); }, runtime::Overflow},
+        {"single from 1e39", [] { runtime::ToSingle(1e39); }, runtime::Overflow},
+        {"double from 1e400 text", [] { runtime::ToDouble(Variant(u"1e400")); }, runtime::Overflow},
+        {"letters", [] { runtime::ToLong(Variant(u"abc")); }, runtime::TypeMismatch},
+        {"empty text", [] { runtime::ToLong(Variant(u"")); }, runtime::TypeMismatch},
+        {"blanks only", [] { runtime::ToLong(Variant(u"   ")); }, runtime::TypeMismatch},
+        {"two points", [] { runtime::ToLong(Variant(u"1.2.3")); }, runtime::TypeMismatch},
+        {"exponent without digits", [] { runtime::ToLong(Variant(u"1e")); }, runtime::TypeMismatch},
+        {"sign only", [] { runtime::ToLong(Variant(u"-")); }, runtime::TypeMismatch},
+        {"point only", [] { runtime::ToLong(Variant(u".")); }, runtime::TypeMismatch},
+        {"trailing letters", [] { runtime::ToLong(Variant(u"12abc")); }, runtime::TypeMismatch},
+        {"inner blank", [] { runtime::ToLong(Variant(u"1 2")); }, runtime::TypeMismatch},
+        {"hex prefix only", [] { runtime::ToLong(Variant(u"&H")); }, runtime::TypeMismatch},
+        {"bad hex digit", [] { runtime::ToLong(Variant(u"&HG")); }, runtime::TypeMismatch},
+        {"octal with 8", [] { runtime::ToLong(Variant(u"&O8")); }, runtime::TypeMismatch},
+        {"non-ASCII digit", [] { runtime::ToLong(Variant(u"\uFF11")); }, runtime::TypeMismatch},
+        {"long from missing", [] { runtime::ToLong(Variant::Missing()); }, runtime::TypeMismatch},
+        {"long from bytes", [] { runtime::ToLong(Variant(Bytes({1}))); }, runtime::TypeMismatch},
+        {"string from missing", [] { runtime::ToString(Variant::Missing()); }, runtime::TypeMismatch},
+        {"string from array", [&table] { runtime::ToString(Variant(table)); }, runtime::TypeMismatch},
+        {"boolean from word", [] { runtime::ToBoolean(Variant(u"yes")); }, runtime::TypeMismatch},
+        {"bytes from number", [] { runtime::ToByteArray(Variant(5)); }, runtime::TypeMismatch},
+        {"bytes from empty", [] { runtime::ToByteArray(Variant()); }, runtime::TypeMismatch},
+        {"stored value of another type", [] { Variant(5).AsString(); }, runtime::TypeMismatch},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ErrorOf(c.Conversion), c.Error) << c.What;
+}
+
+TEST(Variant, ToIntegerKeepsTheSixteenBitRange)
+{
+    EXPECT_EQ(runtime::ToInteger(32766.5), 32766);
+    EXPECT_EQ(runtime::ToInteger(-32768.5), -32768);
+    EXPECT_EQ(runtime::ToInteger(Variant(u"&HFFFF")), -1);
+    EXPECT_EQ(runtime::ToInteger(Variant(u"1500")), 1500);
+    EXPECT_EQ(runtime::ToInteger(Variant(int32_t{-32768})), -32768);
+}
+
+TEST(Variant, ToStringFormatsNumbersWithTheirSignificantDigits)
+{
+    struct Case
+    {
+        Variant Value;
+        std::u16string Expected;
+    };
+    const Case cases[] = {
+        {Variant(), u""},
+        {Variant(int16_t{-5}), u"-5"},
+        {Variant(int32_t{-2147483647 - 1}), u"-2147483648"},
+        {0.5, u"0.5"},
+        {-0.5, u"-0.5"},
+        {-0.0, u"0"},
+        {100.0, u"100"},
+        {2.25, u"2.25"},
+        {1e15, u"1E+15"},
+        {123456789012345.0, u"123456789012345"},
+        {1e20, u"1E+20"},
+        {0.0001, u"0.0001"},
+        {1e-5, u"1E-05"},
+        {1.0 / 3.0, u"0.333333333333333"},
+        {0.1f, u"0.1"},
+        {1234567.0f, u"1234567"},
+        {1e7f, u"1E+07"},
+        {12345678.0f, u"1.234568E+07"},
+        {true, u"True"},
+        {false, u"False"},
+        {Variant(u"text"), u"text"},
+        {Variant(Bytes({0x61, 0x00, 0x62, 0x00})), u"ab"},
+        {Variant(Bytes({0x61})), u"a"},
+        {Variant(Bytes({0xAC, 0x20})), u"\u20AC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Value));
+        EXPECT_EQ(runtime::ToString(c.Value), c.Expected);
+    }
+}
+
+TEST(Variant, ToStringAndBackKeepsTheNumber)
+{
+    for (double value : {0.1, -123.456, 1e-7, 9.87654321e100, 2147483647.0}) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(runtime::ToDouble(Variant(runtime::ToString(value))), value);
+    }
+}
+
+TEST(Variant, ToBooleanReadsWordsAndNumbers)
+{
+    struct Case
+    {
+        Variant Value;
+        bool Expected;
+    };
+    const Case cases[] = {
+        {Variant(u"True"), true},
+        {Variant(u" false "), false},
+        {Variant(u"TRUE"), true},
+        {Variant(u"0"), false},
+        {Variant(u"-1"), true},
+        {Variant(u"&H0"), false},
+        {0.5, true},
+        {0, false},
+        {Variant(), false},
+        {true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Value));
+        EXPECT_EQ(runtime::ToBoolean(c.Value), c.Expected);
+    }
+}
+
+TEST(Variant, ToSingleRoundsToTheNearestSingle)
+{
+    EXPECT_EQ(runtime::ToSingle(Variant(u"3.5")), 3.5f);
+    EXPECT_EQ(runtime::ToSingle(0.1), 0.1f);
+    EXPECT_EQ(runtime::ToSingle(static_cast<double>(FLT_MAX)), FLT_MAX);
+    EXPECT_EQ(runtime::ToSingle(-static_cast<double>(FLT_MAX)), -FLT_MAX);
+    EXPECT_EQ(runtime::ToSingle(true), -1.0f);
+}
+
+TEST(Variant, ToByteArrayGivesTheStringsCodeUnitsLowByteFirst)
+{
+    EXPECT_EQ(runtime::ToByteArray(Variant(u"a\u20AC")), Bytes({0x61, 0x00, 0xAC, 0x20}));
+    EXPECT_EQ(runtime::ToByteArray(Variant(u"")), Bytes({}));
+    EXPECT_EQ(runtime::ToByteArray(Variant(Bytes({1, 2, 3}))), Bytes({1, 2, 3}));
+}
+
+TEST(Variant, IsNumericAcceptsNumbersBooleansEmptyAndNumericText)
+{
+    struct Case
+    {
+        Variant Value;
+        bool Expected;
+    };
+    const Case cases[] = {
+        {Variant(u"123"), true},
+        {Variant(u" -1.5e3 "), true},
+        {Variant(u"&HFF"), true},
+        {Variant(u"{B04D2094-18FF-4A8C-A759-A1900518CEF7}"), false},
+        {Variant(u""), false},
+        {Variant(u"1e400"), false},
+        {Variant(u"12abc"), false},
+        {Variant(), true},
+        {true, true},
+        {2.5f, true},
+        {Variant(int16_t{1}), true},
+        {Variant::Missing(), false},
+        {Variant(Bytes({1})), false},
+        {Variant(VariantArray(1, 1)), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Value));
+        EXPECT_EQ(runtime::IsNumeric(c.Value), c.Expected);
+    }
+}
+
+TEST(Variant, CompareTextComparesTheTextForms)
+{
+    EXPECT_EQ(runtime::CompareText(Variant(), Variant(u"")), 0);
+    EXPECT_EQ(runtime::CompareText(Variant(u""), Variant(u"")), 0);
+    EXPECT_NE(runtime::CompareText(Variant(0), Variant(u"")), 0);
+    EXPECT_EQ(runtime::CompareText(Variant(10), Variant(u"10")), 0);
+    EXPECT_EQ(runtime::CompareText(Variant(2.5), Variant(u"2.5")), 0);
+    EXPECT_EQ(runtime::CompareText(Variant(true), Variant(u"True")), 0);
+    EXPECT_LT(runtime::CompareText(Variant(u"a"), Variant(u"b")), 0);
+    EXPECT_GT(runtime::CompareText(Variant(u"b"), Variant(u"B")), 0);
+    EXPECT_GT(runtime::CompareText(Variant(Bytes({0, 0})), Variant(u"")), 0);
+}
+
+TEST(Variant, ArraysAreCopiedDeeplyAndCheckTheirBounds)
+{
+    VariantArray table(2, 3);
+    EXPECT_EQ(table.UBound(1), 1);
+    EXPECT_EQ(table.UBound(2), 2);
+    table.At(1, 2) = Variant(u"corner");
+    Variant original(table);
+    Variant copy = original;
+    copy.AsArray().At(1, 2) = 5;
+    EXPECT_EQ(original.AsArray().At(1, 2), Variant(u"corner"));
+    EXPECT_EQ(copy.AsArray().At(1, 2), Variant(5));
+    EXPECT_TRUE(original.AsArray().At(0, 0).IsEmpty());
+
+    Variant assigned;
+    assigned = original;
+    EXPECT_EQ(assigned, original);
+    original.AsArray().At(0, 0) = true;
+    EXPECT_FALSE(assigned == original);
+
+    const std::pair<int32_t, int32_t> outside[] = {{2, 0}, {0, 3}, {-1, 0}, {0, -1}};
+    for (auto [row, column] : outside)
+        EXPECT_EQ(ErrorOf([&] { table.At(row, column); }), 9) << row << "," << column;
+}
+
+TEST(Variant, EqualityNeedsTheSameTypeAndValue)
+{
+    EXPECT_EQ(Variant(5), Variant(5));
+    EXPECT_FALSE(Variant(5) == Variant(int16_t{5}));
+    EXPECT_FALSE(Variant(5) == Variant(u"5"));
+    EXPECT_FALSE(Variant() == Variant::Missing());
+    EXPECT_EQ(Variant::Missing(), Variant::Missing());
+    EXPECT_EQ(Variant(Bytes({1, 2})), Variant(Bytes({1, 2})));
+    EXPECT_EQ(Variant(u"x").Type(), VariantType::String);
+}
