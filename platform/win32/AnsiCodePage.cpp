@@ -88,7 +88,10 @@ std::string Utf8ToAnsi(std::string_view utf8)
             }
             cp = (cp << 6) | (cont & 0x3F);
         }
-        if (!valid) {
+        // An over-long form (C0 AF for "/") is not the character it spells: taking it as one
+        // would let a NUL or a path separator slip past checks made on the UTF-8 text.
+        constexpr char32_t ShortestFor[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!valid || cp < ShortestFor[len]) {
             out.push_back('?');
             ++i;
             continue;

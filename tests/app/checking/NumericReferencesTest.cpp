@@ -1,0 +1,152 @@
+#include "app/checking/PageTitle.h"
+#include "tests/app/checking/QStringPrinter.h"
+#include "tests/app/checking/StepByStepDecode.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace
+{
+struct DecodeCase
+{
+    const char16_t* title;
+    const char16_t* decoded;
+};
+
+void ExpectDecodes(const DecodeCase& c)
+{
+    const QString title = QString::fromUtf16(c.title);
+    EXPECT_EQ(DecodeNumericReferences(title), QString::fromUtf16(c.decoded)) << title.toStdString();
+}
+} // namespace
+
+TEST(NumericReferences, DecodesBelow256ToTheCodePageCharacter)
+{
+    const DecodeCase cases[] = {
+        {u"&#0065;", u"A"},
+        {u"&#+65;", u"A"},
+        {u"&# 65 ;", u"A"},
+        {u"a&#150;b", u"a\u2013b"},
+        {u"a&#160;b", u"a\u00A0b"},
+        {u"&#128;", u"\u20AC"},
+        {u"&#255;", u"\u00FF"},
+        // Rounded to an integer with halves going to the even neighbour.
+        {u"&#65.5;", u"B"},
+        {u"&#66.5;", u"B"},
+        {u"&#65.4;", u"A"},
+        {u"&#6.55e1;", u"B"},
+        {u"&#650e-1;", u"A"},
+    };
+    for (const DecodeCase& c : cases)
+        ExpectDecodes(c);
+}
+
+TEST(NumericReferences, RemovesEveryCopyOf256OrMore)
+{
+    const DecodeCase cases[] = {
+        {u"&#300;x&#300;", u"x"},
+        {u"&#256;", u""},
+        {u"&#1e999;", u""},
+        // A copy is removed before the text around it is read, so the pieces it separated join.
+        {u"&#300;&#6&#300;5;", u"A"},
+    };
+    for (const DecodeCase& c : cases)
+        ExpectDecodes(c);
+}
+
+TEST(NumericReferences, ProducedCharactersCompleteReferences)
+{
+    const DecodeCase cases[] = {
+        {u"&#38;#65;", u"A"},   // "&" followed by "#65;"
+        {u"&&#35;66;", u"B"},   // "&" before, "#" produced
+        {u"&&#300;#67;", u"C"}, // the removal joins "&" and "#67;"
+        {u"&#38;&#35;68;", u"D"}, {u"&#59;", u";"},
+    };
+    for (const DecodeCase& c : cases)
+        ExpectDecodes(c);
+}
+
+TEST(NumericReferences, ReferencesToControlCharactersAreRemoved)
+{
+    const DecodeCase cases[] = {
+        {u"a&#10;b", u"ab"}, {u"a&#13;&#10;b", u"ab"}, {u"&#9;x", u"x"}, {u"&#0;", u""},
+        {u"&#-0.4;", u""},   {u"&#127;", u""},         {u"&#129;", u""}, {u"&#157;", u""},
+    };
+    for (const DecodeCase& c : cases)
+        ExpectDecodes(c);
+}
+
+TEST(NumericReferences, TextThatIsNoReferenceStaysAsWritten)
+{
+    const DecodeCase cases[] = {
+        {u"&#x41;", u"&#x41;"},
+        {u"&#;", u"&#;"},
+        {u"&#-5;", u"&#-5;"},
+        {u"&#255.5;", u"&#255.5;"},
+        {u"&#-1e999;", u"&#-1e999;"},
+        {u"a&#65", u"a&#65"},
+        {u"&#", u"&#"},
+        {u"&", u"&"},
+        {u"&#65 &#66;", u"&#65 B"},
+        {u"AT&#T; &#65;", u"AT&#T; A"},
+        {u"&#&#&#65;", u"&#&#A"},
+        {u"&#x41;&#66;&#", u"&#x41;B&#"},
+        {u"&#12 &#300;", u"&#12 "},
+    };
+    for (const DecodeCase& c : cases)
+        ExpectDecodes(c);
+}
+
+// Wherever the step-by-step loop comes to an end, the decoder must give what it gives.
+TEST(NumericReferences, AgreesWithTheStepByStepLoop)
+{
+    const QString pieces[] = {
+        QStringLiteral("&"),     QStringLiteral("#"),     QStringLiteral(";"),      QStringLiteral("&#"),
+        QStringLiteral("3"),     QStringLiteral("0"),     QStringLiteral("6"),      QStringLiteral("5"),
+        QStringLiteral("9"),     QStringLiteral("x"),     QStringLiteral("&#300;"), QStringLiteral("&#65;"),
+        QStringLiteral("&#38;"), QStringLiteral("&#35;"), QStringLiteral("&#59;"),  QStringLiteral("&#10;"),
+        QStringLiteral("&#6"),   QStringLiteral("5;"),    QStringLiteral("&#256;"), QStringLiteral("00;"),
+    };
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<size_t> piece(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(1, 12);
+    int compared = 0;
+    for (int round = 0; round < 200000; ++round) {
+        QString title;
+        for (int n = length(random); n > 0; --n)
+            title += pieces[piece(random)];
+        const std::optional<QString> expected = DecodeStepByStep(title);
+        if (!expected)
+            continue;
+        ++compared;
+        ASSERT_EQ(DecodeNumericReferences(title), *expected) << title.toStdString();
+    }
+    // The pieces are chosen so that a good share of titles decode to an end.
+    EXPECT_GT(compared, 20000);
+}
+
+// Each of these would take minutes if a step cost the length of the title.
+TEST(NumericReferences, LongTitlesDecodeInOnePass)
+{
+    const int count = 200000;
+    EXPECT_EQ(DecodeNumericReferences(QStringLiteral("&#65;").repeated(count)), QStringLiteral("A").repeated(count));
+
+    const QString removed = QStringLiteral("&#300;a&#301;").repeated(count / 2);
+    EXPECT_EQ(DecodeNumericReferences(removed), QStringLiteral("a").repeated(count / 2));
+
+    QString distinct;
+    QString distinctDecoded;
+    for (int n = 0; n < count; ++n) {
+        distinct += QStringLiteral("&#%1;b").arg(256 + n);
+        distinctDecoded += u'b';
+    }
+    EXPECT_EQ(DecodeNumericReferences(distinct), distinctDecoded);
+
+    const QString unclosed = QStringLiteral("&#").repeated(count) + u';';
+    EXPECT_EQ(DecodeNumericReferences(unclosed), unclosed);
+
+    const QString noSemicolon = QStringLiteral("&#1").repeated(count);
+    EXPECT_EQ(DecodeNumericReferences(noSemicolon), noSemicolon);
+}

@@ -1,0 +1,154 @@
+#include "app/checking/PageTitle.h"
+
+#include "platform/win32/AnsiCodePage.h"
+#include "tests/app/checking/QStringPrinter.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace
+{
+struct TitleCase
+{
+    const char16_t* page;
+    const char16_t* title;
+};
+
+QString Reply200(const QString& body)
+{
+    return QStringLiteral("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n") + body;
+}
+
+void ExpectTitles(const TitleCase* begin, const TitleCase* end)
+{
+    for (const TitleCase* c = begin; c != end; ++c) {
+        const QString page = QString::fromUtf16(c->page);
+        EXPECT_EQ(ExtractTitle(Reply200(page)), QString::fromUtf16(c->title)) << page.toStdString();
+    }
+}
+} // namespace
+
+TEST(PageTitle, MarkersInAnyLetterCase)
+{
+    const TitleCase cases[] = {
+        {u"<html><head><title>  Tom &amp; Jerry </title></head>", u"Tom & Jerry"},
+        {u"<TITLE>Upper</TITLE>", u"Upper"},
+        {u"<TiTlE>Mixed</tItLe>", u"Mixed"},
+        {u"<title>First</title><title>Second</title>", u"First"},
+        // Only the bare tags count.
+        {u"<title lang=\"en\">With attribute</title>", u""},
+        {u"< title>Spaced</title>", u""},
+        {u"<title >Spaced</title>", u""},
+        {u"<title>No end", u""},
+        {u"No title at all", u""},
+        {u"<title></title>", u""},
+        {u"<title>   </title>", u""},
+    };
+    ExpectTitles(std::begin(cases), std::end(cases));
+}
+
+TEST(PageTitle, LineBreaksAndControlCharactersAreRemoved)
+{
+    const TitleCase cases[] = {
+        {u"<title>\r\n\tLine one\r\n\tline two\r\n</title>", u"Line oneline two"},
+        {u"<title>a\rb\nc\td</title>", u"abcd"},
+        {u"<title> \r\n  Padded \r\n </title>", u"Padded"},
+        {u"<title>a\u0001b\u001Fc\u007Fd\u0081e\u009Df</title>", u"abcdef"},
+    };
+    ExpectTitles(std::begin(cases), std::end(cases));
+
+    QString withNul = QStringLiteral("<title>a");
+    withNul += QChar(0);
+    withNul += QStringLiteral("b</title>");
+    EXPECT_EQ(ExtractTitle(withNul), QStringLiteral("ab"));
+}
+
+TEST(PageTitle, NamedReferencesInTheirOrderAndLetterCase)
+{
+    const TitleCase cases[] = {
+        {u"<title>&quot;Quoted&quot;</title>", u"\"Quoted\""},
+        {u"<title>&copy; 2024 Acme&reg;</title>", u"\u00A9 2024 Acme\u00AE"},
+        // "&amp;" goes first, so a doubly escaped reference is decoded once more by the later steps.
+        {u"<title>&amp;quot;</title>", u"\""},
+        {u"<title>&amp;copy;</title>", u"\u00A9"},
+        {u"<title>&amp;trade;</title>", u""},
+        {u"<title>&amp;#65;</title>", u"A"},
+        // Each replacement runs once over the text: what it produces is not replaced again.
+        {u"<title>&amp;amp;</title>", u"&amp;"},
+        // Letter case must match exactly.
+        {u"<title>&AMP;</title>", u"&AMP;"},
+        {u"<title>&Amp; &QUOT; &Copy; &REG; &TRADE;</title>", u"&Amp; &QUOT; &Copy; &REG; &TRADE;"},
+        // Other named references stay as written.
+        {u"<title>&nbsp;Caf&eacute;</title>", u"&nbsp;Caf&eacute;"},
+    };
+    ExpectTitles(std::begin(cases), std::end(cases));
+}
+
+TEST(PageTitle, TrademarkSignIsDropped)
+{
+    const TitleCase cases[] = {
+        {u"<title>Brand&trade; &#153;</title>", u"Brand"},
+        {u"<title>&#153;Brand</title>", u"Brand"},
+        {u"<title>Brand&trade;</title>", u"Brand"},
+    };
+    ExpectTitles(std::begin(cases), std::end(cases));
+}
+
+TEST(PageTitle, OnlySpacesAreTrimmedAndBeforeTheNumericStep)
+{
+    const TitleCase cases[] = {
+        {u"<title>&#32;a</title>", u" a"},        {u"<title>a&#32;</title>", u"a "},
+        {u"<title>&#160;a </title>", u"\u00A0a"}, {u"<title>  x &#8217; y &#8217; z  </title>", u"x  y  z"},
+        {u"<title>A&#65;&#66;</title>", u"AAB"},
+    };
+    ExpectTitles(std::begin(cases), std::end(cases));
+}
+
+TEST(PageTitle, LoopEndingCasesGiveOneLine)
+{
+    const TitleCase cases[] = {
+        {u"<title>AT&#T &#x41; &#; &#-5; &#255.5; &#10;</title>", u"AT&#T &#x41; &#; &#-5; &#255.5; "},
+        // A stray closing tag before the title does not end it.
+        {u"</title><title>Real</title>", u"Real"},
+        {u"</title>only a stray closing tag<title>", u""},
+    };
+    ExpectTitles(std::begin(cases), std::end(cases));
+}
+
+// The reply reaches the title decoder as the characters of its bytes in the code page.
+TEST(PageTitle, ReferencesAndBytesGiveTheSameCodePageCharacters)
+{
+    const std::string bytes = "HTTP/1.1 200 OK\r\n\r\n<title>\x96&#150;\xA9&#169;\xA0&#160;</title>";
+    const std::u16string text = win32::AnsiToUnicode(bytes);
+    const QString title = ExtractTitle(QString::fromStdU16String(text));
+    EXPECT_EQ(title, QString::fromUtf16(u"\u2013\u2013\u00A9\u00A9\u00A0\u00A0"));
+}
+
+TEST(PageTitle, TitleFarIntoALargeReply)
+{
+    // Positions beyond 32767 are found like any other.
+    for (qsizetype offset : {32700, 32760, 32767, 32768, 40000, 70000}) {
+        const QString page = QString(offset, u'x') + QStringLiteral("<TITLE>Deep &amp; far</TITLE>");
+        EXPECT_EQ(ExtractTitle(page), QStringLiteral("Deep & far")) << offset;
+    }
+
+    QString reply = Reply200(QStringLiteral("<html><head>"));
+    reply += QStringLiteral("<meta name=\"filler\" content=\"0123456789\">\r\n").repeated(1000);
+    reply += QStringLiteral("<title>After forty thousand</title></head><body>");
+    reply += QStringLiteral("<p>Some text &amp; more text, line after line.</p>\r\n").repeated(80000);
+    reply += QStringLiteral("</body></html>");
+    ASSERT_GT(reply.size(), 4'000'000);
+    ASSERT_GT(reply.indexOf(QStringLiteral("<title>")), 40000);
+    EXPECT_EQ(ExtractTitle(reply), QStringLiteral("After forty thousand"));
+}
+
+TEST(PageTitle, TitleFillingAReplyOfSeveralMegabytes)
+{
+    const int count = 400000;
+    const QString reply =
+        Reply200(QStringLiteral("<title>") + QStringLiteral("a&amp;b&#65;\r\n&#8217;").repeated(count) +
+                 QStringLiteral("</title>"));
+    EXPECT_EQ(ExtractTitle(reply), QStringLiteral("a&bA").repeated(count));
+}
