@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
 #include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
@@ -48,6 +51,14 @@ bool IsFolder(const QByteArray& encodedPath, unsigned char type, bool& isLink)
 void SortByName(QList<FolderItem>& items)
 {
     std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return NameLess(a.Name, b.Name); });
+}
+
+int CaseDifferences(const QString& a, const QString& b)
+{
+    int differences = 0;
+    for (qsizetype i = 0; i < a.size() && i < b.size(); ++i)
+        differences += a[i] != b[i] ? 1 : 0;
+    return differences;
 }
 
 QString Joined(const QString& folder, const QString& name)
@@ -151,11 +162,17 @@ QString ResolvePath(const QString& path)
             const QDir folder(resolved.isEmpty() ? QStringLiteral(".") : resolved);
             QStringList names = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
             std::sort(names.begin(), names.end(), NameLess);
+            // Of several names that differ only in letter case, the one closest to what was
+            // asked for wins ("b.URL" finds "b.url" before "B.url").
+            int fewest = -1;
             for (const QString& name : names) {
-                if (name.compare(part, Qt::CaseInsensitive) == 0) {
+                if (name.compare(part, Qt::CaseInsensitive) != 0)
+                    continue;
+                const int differences = CaseDifferences(name, part);
+                if (fewest < 0 || differences < fewest) {
+                    fewest = differences;
                     candidate = resolved.isEmpty() ? name : Joined(resolved, name);
                     matching = true;
-                    break;
                 }
             }
         }
@@ -164,6 +181,59 @@ QString ResolvePath(const QString& path)
     if (path.endsWith(QLatin1Char('/')) && !resolved.endsWith(QLatin1Char('/')))
         resolved.append(QLatin1Char('/'));
     return resolved;
+}
+
+void RenameItem(const QString& path, const QString& newName)
+{
+    const QFileInfo item(path);
+    if (!item.exists() && !item.isSymLink())
+        throw runtime::Error(QFileInfo(item.absolutePath()).isDir() ? runtime::FileNotFound : runtime::PathNotFound);
+    const QString folder = item.absolutePath();
+    const QString oldName = item.fileName();
+    if (newName == oldName)
+        return;
+    // The names are meant to be told apart without regard to letter case: another item that
+    // differs only in case is a clash, the item itself is not.
+    const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (name != oldName && name.compare(newName, Qt::CaseInsensitive) == 0)
+            throw runtime::Error(runtime::FileAlreadyExists);
+    }
+    const QByteArray from = QFile::encodeName(path);
+    const QByteArray to = QFile::encodeName(Joined(folder, newName));
+    // RENAME_NOREPLACE closes the gap between the check above and the rename.
+    if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno != EINVAL && errno != ENOSYS)
+        RaiseErrno(errno, path);
+    struct stat existing
+    {
+    };
+    if (lstat(to.constData(), &existing) == 0)
+        throw runtime::Error(runtime::FileAlreadyExists);
+    if (rename(from.constData(), to.constData()) != 0)
+        RaiseErrno(errno, path);
+}
+
+QString FitName(const QString& name, const QString& suffix)
+{
+    const qsizetype limit = NAME_MAX - QFile::encodeName(suffix).size();
+    if (QFile::encodeName(name).size() <= limit)
+        return name;
+    QString fitted;
+    qsizetype used = 0;
+    for (qsizetype i = 0; i < name.size();) {
+        // A surrogate pair is one character: both halves go, or neither.
+        const qsizetype width = (name[i].isHighSurrogate() && i + 1 < name.size()) ? 2 : 1;
+        const QString character = name.mid(i, width);
+        const qsizetype bytes = QFile::encodeName(character).size();
+        if (used + bytes > limit)
+            break;
+        fitted += character;
+        used += bytes;
+        i += width;
+    }
+    return fitted;
 }
 
 QString CanonicalPath(const QString& path)

@@ -37,6 +37,15 @@ bool NameLess(const QString& a, const QString& b);
 // are kept as written.
 QString ResolvePath(const QString& path);
 
+// Renames the file or folder at `path` inside its folder. Raises 58 when another item of
+// that name (in any letter case) is already there, 53 or 76 when `path` is missing; a change
+// of letter case alone is allowed.
+void RenameItem(const QString& path, const QString& newName);
+
+// The longest start of `name` that, followed by `suffix`, fits the file system's limit for
+// one name; cut between characters, never inside one.
+QString FitName(const QString& name, const QString& suffix = QString());
+
 // The absolute path with every symbolic link resolved; empty when the path does not exist.
 QString CanonicalPath(const QString& path);
 

@@ -23,6 +23,8 @@ std::string StandardDescription(int32_t number)
         return "Overflow";
     case TypeMismatch:
         return "Type mismatch";
+    case BadFileName:
+        return "Bad file name or number";
     case FileNotFound:
         return "File not found";
     case FileAlreadyExists:

@@ -12,6 +12,7 @@ enum ErrorNumber : int32_t
     InvalidProcedureCall = 5,
     Overflow = 6,
     TypeMismatch = 13,
+    BadFileName = 52,
     FileNotFound = 53,
     FileAlreadyExists = 58,
     PermissionDenied = 70,

@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+
+class frmMain;
+class TreeNode;
+
+// Internet shortcut files: the link's address in [InternetShortcut] URL, and the program's
+// own per-link options in [Orrindale] Timeout and Rename.
+
+// Reads one value through the profile functions: `size` is the buffer in characters with
+// its NUL, so at most size - 1 characters come back.
+QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue, int size,
+                          const QString& filePath);
+// Writes one value; a null key removes the section, a null value the key. Values that would
+// add lines to the file (CR, LF, NUL) are refused. Returns false when nothing was written.
+bool WriteProfileString(const QString& section, const QString& key, const QString& value, const QString& filePath);
+
+// The link's address, read whole; sets Main.LinkTimeout and Main.LinkRename from the file or
+// the global settings. A Timeout or Rename that is not a number raises a conversion error.
+QString ReadShortcut(frmMain& Main, const QString& folderPath, const TreeNode* linkNode);

@@ -1,0 +1,140 @@
+#include "app/favorites/ShortcutFile.h"
+
+#include "app/favorites/FavoritesTree.h"
+#include "app/settings/AppSettings.h"
+#include "app/window/frmMain.h"
+#include "platform/controls/TreeView.h"
+#include "platform/runtime/ErrorRecord.h"
+#include "tests/support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class ShortcutFileTest : public ::testing::Test
+{
+protected:
+    ShortcutFileTest()
+    {
+        AppSettings.Timeout = 1500;
+        AppSettings.ChangeName = true;
+        Main.FavoritesPath = Favorites.Path();
+        Main.LinkTimeout = 7;
+        Main.LinkRename = false;
+    }
+    ~ShortcutFileTest() override { AppSettings = ApplicationSettings{}; }
+
+    // Loads the tree and reads the link with this text in the Favorites folder itself.
+    QString Read(const QString& text)
+    {
+        if (Main.tvFolders->Nodes().Count() == 0)
+            LoadFavoritesTree(Main);
+        TreeNode* root = Main.tvFolders->Nodes().Item(1);
+        for (int i = 0; i < root->Children(); ++i) {
+            if (root->Child(i)->Text() == text)
+                return ReadShortcut(Main, root->Key(), root->Child(i));
+        }
+        ADD_FAILURE() << "no link " << text.toStdString();
+        return {};
+    }
+
+    TestFolder Favorites;
+    frmMain Main;
+};
+} // namespace
+
+TEST_F(ShortcutFileTest, TheLinksOwnSectionOverridesTheGlobalSettings)
+{
+    struct Case
+    {
+        const char* Orrindale; // the section's lines, or null for no section
+        int16_t Timeout;
+        bool Rename;
+    };
+    const Case cases[] = {
+        {nullptr, 1500, true},
+        {"Timeout=750\r\nRename=-1\r\n", 750, true},
+        {"Timeout=750\r\nRename=0\r\n", 750, false},
+        {"Timeout=500\r\nRename=1\r\n", 500, true},
+        {"Timeout=2000\r\nRename=2\r\n", 2000, true},
+        {"Timeout=12345\r\n", 1234, true}, // the four characters that fit the buffer
+        {"Rename=-12\r\n", 1500, true},    // only the first two characters are read
+        {"TIMEOUT = 600 \r\nrename=0\r\n", 600, false},
+    };
+    for (const Case& c : cases) {
+        QByteArray content = "[InternetShortcut]\r\nURL=http://a.test/\r\n";
+        if (c.Orrindale)
+            content += QByteArray("[Orrindale]\r\n") + c.Orrindale;
+        Favorites.WriteFile(QStringLiteral("Link.url"), content);
+        EXPECT_EQ(Read(QStringLiteral("Link")), QStringLiteral("http://a.test/"));
+        EXPECT_EQ(Main.LinkTimeout, c.Timeout) << (c.Orrindale ? c.Orrindale : "no section");
+        EXPECT_EQ(Main.LinkRename, c.Rename) << (c.Orrindale ? c.Orrindale : "no section");
+    }
+}
+
+TEST_F(ShortcutFileTest, AMissingFileGivesAnEmptyAddressAndTheGlobalSettings)
+{
+    Favorites.WriteFile(QStringLiteral("Gone.url"));
+    LoadFavoritesTree(Main);
+    QFile::remove(Favorites.Sub(QStringLiteral("Gone.url")));
+    AppSettings.ChangeName = false;
+    EXPECT_EQ(Read(QStringLiteral("Gone")), QString());
+    EXPECT_EQ(Main.LinkTimeout, 1500);
+    EXPECT_FALSE(Main.LinkRename);
+}
+
+TEST_F(ShortcutFileTest, ALongAddressIsReadWholeAndNothingIsTrimmedInside)
+{
+    const QString url = QStringLiteral("http://long.test/") + QString(600, QLatin1Char('x')) + QStringLiteral("?q=a b");
+    Favorites.WriteFile(QStringLiteral("Long.URL"), "[InternetShortcut]\nURL=" + url.toLatin1() + "\n");
+    EXPECT_EQ(Read(QStringLiteral("Long")), url);
+}
+
+TEST_F(ShortcutFileTest, TheAddressIsDecodedFromTheAnsiCodePage)
+{
+    Favorites.WriteFile(QStringLiteral("Caf\u00e9.url"), "[InternetShortcut]\r\nURL=http://caf\xE9.test/\x80\r\n");
+    EXPECT_EQ(Read(QStringLiteral("Caf\u00e9")), QStringLiteral("http://caf\u00e9.test/\u20ac"));
+}
+
+TEST_F(ShortcutFileTest, ValuesThatAreNotNumbersRaiseAConversionErrorAfterAllReads)
+{
+    struct Case
+    {
+        const char* Orrindale;
+        int16_t TimeoutAfter;
+        bool RenameAfter;
+    };
+    // A bad Timeout leaves both fields; a bad Rename leaves only LinkRename.
+    const Case cases[] = {
+        {"Timeout=\r\nRename=1\r\n", 7, false},
+        {"Timeout=abc\r\nRename=1\r\n", 7, false},
+        {"Timeout=800\r\nRename=x\r\n", 800, false},
+    };
+    for (const Case& c : cases) {
+        Main.LinkTimeout = 7;
+        Main.LinkRename = false;
+        Favorites.WriteFile(QStringLiteral("Bad.url"), QByteArray("[Orrindale]\r\n") + c.Orrindale);
+        try {
+            Read(QStringLiteral("Bad"));
+            ADD_FAILURE() << "no error for " << c.Orrindale;
+        } catch (const runtime::Error& error) {
+            EXPECT_EQ(error.Number(), runtime::TypeMismatch);
+        }
+        EXPECT_EQ(Main.LinkTimeout, c.TimeoutAfter) << c.Orrindale;
+        EXPECT_EQ(Main.LinkRename, c.RenameAfter) << c.Orrindale;
+    }
+}
+
+TEST_F(ShortcutFileTest, WritesRefuseLineBreaksAndNulsAndRemoveSections)
+{
+    const QString path = Favorites.WriteFile(QStringLiteral("W.url"), "[InternetShortcut]\r\nURL=http://a.test/\r\n");
+    EXPECT_FALSE(WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
+                                    QStringLiteral("http://b.test/\r\nRename=1"), path));
+    EXPECT_FALSE(WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
+                                    QStringLiteral("http://b.test/") + QChar(u'\0') + QStringLiteral("x"), path));
+    EXPECT_TRUE(WriteProfileString(QStringLiteral("Orrindale"), QStringLiteral("Timeout"), QStringLiteral("900"), path));
+    EXPECT_TRUE(WriteProfileString(QStringLiteral("Orrindale"), QString(), QString(), path));
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("W.url")), QByteArray("[InternetShortcut]\r\nURL=http://a.test/\r\n"));
+    EXPECT_EQ(ReadProfileString(QStringLiteral("internetshortcut"), QStringLiteral("url"), QString(), 10, path),
+              QStringLiteral("http://a."));
+}
