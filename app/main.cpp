@@ -1,5 +1,6 @@
 #include "app/window/frmMain.h"
 
+#include "platform/desktop/MessageBox.h"
 #include "platform/runtime/ErrorRecord.h"
 
 #include <QApplication>
@@ -11,7 +12,18 @@ int main(int argc, char* argv[])
     runtime::SetDefaultErrorSource("Strandmoor");
 
     frmMain window;
-    window.Load();
+    try {
+        if (!window.Load())
+            return 0;
+    } catch (const runtime::Error& error) {
+        // Start-up has no way around a failure (the registry library missing, say): say what
+        // went wrong and end without saving anything.
+        desktop::MsgBox(QString::fromStdString(error.Description()) + QStringLiteral("\n\nError ") +
+                            QString::number(error.Number()) + QStringLiteral(" in ") +
+                            QString::fromStdString(error.Source()),
+                        desktop::vbCritical, QStringLiteral("Strandmoor"));
+        return 1;
+    }
     window.show();
     return QApplication::exec();
 }

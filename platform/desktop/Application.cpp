@@ -1,7 +1,12 @@
 #include "platform/desktop/Application.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace desktop::App
 {
@@ -13,6 +18,9 @@ struct Overrides
     QString Path;
     QString EXEName;
     QString HelpFile;
+    int Major = -1;
+    int Minor = -1;
+    int Revision = -1;
 };
 
 Overrides& State()
@@ -43,17 +51,36 @@ QString Title()
 
 int Major()
 {
-    return 3;
+    return State().Major >= 0 ? State().Major : 3;
 }
 
 int Minor()
 {
-    return 0;
+    return State().Minor >= 0 ? State().Minor : 0;
 }
 
 int Revision()
 {
-    return 0;
+    return State().Revision >= 0 ? State().Revision : 0;
+}
+
+bool PrevInstance()
+{
+    // The lock lives as long as the process: the descriptor is never closed, and the system
+    // lets go of the lock when the process ends, however it ends.
+    static const bool another = [] {
+        QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        const QString lockName = folder.isEmpty() ? QStringLiteral("/tmp/Strandmoor-%1.lock").arg(getuid())
+                                                  : folder + QStringLiteral("/Strandmoor.lock");
+        const int fd = open(QFile::encodeName(lockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false; // no place for a lock: better a second window than none
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return false;
+        close(fd);
+        return true;
+    }();
+    return another;
 }
 
 QString HelpFile()
@@ -74,6 +101,13 @@ void SetPath(const QString& folder)
 void SetEXEName(const QString& name)
 {
     State().EXEName = name;
+}
+
+void SetVersion(int major, int minor, int revision)
+{
+    State().Major = major;
+    State().Minor = minor;
+    State().Revision = revision;
 }
 
 } // namespace desktop::App

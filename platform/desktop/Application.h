@@ -16,6 +16,10 @@ int Major();
 int Minor();
 int Revision();
 
+// Whether another instance of the program runs for this user. The first instance to ask
+// holds a lock for the rest of its life; a later one is told it is not alone.
+bool PrevInstance();
+
 // The help file that F1 opens.
 QString HelpFile();
 void SetHelpFile(const QString& path);
@@ -24,5 +28,7 @@ void SetHelpFile(const QString& path);
 // string restores the real value.
 void SetPath(const QString& folder);
 void SetEXEName(const QString& name);
+// Test seam: another version in place of the real one; negative numbers restore it.
+void SetVersion(int major, int minor, int revision);
 
 } // namespace desktop::App

@@ -1,48 +1,148 @@
 #include "app/window/frmMain.h"
 
+#include "app/settings/AppSettings.h"
 #include "platform/controls/StatusBar.h"
 #include "platform/controls/TreeView.h"
 #include "platform/desktop/Application.h"
+#include "platform/desktop/MessageBox.h"
+#include "platform/win32/ShellExecute.h"
+#include "platform/win32/WinTypes.h"
+#include "tests/support/PrivateRegistry.h"
 #include "tests/support/TestFolder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
 
 namespace
 {
+const std::string SettingsKey = "Software\\Orrindale\\Strandmoor";
+const std::string ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
 class frmMainTest : public ::testing::Test
 {
 protected:
-    frmMainTest() { desktop::App::SetPath(Program.Path()); }
-    ~frmMainTest() override { desktop::App::SetPath(QString()); }
+    frmMainTest()
+    {
+        desktop::App::SetPath(Program.Path());
+        desktop::ClearShownMessages();
+        Registry.WriteValue(win32::HKEY_CURRENT_USER, ShellFolders, "Favorites", win32::REG_SZ,
+                            Favorites.Path().toStdString() + '\0');
+    }
+    ~frmMainTest() override
+    {
+        AppSettings = ApplicationSettings{};
+        desktop::App::SetPath(QString());
+    }
 
     TestFolder Program;
+    TestFolder Favorites;
+    PrivateRegistry Registry;
 };
 } // namespace
 
-TEST_F(frmMainTest, LoadsTheFavoritesOfTheProfileAndShowsTheTotals)
+TEST_F(frmMainTest, StartUpLoadsTheFavoritesFolderFromTheProfileAndShowsTheTotals)
 {
-    QDir(QDir::homePath() + QStringLiteral("/Favorites")).removeRecursively();
+    Favorites.WriteFile(QStringLiteral("One.url"));
+    Favorites.WriteFile(QStringLiteral("Sub/Two.url"));
     frmMain window;
-    window.Load();
-    EXPECT_TRUE(QDir(QDir::homePath() + QStringLiteral("/Favorites")).exists());
-    EXPECT_EQ(window.FavoritesPath, QDir::homePath() + QStringLiteral("/Favorites"));
-    EXPECT_EQ(window.sbStatus->PanelText(1), QStringLiteral("Total: 0 Favorites in 1 Folders  "));
+    ASSERT_TRUE(window.Load());
+
+    EXPECT_EQ(window.FavoritesPath, Favorites.Path());
+    EXPECT_EQ(window.tvFolders->Nodes().Count(), 4);
+    EXPECT_EQ(window.sbStatus->PanelText(1), QStringLiteral("Total: 2 Favorites in 2 Folders  "));
     EXPECT_EQ(window.sbStatus->PanelCount(), 2);
+    EXPECT_EQ(AppSettings.Timeout, 1000);
+    EXPECT_EQ(desktop::App::HelpFile(), Program.Sub(QStringLiteral("Strandmoor.chm")));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Strandmoor"));
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(window.findChild<TreeView*>(QStringLiteral("tvFolders")), window.tvFolders);
     EXPECT_EQ(window.findChild<QToolBar*>(QStringLiteral("tbToolbar")), window.tbToolbar);
     EXPECT_EQ(window.findChild<StatusBar*>(QStringLiteral("sbStatus")), window.sbStatus);
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+}
 
-    QFile(QDir::homePath() + QStringLiteral("/Favorites/One.url")).open(QIODevice::WriteOnly);
-    frmMain second;
-    second.Load();
-    EXPECT_EQ(second.sbStatus->PanelText(1), QStringLiteral("Total: 1 Favorites in 1 Folders  "));
+TEST_F(frmMainTest, AnEmptyFavoritesValueEndsTheProgramWithoutSavingAnything)
+{
+    Registry.WriteValue(win32::HKEY_CURRENT_USER, ShellFolders, "Favorites", win32::REG_SZ, std::string(1, '\0'));
+    {
+        frmMain window;
+        EXPECT_FALSE(window.Load());
+        EXPECT_EQ(window.tvFolders->Nodes().Count(), 0);
+    }
+    ASSERT_EQ(desktop::ShownMessages().size(), 1);
+    EXPECT_EQ(desktop::ShownMessages()[0].Prompt, QStringLiteral("Cannot Find Favorites Folder"));
+    EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("Favorites Not Found"));
+    EXPECT_EQ(desktop::ShownMessages()[0].Style, desktop::vbOKOnly);
+    EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey));
+}
+
+TEST_F(frmMainTest, ClosingIsRefusedDuringACheckAndSavesTheSettingsAfterIt)
+{
+    frmMain window;
+    ASSERT_TRUE(window.Load());
+    window.show();
+    window.CheckRunning = true;
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey));
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+
+    window.CheckRunning = false;
+    AppSettings.Timeout = 1750;
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, SettingsKey).size(), 8u);
+    EXPECT_EQ(Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, "Timeout").second, std::string("\xD6\x06\0\0", 4));
+}
+
+TEST_F(frmMainTest, AFailedSaveIsLoggedAndTheWindowClosesAllTheSame)
+{
+    frmMain window;
+    ASSERT_TRUE(window.Load());
+    window.show();
+    ASSERT_TRUE(PrivateRegistry::CallEntryPoint("DllUnregisterServer"));
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+    ASSERT_EQ(desktop::ShownMessages().size(), 1);
+    EXPECT_TRUE(desktop::ShownMessages()[0].Title.startsWith(QStringLiteral("Error ")));
+    EXPECT_EQ(Program.ReadFile(QStringLiteral("ERROR.LOG")).count("\r\n"), 1);
+    EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey));
+}
+
+TEST_F(frmMainTest, ClosingTheWindowClosesTheDialogsBesideIt)
+{
+    frmMain window;
+    ASSERT_TRUE(window.Load());
+    window.show();
+    auto* beside = new QDialog(&window);
+    beside->setModal(false);
+    beside->show();
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(beside->isVisible());
+}
+
+TEST_F(frmMainTest, F1OpensTheHelpFileBesideTheProgram)
+{
+    frmMain window;
+    ASSERT_TRUE(window.Load());
+    window.show();
+    QApplication::setActiveWindow(&window);
+    win32::RecordShellRequests(true);
+    win32::ClearShellRequests();
+    QTest::keyClick(&window, Qt::Key_F1);
+    const auto requests = win32::ShellRequests();
+    win32::RecordShellRequests(false);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(requests[0].File), Program.Sub(QStringLiteral("Strandmoor.chm")));
 }
 
 TEST_F(frmMainTest, TheTreeFillsTheSpaceBetweenToolBarAndStatusBar)
@@ -57,15 +157,42 @@ TEST_F(frmMainTest, TheTreeFillsTheSpaceBetweenToolBarAndStatusBar)
               QRect(0, top, client->width(), client->height() - top - window.sbStatus->height()));
     EXPECT_EQ(window.sbStatus->geometry().bottom(), client->height() - 1);
     EXPECT_EQ(window.tbToolbar->width(), client->width());
+
+    // Too small for both bars: the tree gets no height rather than a negative one.
+    window.resize(400, 20);
+    QApplication::processEvents();
+    EXPECT_EQ(window.tvFolders->height(), 0);
+    EXPECT_EQ(window.tvFolders->width(), client->width());
 }
 
-TEST_F(frmMainTest, TheWindowCannotBeClosedWhileACheckRuns)
+TEST_F(frmMainTest, ASecondStartEndsAtOnceWithoutTouchingAnything)
 {
-    frmMain window;
-    window.show();
-    window.CheckRunning = true;
-    EXPECT_FALSE(window.close());
-    EXPECT_TRUE(window.isVisible());
-    window.CheckRunning = false;
-    EXPECT_TRUE(window.close());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("STRANDMOOR_HIVE"), Registry.HivePath());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), Program.Path());
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.start(QStringLiteral(STRANDMOOR_PROGRAM), QStringList());
+    ASSERT_TRUE(first.waitForStarted());
+    // The first instance holds its lock once it has started up.
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(Program.Sub(QStringLiteral("Strandmoor.lock"))) && waited.elapsed() < 10000)
+        QThread::msleep(20);
+    QThread::msleep(300);
+    ASSERT_EQ(first.state(), QProcess::Running);
+
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(STRANDMOOR_PROGRAM), QStringList());
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey));
+
+    first.kill();
+    first.waitForFinished();
 }
