@@ -4,6 +4,10 @@
 #include "platform/runtime/ErrorRecord.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <unordered_set>
@@ -13,6 +17,7 @@
 TreeNode::TreeNode(TreeView* owner, QString key, const QString& text) : view_(owner), key_(std::move(key))
 {
     setText(0, text);
+    setFlags(flags() | Qt::ItemIsEditable);
 }
 
 void TreeNode::SetText(const QString& text)
@@ -173,6 +178,28 @@ void TreeNodes::Clear()
 
 // ---- TreeView -------------------------------------------------------------------------------
 
+namespace
+{
+// Hands a confirmed label edit to the tree's AfterLabelEdit instead of writing the typed text
+// into the node: the handler decides what the node's text becomes.
+class LabelEditDelegate : public QStyledItemDelegate
+{
+public:
+    explicit LabelEditDelegate(TreeView* tree) : QStyledItemDelegate(tree), tree_(tree) {}
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        auto* node = static_cast<TreeNode*>(tree_->itemFromIndex(index));
+        if (line && node)
+            emit tree_->AfterLabelEdit(node, line->text());
+    }
+
+private:
+    TreeView* tree_;
+};
+} // namespace
+
 TreeView::TreeView(QWidget* parent) : QTreeWidget(parent), nodes_(*this)
 {
     setColumnCount(1);
@@ -181,6 +208,9 @@ TreeView::TreeView(QWidget* parent) : QTreeWidget(parent), nodes_(*this)
     setUniformRowHeights(true);
     setRootIsDecorated(true);
     setIconSize(QSize(16, 16));
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new LabelEditDelegate(this));
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { emit DblClick(); });
     // Keep each node's own expansion flag in step when the user opens or closes a folder.
     connect(this, &QTreeWidget::itemExpanded, this, [](QTreeWidgetItem* item) { static_cast<TreeNode*>(item)->expanded_ = true; });
     connect(this, &QTreeWidget::itemCollapsed, this, [](QTreeWidgetItem* item) { static_cast<TreeNode*>(item)->expanded_ = false; });
@@ -197,4 +227,49 @@ void TreeView::SetImageList(::ImageList* images)
 TreeNode* TreeView::SelectedItem() const
 {
     return static_cast<TreeNode*>(currentItem());
+}
+
+void TreeView::StartLabelEdit()
+{
+    if (QTreeWidgetItem* item = currentItem())
+        editItem(item, 0);
+}
+
+void TreeView::mousePressEvent(QMouseEvent* event)
+{
+    // A right click leaves the selection alone: its menu belongs to the node already selected.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+    pressedItem_ = event->button() == Qt::LeftButton ? itemAt(event->position().toPoint()) : nullptr;
+}
+
+void TreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton)
+        QTreeWidget::mouseReleaseEvent(event);
+    QTreeWidgetItem* released = itemAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && released && released == pressedItem_ && released == currentItem())
+        emit NodeClick(static_cast<TreeNode*>(released));
+    pressedItem_ = nullptr;
+    emit MouseUp(event->button(), event->position().toPoint());
+}
+
+void TreeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
+}
+
+void TreeView::keyPressEvent(QKeyEvent* event)
+{
+    QTreeWidgetItem* before = currentItem();
+    QTreeWidget::keyPressEvent(event);
+    if (currentItem() && currentItem() != before)
+        emit NodeClick(static_cast<TreeNode*>(currentItem()));
 }

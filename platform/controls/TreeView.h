@@ -109,7 +109,27 @@ public:
     void SetImageList(::ImageList* images);
     TreeNode* SelectedItem() const;
 
+    // Starts editing the selected node's label in place; the edit ends in AfterLabelEdit.
+    void StartLabelEdit();
+
+signals:
+    // The user confirmed a label edit of `node`. The node's text is not changed by the tree:
+    // whoever handles this sets it (or leaves it) as the outcome demands.
+    void AfterLabelEdit(TreeNode* node, const QString& newString);
+    // The user picked a node with the mouse or the keyboard.
+    void NodeClick(TreeNode* node);
+    // A mouse button was released over the tree; a right click does not change the selection.
+    void MouseUp(Qt::MouseButton button, const QPoint& position);
+    void DblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     TreeNodes nodes_;
     ::ImageList* imageList_ = nullptr;
+    QTreeWidgetItem* pressedItem_ = nullptr;
 };

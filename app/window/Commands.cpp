@@ -1,0 +1,122 @@
+#include "app/window/Commands.h"
+
+#include "app/favorites/FavoritesTree.h"
+#include "app/window/frmMain.h"
+#include "platform/controls/TreeView.h"
+#include "platform/desktop/Application.h"
+#include "platform/win32/AnsiCodePage.h"
+#include "platform/win32/ShellExecute.h"
+
+#include <QAction>
+
+namespace
+{
+std::function<void(Command)>& Recorder()
+{
+    static std::function<void(Command)> recorder;
+    return recorder;
+}
+
+Command CommandAt(const std::vector<MenuEntry>& entries, int index)
+{
+    if (index < 1 || index > static_cast<int>(entries.size()))
+        return Command::None;
+    return entries[static_cast<size_t>(index - 1)].Run;
+}
+} // namespace
+
+void SetCommandRecorder(std::function<void(Command)> recorder)
+{
+    Recorder() = std::move(recorder);
+}
+
+void mnuFileMenu_Click(frmMain& Main, int index)
+{
+    RunCommand(Main, CommandAt(FileMenuEntries(), index));
+}
+
+void mnuEditMenu_Click(frmMain& Main, int index)
+{
+    RunCommand(Main, CommandAt(EditMenuEntries(), index));
+}
+
+void mnuLinksMenu_Click(frmMain& Main, int index)
+{
+    RunCommand(Main, CommandAt(LinksMenuEntries(), index));
+}
+
+void mnuHelpMenu_Click(frmMain& Main, int index)
+{
+    RunCommand(Main, CommandAt(HelpMenuEntries(), index));
+}
+
+void mnuNodePopup_Click(frmMain& Main, int index)
+{
+    RunCommand(Main, CommandAt(NodePopupEntries(), index));
+}
+
+void mnuFolderPopup_Click(frmMain& Main, int index)
+{
+    RunCommand(Main, CommandAt(FolderPopupEntries(), index));
+}
+
+void tbToolbar_ButtonClick(frmMain& Main, const QAction* button)
+{
+    const QString key = button ? button->objectName() : QString();
+    for (const ButtonEntry& entry : ToolbarEntries()) {
+        if (!key.isEmpty() && key == QString::fromUtf8(entry.Key)) {
+            RunCommand(Main, entry.Run);
+            return;
+        }
+    }
+}
+
+QString VendorAddress()
+{
+    return QStringLiteral("http://www.orrindale.example");
+}
+
+void OpenThroughShell(const QString& pathOrAddress)
+{
+    const std::string file = win32::UnicodeToAnsi(pathOrAddress.toStdU16String());
+    win32::ShellExecuteA(0, nullptr, file.c_str(), nullptr, nullptr, win32::SW_SHOWNORMAL);
+}
+
+void RunCommand(frmMain& Main, Command command)
+{
+    if (command == Command::None)
+        return;
+    TreeNode* selected = Main.tvFolders->SelectedItem();
+    // The Links menu's Properties is for links only; for a folder it does nothing.
+    if (command == Command::LinkProperties) {
+        if (!selected || IsFolderNode(selected))
+            return;
+        command = Command::Properties;
+    }
+    if (Recorder()) {
+        Recorder()(command);
+        return;
+    }
+    switch (command) {
+    case Command::Exit:
+        Main.close();
+        break;
+    case Command::Rename:
+        Main.tvFolders->StartLabelEdit();
+        break;
+    case Command::StopChecking:
+        Main.CheckRunning = false;
+        break;
+    case Command::Refresh:
+        RefreshTree(Main);
+        break;
+    case Command::HelpTopics:
+        OpenThroughShell(desktop::App::Path() + QStringLiteral("/Strandmoor.chm"));
+        break;
+    case Command::Vendor:
+        OpenThroughShell(VendorAddress());
+        break;
+    default:
+        break;
+    }
+}
