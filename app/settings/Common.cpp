@@ -1,9 +1,11 @@
 #include "app/settings/Common.h"
 
+#include "app/settings/RegistryObject.h"
 #include "platform/desktop/Application.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/runtime/ErrorRecord.h"
 #include "platform/win32/AnsiCodePage.h"
+#include "platform/win32/GuidGenerator.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -75,4 +77,20 @@ void LogError(bool show)
         AppendTo(fallback, bytes);
     }
     runtime::ClearErr();
+}
+
+QString NewGuidString()
+{
+    win32::GUID guid;
+    if (win32::CoCreateGuid(&guid) != win32::S_OK)
+        return QString();
+    return QString::fromStdString(win32::GuidToString(guid));
+}
+
+QString BrowserVersion()
+{
+    const RegistryObject registry = CreateRegistryObject(tarnhold::HKEY_LOCAL_MACHINE);
+    const runtime::Variant version =
+        GetRegistrySetting(registry, u"Microsoft", u"Internet Explorer", u"Version", runtime::Variant(u"0"));
+    return QString::fromStdU16String(runtime::ToString(version));
 }

@@ -15,3 +15,10 @@ QString ErrorLogFallbackPath();
 // One log line as written, without its CR LF.
 QString ErrorLogLine(const QString& date, const QString& time, int number, const QString& description,
                      const QString& source);
+
+// A new GUID in its registry form, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with upper-case
+// digits, or "" when the system cannot make one.
+QString NewGuidString();
+
+// The browser's version as the machine's settings record it; "0" when it is not recorded.
+QString BrowserVersion();

@@ -2,18 +2,38 @@
 
 #include "ui_frmMain.h"
 
+#include "app/checking/HttpProbe.h"
 #include "app/favorites/FavoritesTree.h"
 #include "app/forms/Pictures.h"
+#include "app/settings/AppSettings.h"
+#include "app/settings/Common.h"
+#include "app/window/CommandState.h"
+#include "app/window/TreeEvents.h"
 #include "platform/controls/ImageList.h"
 #include "platform/controls/StatusBar.h"
 #include "platform/controls/TreeView.h"
+#include "platform/desktop/Application.h"
+#include "platform/desktop/MessageBox.h"
+#include "platform/desktop/Screen.h"
+#include "platform/runtime/ErrorRecord.h"
+#include "platform/win32/AnsiCodePage.h"
+#include "platform/win32/ShellExecute.h"
 
 #include <QCloseEvent>
-#include <QDir>
+#include <QMenu>
 #include <QResizeEvent>
+#include <QShortcut>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
+
+namespace
+{
+constexpr double DesignedClientWidth = 4335;
+constexpr double DesignedClientHeight = 6435;
+} // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>())
 {
@@ -24,18 +44,106 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     Images = Pictures::CreateImages();
     setWindowIcon(Pictures::Icon(Pictures::CheckAll));
     ui->ClientArea->installEventFilter(this);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this] { ShowHelp(); });
+    BuildMenus(*this);
+    BuildToolbar(*this);
+
+    connect(tvFolders, &TreeView::AfterLabelEdit, this,
+            [this](TreeNode* node, const QString& newString) { tvFolders_AfterLabelEdit(*this, node, newString); });
+    connect(tvFolders, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* item) { tvFolders_Collapse(*this, static_cast<TreeNode*>(item)); });
+    connect(tvFolders, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { tvFolders_Expand(*this, static_cast<TreeNode*>(item)); });
+    connect(tvFolders, &TreeView::NodeClick, this, [this](TreeNode* node) { tvFolders_NodeClick(*this, node); });
+    connect(tvFolders, &TreeView::MouseUp, this,
+            [this](Qt::MouseButton button, const QPoint& position) { tvFolders_MouseUp(*this, button, position); });
+    connect(tvFolders, &TreeView::DblClick, this, [this] { tvFolders_DblClick(*this); });
+
+    // The link probe's connection and its time-out; a precise timer, so a probe ends within
+    // a few milliseconds of the link's time-out.
+    wsHttp = new QTcpSocket(this);
+    wsHttp->setObjectName(QStringLiteral("wsHttp"));
+    XMLTimer = new QTimer(this);
+    XMLTimer->setObjectName(QStringLiteral("XMLTimer"));
+    XMLTimer->setTimerType(Qt::PreciseTimer);
+    connect(wsHttp, &QTcpSocket::connected, this, [this] { wsHttp_Connect(*this); });
+    connect(wsHttp, &QTcpSocket::readyRead, this, [this] { wsHttp_DataArrival(*this, wsHttp->bytesAvailable()); });
+    connect(wsHttp, &QTcpSocket::disconnected, this, [this] { wsHttp_Close(*this); });
+    connect(XMLTimer, &QTimer::timeout, this, [this] { XMLTimer_Timer(*this); });
+
+    // The designed client area, 4335 by 6435 twips.
+    const int clientWidth = qRound(DesignedClientWidth / desktop::Screen::TwipsPerPixelX());
+    const int clientHeight = qRound(DesignedClientHeight / desktop::Screen::TwipsPerPixelY());
+    const int menuHeight = menuWidget() ? menuWidget()->sizeHint().height() : 0;
+    resize(clientWidth, clientHeight + menuHeight);
 }
 
 frmMain::~frmMain() = default;
 
-void frmMain::Load()
+bool frmMain::Load()
 {
-    // The Favorites folder of the user's profile, made when the profile has none yet.
-    FavoritesPath = QDir::homePath() + QStringLiteral("/Favorites");
-    QDir().mkpath(FavoritesPath);
+    if (desktop::App::PrevInstance())
+        return false;
+    desktop::App::SetHelpFile(desktop::App::Path() + QStringLiteral("/Strandmoor.chm"));
+    Resize(false);
     FolderCount = 1;
+    FavoritesPath = LoadAppSettings(*this);
+    if (FavoritesPath.isEmpty()) {
+        desktop::MsgBox(QStringLiteral("Cannot Find Favorites Folder"), desktop::vbOKOnly,
+                        QStringLiteral("Favorites Not Found"));
+        return false;
+    }
     LoadFavoritesTree(*this);
+    UpdateCommandState(*this, RootSelected);
     sbStatus->SetPanelText(1, TotalsText(LinkCount, FolderCount));
+    return true;
+}
+
+double frmMain::Left() const
+{
+    return frameGeometry().x() * desktop::Screen::TwipsPerPixelX();
+}
+
+double frmMain::Top() const
+{
+    return frameGeometry().y() * desktop::Screen::TwipsPerPixelY();
+}
+
+double frmMain::Width() const
+{
+    return frameGeometry().width() * desktop::Screen::TwipsPerPixelX();
+}
+
+double frmMain::Height() const
+{
+    return frameGeometry().height() * desktop::Screen::TwipsPerPixelY();
+}
+
+void frmMain::SetLeft(double twips)
+{
+    move(qRound(twips / desktop::Screen::TwipsPerPixelX()), frameGeometry().y());
+}
+
+void frmMain::SetTop(double twips)
+{
+    move(frameGeometry().x(), qRound(twips / desktop::Screen::TwipsPerPixelY()));
+}
+
+void frmMain::SetWidth(double twips)
+{
+    const int frame = frameGeometry().width() - width();
+    resize(std::max(1, qRound(twips / desktop::Screen::TwipsPerPixelX()) - frame), height());
+}
+
+void frmMain::SetHeight(double twips)
+{
+    const int frame = frameGeometry().height() - height();
+    resize(width(), std::max(1, qRound(twips / desktop::Screen::TwipsPerPixelY()) - frame));
+}
+
+bool frmMain::IsOnScreen() const
+{
+    return desktop::Screen::IsOnAnyScreen(frameGeometry());
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -47,23 +155,56 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // No window may close while a check run still uses the tree and the socket.
-    if (CheckRunning) {
+    if (!QueryUnload()) {
         event->ignore();
         return;
     }
+    Unload();
     event->accept();
+    // The find dialog stays open beside the window; it goes with it, so the program ends.
+    for (QWidget* window : findChildren<QWidget*>()) {
+        if (window->isWindow() && window->isVisible())
+            window->close();
+    }
 }
 
-void frmMain::Resize()
+void frmMain::ShowPopupMenu(QMenu* menu, const QPoint& position)
+{
+    LastPopupMenu = menu;
+    menu->popup(position);
+}
+
+void frmMain::ShowHelp()
+{
+    const std::string helpFile = win32::UnicodeToAnsi(desktop::App::HelpFile().toStdU16String());
+    win32::ShellExecuteA(0, "open", helpFile.c_str(), nullptr, nullptr, win32::SW_SHOWNORMAL);
+}
+
+bool frmMain::QueryUnload() const
+{
+    return !CheckRunning;
+}
+
+void frmMain::Unload()
+{
+    try {
+        SaveAppSettings(*this);
+    } catch (const runtime::Error& error) {
+        runtime::SetErr(error.Record());
+        LogError(true);
+    }
+}
+
+void frmMain::Resize(bool zeroWidthTest)
 {
     const int width = ui->ClientArea->width();
     const int height = ui->ClientArea->height();
-    if (width == 0)
+    if (zeroWidthTest && width == 0)
         return;
     const int toolbarHeight = tbToolbar->sizeHint().height();
     const int statusHeight = sbStatus->sizeHint().height();
     tbToolbar->setGeometry(0, 0, width, toolbarHeight);
     sbStatus->setGeometry(0, height - statusHeight, width, statusHeight);
+    // A window too small for both bars leaves the tree no room rather than a negative height.
     tvFolders->setGeometry(0, toolbarHeight, width, std::max(0, height - toolbarHeight - statusHeight));
 }

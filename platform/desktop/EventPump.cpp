@@ -1,0 +1,19 @@
+#include "platform/desktop/EventPump.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+namespace desktop
+{
+
+void DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void WaitForEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+} // namespace desktop

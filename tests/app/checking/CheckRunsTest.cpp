@@ -1,0 +1,513 @@
+#include "app/checking/CheckRuns.h"
+
+#include "app/checking/HttpProbe.h"
+#include "app/favorites/FavoritesTree.h"
+#include "app/forms/Pictures.h"
+#include "app/settings/AppSettings.h"
+#include "app/window/frmMain.h"
+#include "platform/controls/StatusBar.h"
+#include "platform/controls/TreeView.h"
+#include "platform/desktop/Application.h"
+#include "platform/desktop/MessageBox.h"
+#include "tests/app/checking/LoopbackServer.h"
+#include "tests/app/checking/QStringPrinter.h"
+#include "tests/support/TestFolder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace
+{
+std::string Meta(const std::string& target)
+{
+    return HttpReply("HTTP/1.1 200 OK", {}, "<meta http-equiv=\"refresh\" content=\"0; url=" + target + "\">");
+}
+
+// The pages of the test site; every other path is missing.
+std::string SiteReply(const std::string& path, uint16_t port)
+{
+    const std::string self = "http://127.0.0.1:" + std::to_string(port);
+    if (path == "/ok" || path == "/slow")
+        return HttpReply("HTTP/1.1 200 OK", {}, "<html><title>Ok Page</title></html>");
+    if (path == "/notitle")
+        return HttpReply("HTTP/1.1 200 OK", {}, "<html>no title</html>");
+    if (path == "/gone")
+        return HttpReply("HTTP/1.1 410 Gone");
+    if (path == "/error")
+        return HttpReply("HTTP/1.1 500 Internal Server Error", {}, "<title>Error Page</title>");
+    if (path == "/moved")
+        return HttpReply("HTTP/1.1 301 Moved Permanently", "Location: " + self + "/new\r\n", "<title>Moved</title>");
+    if (path == "/new")
+        return HttpReply("HTTP/1.1 200 OK", {}, "<TITLE>New Page</TITLE>");
+    if (path == "/chain1")
+        return HttpReply("HTTP/1.1 301 Moved Permanently", "Location: " + self + "/chain2\r\n");
+    if (path == "/chain2")
+        return HttpReply("HTTP/1.1 302 Found", "Location: " + self + "/chain3\r\n");
+    if (path == "/meta-relative")
+        return Meta("next.html");
+    if (path == "/meta-blank")
+        return Meta(self + "/a b");
+    if (path == "/meta-noport")
+        return Meta("http://127.0.0.1:abc/");
+    if (path == "/moved-nohost")
+        return HttpReply("HTTP/1.1 302 Found", "Location: http:///x\r\n");
+    return HttpReply("HTTP/1.1 404 Not Found", {}, "<title>Not Found</title>");
+}
+
+void Serve(ServerConnection& c)
+{
+    const std::string path = LoopbackServer::RequestPath(c.ReadRequest());
+    if (path == "/silent") {
+        c.WaitForClientClose();
+        return;
+    }
+    if (path == "/slow")
+        c.Pause(150ms);
+    c.Send(SiteReply(path, c.Port()));
+    c.Close();
+}
+
+class CheckRunsTest : public ::testing::Test
+{
+protected:
+    CheckRunsTest() : Site(Serve)
+    {
+        desktop::App::SetPath(Program.Path());
+        desktop::ClearShownMessages();
+        AppSettings.Timeout = 300;
+        AppSettings.ChangeName = false;
+        Main.FavoritesPath = Favorites.Path();
+    }
+    ~CheckRunsTest() override
+    {
+        AppSettings = ApplicationSettings{};
+        desktop::App::SetPath(QString());
+    }
+
+    // Writes a shortcut to a page of the site, with more lines after the address; returns
+    // the file's bytes.
+    std::string WriteLink(const QString& relative, const QString& path, const std::string& more = {})
+    {
+        const std::string content = "[InternetShortcut]\r\nURL=" + Site.Url(path).toStdString() + "\r\n" + more;
+        Favorites.WriteFile(relative + QStringLiteral(".url"), QByteArray::fromStdString(content));
+        return content;
+    }
+    std::string ReadLink(const QString& relative) const
+    {
+        return Favorites.ReadFile(relative + QStringLiteral(".url")).toStdString();
+    }
+
+    void Load()
+    {
+        Main.tvFolders->Nodes().Clear();
+        LoadFavoritesTree(Main);
+    }
+    TreeNode* Node(const QString& text) const
+    {
+        for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i) {
+            if (Main.tvFolders->Nodes().Item(i)->Text() == text)
+                return Main.tvFolders->Nodes().Item(i);
+        }
+        ADD_FAILURE() << "no node " << text.toStdString();
+        return nullptr;
+    }
+    int Picture(const QString& text) const
+    {
+        const TreeNode* node = Node(text);
+        EXPECT_EQ(node->Image(), node->SelectedImage()) << text.toStdString();
+        return node->Image();
+    }
+    std::vector<std::string> RequestedPaths() const
+    {
+        std::vector<std::string> paths;
+        for (const std::string& request : Site.Requests())
+            paths.push_back(LoopbackServer::RequestPath(request));
+        return paths;
+    }
+    QString StatusText() const { return Main.sbStatus->PanelText(2); }
+    void ExpectEndedInOrder() const
+    {
+        EXPECT_FALSE(Main.CheckRunning);
+        EXPECT_TRUE(StatusText().isEmpty());
+        EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+    }
+
+    TestFolder Program;
+    TestFolder Favorites;
+    LoopbackServer Site;
+    frmMain Main;
+};
+
+using Paths = std::vector<std::string>;
+} // namespace
+
+TEST(IsUsableRedirect, AcceptsOnlyAbsoluteHttpAddressesTheProbeCanUse)
+{
+    for (const char* good : {"http://host/", "HTTPS://Host.Example:8443/a?b=c#d", "http://127.0.0.1:81", "https://h"})
+        EXPECT_TRUE(IsUsableRedirect(QString::fromLatin1(good))) << good;
+    for (const char* bad : {"", "next.html", "/x", "//host/x", "ftp://host/", "mailto:a@b", "http:///x", "http://",
+                            "http://host:abc/", "http://host:0/", "http://host/a b", "http://host/a\tb",
+                            "http://host/\r\nURL=x", "http://user@host/", "http://host?x=1", "javascript:alert(1)"})
+        EXPECT_FALSE(IsUsableRedirect(QString::fromLatin1(bad))) << bad;
+}
+
+TEST_F(CheckRunsTest, SetNodeStatusShowsTheResultPictureInBothImages)
+{
+    Favorites.WriteFile(QStringLiteral("x.url"));
+    Load();
+    const std::pair<int16_t, int> cases[] = {{-1, Pictures::LinkNoReply},   {404, Pictures::LinkBroken},
+                                             {410, Pictures::LinkBroken},   {200, Pictures::LinkAnswered},
+                                             {301, Pictures::LinkAnswered}, {500, Pictures::LinkAnswered},
+                                             {405, Pictures::LinkAnswered}, {0, Pictures::LinkAnswered}};
+    for (const auto& [status, picture] : cases) {
+        SetNodeStatus(status, Node(QStringLiteral("x")));
+        EXPECT_EQ(Node(QStringLiteral("x"))->Image(), picture) << status;
+        EXPECT_EQ(Node(QStringLiteral("x"))->SelectedImage(), picture) << status;
+    }
+}
+
+TEST_F(CheckRunsTest, CheckAllGivesEveryLinkThePictureOfItsResult)
+{
+    WriteLink(QStringLiteral("a bad timeout"), QStringLiteral("/ok"), "[Orrindale]\r\nTimeout=abc\r\n");
+    WriteLink(QStringLiteral("b missing"), QStringLiteral("/missing"));
+    WriteLink(QStringLiteral("c gone"), QStringLiteral("/gone"));
+    WriteLink(QStringLiteral("d error"), QStringLiteral("/error"));
+    WriteLink(QStringLiteral("e ok"), QStringLiteral("/ok"));
+    WriteLink(QStringLiteral("f silent"), QStringLiteral("/silent"));
+    WriteLink(QStringLiteral("g bad rename"), QStringLiteral("/ok"), "[Orrindale]\r\nRename=xy\r\n");
+    WriteLink(QStringLiteral("h no file"), QStringLiteral("/ok"));
+    Load();
+    QFile::remove(Favorites.Sub(QStringLiteral("h no file.url")));
+    Node(QStringLiteral("e ok"))->SetImage(Pictures::LinkBroken);
+
+    CheckAllLinks(Main);
+
+    EXPECT_EQ(Picture(QStringLiteral("a bad timeout")), Pictures::LinkNoReply);
+    EXPECT_EQ(Picture(QStringLiteral("b missing")), Pictures::LinkBroken);
+    EXPECT_EQ(Picture(QStringLiteral("c gone")), Pictures::LinkBroken);
+    EXPECT_EQ(Picture(QStringLiteral("d error")), Pictures::LinkAnswered);
+    EXPECT_EQ(Picture(QStringLiteral("e ok")), Pictures::LinkAnswered);
+    EXPECT_EQ(Picture(QStringLiteral("f silent")), Pictures::LinkNoReply);
+    EXPECT_EQ(Picture(QStringLiteral("g bad rename")), Pictures::LinkNoReply);
+    EXPECT_EQ(Picture(QStringLiteral("h no file")), Pictures::LinkNoReply);
+    EXPECT_EQ(Node(QStringLiteral("Favorites"))->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(RequestedPaths(), (Paths{"/missing", "/gone", "/error", "/ok", "/silent"}));
+    ExpectEndedInOrder();
+}
+
+TEST_F(CheckRunsTest, ARedirectIsWrittenAndFollowedOnlyWhenTheLinkAllowsIt)
+{
+    const std::string kept = WriteLink(QStringLiteral("Kept"), QStringLiteral("/moved"), "IconIndex=1\r\n");
+    WriteLink(QStringLiteral("Sub/Followed"), QStringLiteral("/moved"), "IconIndex=1\r\n[Orrindale]\r\nRename=1\r\n");
+    Load();
+
+    CheckAllLinks(Main);
+
+    EXPECT_EQ(ReadLink(QStringLiteral("Kept")), kept);
+    EXPECT_EQ(Picture(QStringLiteral("Kept")), Pictures::LinkAnswered);
+    // The second probe's title renames the favorite, whose file now holds the target.
+    EXPECT_FALSE(QFile::exists(Favorites.Sub(QStringLiteral("Sub/Followed.url"))));
+    EXPECT_EQ(ReadLink(QStringLiteral("Sub/New Page")),
+              "[InternetShortcut]\r\nURL=" + Site.Url(QStringLiteral("/new")).toStdString() +
+                  "\r\nIconIndex=1\r\n[Orrindale]\r\nRename=1\r\n");
+    EXPECT_EQ(Picture(QStringLiteral("New Page")), Pictures::LinkAnswered);
+    EXPECT_EQ(RequestedPaths(), (Paths{"/moved", "/moved", "/new"}));
+    ExpectEndedInOrder();
+}
+
+TEST_F(CheckRunsTest, OnlyOneRedirectIsTakenPerLink)
+{
+    WriteLink(QStringLiteral("Chain"), QStringLiteral("/chain1"), "[Orrindale]\r\nRename=1\r\n");
+    Load();
+    CheckAllLinks(Main);
+    EXPECT_EQ(RequestedPaths(), (Paths{"/chain1", "/chain2"}));
+    EXPECT_NE(
+        ReadLink(QStringLiteral("Chain")).find("URL=" + Site.Url(QStringLiteral("/chain2")).toStdString() + "\r\n"),
+        std::string::npos);
+    EXPECT_EQ(Picture(QStringLiteral("Chain")), Pictures::LinkAnswered);
+}
+
+TEST_F(CheckRunsTest, ARedirectTargetTheProbeCannotUseLeavesTheFileAlone)
+{
+    const QString paths[] = {QStringLiteral("/meta-relative"), QStringLiteral("/meta-blank"),
+                             QStringLiteral("/meta-noport"), QStringLiteral("/moved-nohost")};
+    std::vector<std::string> contents;
+    for (int i = 0; i < 4; ++i)
+        contents.push_back(WriteLink(QStringLiteral("link%1").arg(i), paths[i], "[Orrindale]\r\nRename=1\r\n"));
+    Load();
+
+    CheckAllLinks(Main);
+
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(ReadLink(QStringLiteral("link%1").arg(i)), contents[static_cast<size_t>(i)]) << i;
+        EXPECT_EQ(Picture(QStringLiteral("link%1").arg(i)), Pictures::LinkAnswered) << i;
+    }
+    EXPECT_EQ(Site.Requests().size(), 4u);
+    ExpectEndedInOrder();
+}
+
+TEST_F(CheckRunsTest, AFavoriteIsRenamedAfterATitleThatDiffersEvenOnlyInCase)
+{
+    AppSettings.ChangeName = true;
+    const std::string same = WriteLink(QStringLiteral("A/Ok Page"), QStringLiteral("/ok"));
+    WriteLink(QStringLiteral("B/OK PAGE"), QStringLiteral("/ok"));
+    const std::string untitled = WriteLink(QStringLiteral("C/Untitled"), QStringLiteral("/notitle"));
+    const std::string missing = WriteLink(QStringLiteral("D/Lost"), QStringLiteral("/missing"));
+    Load();
+
+    CheckAllLinks(Main);
+
+    EXPECT_EQ(ReadLink(QStringLiteral("A/Ok Page")), same);
+    EXPECT_EQ(QDir(Favorites.Sub(QStringLiteral("B"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("Ok Page.url")});
+    EXPECT_EQ(Node(QStringLiteral("B"))->Child(0)->Text(), QStringLiteral("Ok Page"));
+    EXPECT_EQ(ReadLink(QStringLiteral("C/Untitled")), untitled);
+    EXPECT_EQ(ReadLink(QStringLiteral("D/Lost")), missing); // a 404 page is never looked at for a title
+    ExpectEndedInOrder();
+}
+
+TEST_F(CheckRunsTest, AStoppedRunSaysSoOnceAndPassesOverTheRest)
+{
+    WriteLink(QStringLiteral("a"), QStringLiteral("/ok"));
+    WriteLink(QStringLiteral("b"), QStringLiteral("/ok"));
+    WriteLink(QStringLiteral("Sub/c"), QStringLiteral("/ok"));
+    Load();
+    // Stop, as the Stop command does, while the first probe waits.
+    QTimer::singleShot(0, &Main, [this] { Main.CheckRunning = false; });
+
+    CheckAllLinks(Main);
+
+    EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
+    EXPECT_EQ(Picture(QStringLiteral("b")), Pictures::LinkNotChecked);
+    EXPECT_EQ(Picture(QStringLiteral("c")), Pictures::LinkNotChecked);
+    ASSERT_EQ(desktop::ShownMessages().size(), 1);
+    EXPECT_EQ(desktop::ShownMessages()[0].Prompt, QStringLiteral("Link Checking Aborted"));
+    EXPECT_EQ(desktop::ShownMessages()[0].Style, desktop::vbOKOnly);
+    EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("Strandmoor"));
+    EXPECT_EQ(StatusText(), QStringLiteral(" Verifying Links "));
+    EXPECT_FALSE(Main.CheckRunning);
+    EXPECT_EQ(Site.Requests().size(), 1u);
+}
+
+TEST_F(CheckRunsTest, CheckAllExpandsCollapsedFoldersBeforeChecking)
+{
+    WriteLink(QStringLiteral("Sub/Deep/x"), QStringLiteral("/ok"));
+    Load();
+    for (const QString& folder : {QStringLiteral("Deep"), QStringLiteral("Sub")}) {
+        Node(folder)->SetExpanded(false);
+        Node(folder)->SetImage(Pictures::ClosedFolder);
+    }
+
+    CheckAllLinks(Main);
+
+    for (const QString& folder : {QStringLiteral("Favorites"), QStringLiteral("Sub"), QStringLiteral("Deep")}) {
+        EXPECT_EQ(Node(folder)->Image(), Pictures::OpenFolder) << folder.toStdString();
+        EXPECT_TRUE(Node(folder)->Expanded()) << folder.toStdString();
+    }
+    EXPECT_EQ(Picture(QStringLiteral("x")), Pictures::LinkAnswered);
+    ExpectEndedInOrder();
+}
+
+TEST_F(CheckRunsTest, AFolderRunChecksOnlyTheFoldersOwnLinks)
+{
+    WriteLink(QStringLiteral("outside"), QStringLiteral("/ok"));
+    WriteLink(QStringLiteral("D/a"), QStringLiteral("/ok"));
+    WriteLink(QStringLiteral("D/b"), QStringLiteral("/missing"));
+    for (const QString& sub : {QStringLiteral("S1"), QStringLiteral("S2"), QStringLiteral("S3")})
+        WriteLink(QStringLiteral("D/") + sub + QStringLiteral("/in ") + sub, QStringLiteral("/error"));
+    Load();
+    for (const QString& sub : {QStringLiteral("in S1"), QStringLiteral("in S2"), QStringLiteral("in S3")})
+        SetNodeStatus(-1, Node(sub));
+    QString textWhileRunning;
+    QTimer::singleShot(0, &Main, [&] { textWhileRunning = StatusText(); });
+
+    CheckFolderLinks(Main, Node(QStringLiteral("D")));
+
+    EXPECT_EQ(textWhileRunning, QStringLiteral(" Verifying Directory D "));
+    EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
+    EXPECT_EQ(Picture(QStringLiteral("b")), Pictures::LinkBroken);
+    for (const QString& sub : {QStringLiteral("in S1"), QStringLiteral("in S2"), QStringLiteral("in S3")})
+        EXPECT_EQ(Picture(sub), Pictures::LinkNoReply);
+    EXPECT_EQ(Picture(QStringLiteral("outside")), Pictures::LinkNotChecked);
+    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/missing"}));
+    ExpectEndedInOrder();
+}
+
+TEST_F(CheckRunsTest, RunsWithoutLinksEndAtOnceAndClearTheText)
+{
+    Favorites.MakeFolder(QStringLiteral("Empty/Inner"));
+    Load();
+    Main.sbStatus->SetPanelText(2, QStringLiteral("before"));
+    CheckFolderLinks(Main, Node(QStringLiteral("Empty")));
+    ExpectEndedInOrder();
+
+    Main.sbStatus->SetPanelText(2, QStringLiteral("before"));
+    CheckAllLinks(Main);
+    ExpectEndedInOrder();
+    EXPECT_EQ(Site.Connections(), 0);
+}
+
+TEST_F(CheckRunsTest, AFavoriteAddedAfterLoadingIsCheckedInItsOwnFolder)
+{
+    WriteLink(QStringLiteral("A/a1"), QStringLiteral("/ok"));
+    WriteLink(QStringLiteral("B/b1"), QStringLiteral("/ok"));
+    Load();
+    // Added as a new favorite is: its node comes last in the tree's order, after B's.
+    WriteLink(QStringLiteral("A/Added"), QStringLiteral("/moved"), "[Orrindale]\r\nRename=1\r\n");
+    TreeNode* added = Main.tvFolders->Nodes().Add(Node(QStringLiteral("A")), TreeRelationship::Child, QString(),
+                                                  QStringLiteral("Added"));
+    SetNodeStatus(-1, added);
+
+    CheckAllLinks(Main);
+
+    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/ok", "/moved", "/new"}));
+    EXPECT_EQ(added->Text(), QStringLiteral("New Page"));
+    EXPECT_EQ(Picture(QStringLiteral("New Page")), Pictures::LinkAnswered);
+    EXPECT_NE(ReadLink(QStringLiteral("A/New Page")).find("/new\r\n"), std::string::npos);
+    EXPECT_EQ(QDir(Favorites.Sub(QStringLiteral("A"))).entryList(QDir::Files),
+              (QStringList{QStringLiteral("a1.url"), QStringLiteral("New Page.url")}));
+    EXPECT_EQ(QDir(Favorites.Sub(QStringLiteral("B"))).entryList(QDir::Files), QStringList{QStringLiteral("b1.url")});
+    ExpectEndedInOrder();
+
+    // The folder run finds it too.
+    CheckFolderLinks(Main, Node(QStringLiteral("A")));
+    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/ok", "/moved", "/new", "/ok", "/new"}));
+}
+
+TEST_F(CheckRunsTest, ACheckCommandWhileAProbeWaitsIsIgnored)
+{
+    WriteLink(QStringLiteral("a"), QStringLiteral("/slow"));
+    WriteLink(QStringLiteral("b"), QStringLiteral("/missing"));
+    Load();
+    bool waiting = false;
+    QTimer::singleShot(20, &Main, [&] {
+        waiting = Main.Probe.Waiting;
+        Node(QStringLiteral("b"))->SetSelected(true);
+        CheckSelectedLink(Main);
+        CheckAllLinks(Main);
+        CheckFolderLinks(Main, Node(QStringLiteral("Favorites")));
+    });
+
+    CheckAllLinks(Main);
+
+    EXPECT_TRUE(waiting);
+    EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
+    EXPECT_EQ(Picture(QStringLiteral("b")), Pictures::LinkBroken);
+    EXPECT_EQ(RequestedPaths(), (Paths{"/slow", "/missing"}));
+    ExpectEndedInOrder();
+}
+
+TEST_F(CheckRunsTest, CheckSelectedLinkKeepsItsNodeWhileTheSelectionMoves)
+{
+    WriteLink(QStringLiteral("a"), QStringLiteral("/slow"));
+    WriteLink(QStringLiteral("b"), QStringLiteral("/missing"));
+    Load();
+    SetNodeStatus(404, Node(QStringLiteral("a")));
+    Node(QStringLiteral("a"))->SetSelected(true);
+    int pictureWhileWaiting = 0;
+    QTimer::singleShot(20, &Main, [&] {
+        pictureWhileWaiting = Node(QStringLiteral("a"))->Image();
+        Node(QStringLiteral("b"))->SetSelected(true);
+    });
+
+    CheckSelectedLink(Main);
+
+    EXPECT_EQ(pictureWhileWaiting, Pictures::LinkNotChecked);
+    EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
+    EXPECT_EQ(Picture(QStringLiteral("b")), Pictures::LinkNotChecked);
+    EXPECT_EQ(StatusText(), QString());
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+}
+
+TEST_F(CheckRunsTest, ALinkRemovedWhileItsProbeWaitsIsLeftAlone)
+{
+    const std::string content = WriteLink(QStringLiteral("a"), QStringLiteral("/slow"), "[Orrindale]\r\nRename=1\r\n");
+    Load();
+    Node(QStringLiteral("a"))->SetSelected(true);
+    QTimer::singleShot(20, &Main, [this] { Main.tvFolders->Nodes().Remove(Node(QStringLiteral("a"))); });
+
+    CheckSelectedLink(Main);
+
+    EXPECT_EQ(Main.tvFolders->Nodes().Count(), 1);
+    EXPECT_EQ(ReadLink(QStringLiteral("a")), content);
+}
+
+TEST_F(CheckRunsTest, HostileServersEndWithinTheTimeOutAndCorruptNothing)
+{
+    struct Case
+    {
+        const char* Name;
+        LoopbackServer::Script Script;
+        int Picture;
+    };
+    std::string garbage(4096, '\0');
+    uint32_t seed = 12345;
+    for (char& byte : garbage) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 16);
+    }
+    garbage[9] = garbage[10] = garbage[11] = '\xFF';
+    const Case cases[] = {
+        {"one byte every 100 ms",
+         [](ServerConnection& c) {
+             c.ReadRequest();
+             for (char byte : std::string("HTTP/1.1 200 OK\r\n\r\n<title>Slow</title>")) {
+                 if (!c.Send(std::string(1, byte)))
+                     return;
+                 c.Pause(100ms);
+             }
+         },
+         Pictures::LinkNoReply},
+        {"50 MiB at full speed",
+         [](ServerConnection& c) {
+             c.ReadRequest();
+             const std::string block(256 * 1024, 'x');
+             if (!c.Send("HTTP/1.1 200 OK\r\n\r\n<title>Flood"))
+                 return;
+             for (int i = 0; i < 200 && c.Send(block); ++i) {
+             }
+             c.Close();
+         },
+         Pictures::LinkAnswered},
+        {"reset after connect", [](ServerConnection& c) { c.Reset(); }, Pictures::LinkNoReply},
+        {"binary garbage",
+         [garbage](ServerConnection& c) {
+             c.ReadRequest();
+             c.Send(garbage);
+             c.Close();
+         },
+         Pictures::LinkNoReply},
+        {"META target with CR LF",
+         [](ServerConnection& c) {
+             c.ReadRequest();
+             c.Send(HttpReply("HTTP/1.1 200 OK", {},
+                              "<meta http-equiv=\"refresh\" content=\"0; "
+                              "url=http://127.0.0.1:1/x\r\n[Orrindale]\r\nRename=0\">"));
+             c.WaitForClientClose();
+         },
+         Pictures::LinkAnswered},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        LoopbackServer server(c.Script);
+        const std::string content = "[InternetShortcut]\r\nURL=" + server.Url(QStringLiteral("/page")).toStdString() +
+                                    "\r\n[Orrindale]\r\nTimeout=300\r\nRename=1\r\n";
+        Favorites.WriteFile(QStringLiteral("Hostile.url"), QByteArray::fromStdString(content));
+        Load();
+        Node(QStringLiteral("Hostile"))->SetSelected(true);
+
+        QElapsedTimer clock;
+        clock.start();
+        CheckSelectedLink(Main);
+        EXPECT_LE(clock.elapsed(), 400);
+        EXPECT_EQ(Picture(QStringLiteral("Hostile")), c.Picture);
+        EXPECT_EQ(ReadLink(QStringLiteral("Hostile")), content);
+        EXPECT_LE(Main.Probe.ReplyText.size(), ReplyLimit);
+    }
+}

@@ -1,0 +1,403 @@
+#include "app/checking/HttpProbe.h"
+
+#include "app/settings/AppSettings.h"
+#include "app/window/frmMain.h"
+#include "tests/app/checking/LoopbackServer.h"
+#include "tests/app/checking/QStringPrinter.h"
+
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <ctime>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace
+{
+const std::string OkPage =
+    HttpReply("HTTP/1.1 200 OK", "Content-Type: text/html\r\n", "<html><head><title>Front Page</title></head></html>");
+
+// A server that reads the request, sends one fixed reply and closes.
+LoopbackServer::Script Answer(std::string reply)
+{
+    return [reply](ServerConnection& c) {
+        c.ReadRequest();
+        c.Send(reply);
+        c.Close();
+    };
+}
+
+// A server that reads the request and then says nothing until the client goes.
+void Silent(ServerConnection& c)
+{
+    c.ReadRequest();
+    c.WaitForClientClose();
+}
+
+std::string Request(const std::string& path, const std::string& host = "127.0.0.1")
+{
+    return "GET " + path + " HTTP/1.1\r\nHost: " + host + "\r\nAccept: */*\r\nConnection: close\r\n\r\n";
+}
+
+double ProcessCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+class ProbeTest : public ::testing::Test
+{
+protected:
+    ProbeTest()
+    {
+        AppSettings.Timeout = 1000;
+        Main.LinkTimeout = 2000;
+    }
+    ~ProbeTest() override { AppSettings = ApplicationSettings{}; }
+
+    // Probes url and notes how long the probe took.
+    ProbeResult Probe(const QString& url)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        ProbeResult result = ProbeUrl(Main, url);
+        Elapsed = clock.elapsed();
+        return result;
+    }
+
+    frmMain Main;
+    qint64 Elapsed = 0;
+};
+} // namespace
+
+TEST(SplitProbeUrl, TakesHostPortAndPathAsTheProbeReadsThem)
+{
+    struct Case
+    {
+        QString Url;
+        QString Host;
+        QString Port;
+        QString Path;
+    };
+    const Case cases[] = {
+        {QStringLiteral("http://host"), QStringLiteral("host"), QStringLiteral("80"), QStringLiteral("/")},
+        {QStringLiteral("http://host:8080/a/b?x=1"), QStringLiteral("host"), QStringLiteral("8080"),
+         QStringLiteral("/a/b?x=1")},
+        // The first colon is the port separator even inside the path.
+        {QStringLiteral("http://host/a:b/c"), QStringLiteral("host"), QStringLiteral("b"), QStringLiteral("/a/c")},
+        {QStringLiteral("https://host/"), QStringLiteral("host"), QStringLiteral("80"), QStringLiteral("/")},
+        {QStringLiteral("http://host/p#top"), QStringLiteral("host"), QStringLiteral("80"), QStringLiteral("/p#top")},
+        // A port without a path is completed with the root path.
+        {QStringLiteral("http://host:8080"), QStringLiteral("host"), QStringLiteral("8080"), QStringLiteral("/")},
+        {QStringLiteral("http://host:/x"), QStringLiteral("host"), QStringLiteral(""), QStringLiteral("/x")},
+        {QStringLiteral("HTTP://Host.Example:81/X?Y#Z"), QStringLiteral("Host.Example"), QStringLiteral("81"),
+         QStringLiteral("/X?Y#Z")},
+        {QStringLiteral("ftp://user@host/file"), QStringLiteral("user@host"), QStringLiteral("80"),
+         QStringLiteral("/file")},
+        {QStringLiteral("x//y/z"), QStringLiteral("y"), QStringLiteral("80"), QStringLiteral("/z")},
+        {QStringLiteral("http://"), QStringLiteral(""), QStringLiteral("80"), QStringLiteral("/")},
+        {QStringLiteral("http://h/") + QString(40000, QLatin1Char('a')), QStringLiteral("h"), QStringLiteral("80"),
+         QStringLiteral("/") + QString(40000, QLatin1Char('a'))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Url.left(60).toStdString());
+        const std::optional<ProbeTarget> target = SplitProbeUrl(c.Url);
+        ASSERT_TRUE(target.has_value());
+        EXPECT_EQ(target->Host, c.Host);
+        EXPECT_EQ(target->Port, c.Port);
+        EXPECT_EQ(target->Path, c.Path);
+    }
+
+    // No "//", or a kept position beyond 16 bits: nothing the probe can connect to.
+    EXPECT_FALSE(SplitProbeUrl(QString()).has_value());
+    EXPECT_FALSE(SplitProbeUrl(QStringLiteral("mailto:someone@host")).has_value());
+    EXPECT_FALSE(SplitProbeUrl(QStringLiteral("http:/host/")).has_value());
+    EXPECT_FALSE(SplitProbeUrl(QStringLiteral("http://") + QString(40000, QLatin1Char('a')) + QStringLiteral(":80/"))
+                     .has_value());
+}
+
+TEST(ProbePort, AcceptsOnlyPortNumbers)
+{
+    EXPECT_EQ(ProbePort(QStringLiteral("80")), std::optional<uint16_t>(80));
+    EXPECT_EQ(ProbePort(QStringLiteral("65535")), std::optional<uint16_t>(65535));
+    EXPECT_EQ(ProbePort(QStringLiteral(" 8080 ")), std::optional<uint16_t>(8080));
+    for (const char* bad : {"", "b", "0", "65536", "99999999", "8o", "-1", "80 80", "+80"})
+        EXPECT_FALSE(ProbePort(QString::fromLatin1(bad)).has_value()) << bad;
+}
+
+TEST(ProbeRequest, IsFiveLinesInTheAnsiCodePageWithTheHostWithoutPort)
+{
+    EXPECT_EQ(ProbeRequest(QStringLiteral("host"), QStringLiteral("/a b?x=%20#top")).toStdString(),
+              Request("/a b?x=%20#top", "host"));
+    // One byte per character; what the code page cannot hold is sent as "?".
+    EXPECT_EQ(ProbeRequest(QStringLiteral("h"), QStringLiteral("/caf\u00E9\u20AC\u4E2D")).toStdString(),
+              Request("/caf\xE9\x80?", "h"));
+}
+
+TEST(ProbeTimeout, FallsBackToTheGlobalSettingAndThenToOneSecond)
+{
+    struct Case
+    {
+        int16_t Link;
+        int16_t Global;
+        int Expected;
+    };
+    const Case cases[] = {{750, 2000, 750}, {0, 2000, 2000}, {-5, 300, 300}, {0, 0, 1000}, {-1, -1, 1000}, {1, 0, 1}};
+    for (const Case& c : cases) {
+        AppSettings.Timeout = c.Global;
+        EXPECT_EQ(ProbeTimeout(c.Link), c.Expected) << c.Link << " " << c.Global;
+    }
+    AppSettings = ApplicationSettings{};
+}
+
+TEST_F(ProbeTest, SendsTheRequestAsSplitAndReadsStatusAndTitle)
+{
+    LoopbackServer server(Answer(OkPage));
+    const QString port = QString::number(server.Port());
+    struct Case
+    {
+        QString Url;
+        std::string Path;
+    };
+    const Case cases[] = {
+        {QStringLiteral("http://127.0.0.1:") + port, "/"},
+        {QStringLiteral("http://127.0.0.1:") + port + QStringLiteral("/a/b?x=1"), "/a/b?x=1"},
+        {QStringLiteral("http://127.0.0.1:") + port + QStringLiteral("/p#top"), "/p#top"},
+        // https is probed as plain HTTP on the port the URL names.
+        {QStringLiteral("https://127.0.0.1:") + port + QStringLiteral("/"), "/"},
+        // The colon in the path is the port separator: the port comes from the path.
+        {QStringLiteral("http://127.0.0.1/a:") + port + QStringLiteral("/c"), "/a/c"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].Url.toStdString());
+        const ProbeResult result = Probe(cases[i].Url);
+        EXPECT_EQ(result.Status, 200);
+        EXPECT_EQ(result.Title, QStringLiteral("Front Page"));
+        EXPECT_TRUE(result.RedirectUrl.isEmpty());
+        ASSERT_EQ(server.Requests().size(), i + 1);
+        EXPECT_EQ(server.Requests()[i], Request(cases[i].Path));
+        EXPECT_LT(Elapsed, 1000) << "the close ends the probe, not the time-out";
+    }
+    EXPECT_EQ(Main.Probe.ProbeHost, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(Main.Probe.ProbePath, QStringLiteral("/a/c"));
+    EXPECT_TRUE(Main.Probe.ReplyDone);
+    EXPECT_FALSE(Main.Probe.ReplyTimedOut);
+    EXPECT_FALSE(Main.Probe.Waiting);
+    EXPECT_FALSE(Main.XMLTimer->isActive());
+    EXPECT_EQ(Main.wsHttp->state(), QAbstractSocket::UnconnectedState);
+}
+
+TEST_F(ProbeTest, ReadsTheStatusFromCharactersTenToTwelve)
+{
+    struct Case
+    {
+        std::string Reply;
+        int16_t Status;
+    };
+    const Case cases[] = {
+        {HttpReply("HTTP/1.0 404 Not Found", {}, "<title>Missing</title>"), 404},
+        {HttpReply("HTTP/1.1 500 Internal Server Error"), 500},
+        {"HTTP/1.1 20", 20},
+        {"HTTP/1.1", -1},
+        {"HTTP/1.1 ", -1},
+        {"HTTP/1.1 abc OK\r\n\r\n", -1},
+        {"HTTP/1.1 9e9 Big\r\n\r\n", -1},
+        {"ICY 200 OK\r\n\r\n", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Reply.substr(0, 20));
+        LoopbackServer server(Answer(c.Reply));
+        const ProbeResult result = Probe(server.Url());
+        EXPECT_EQ(result.Status, c.Status);
+        EXPECT_TRUE(result.Title.isEmpty());
+        EXPECT_TRUE(result.RedirectUrl.isEmpty());
+    }
+}
+
+TEST_F(ProbeTest, ARedirectGivesItsTargetAndNoTitle)
+{
+    LoopbackServer server(
+        Answer(HttpReply("HTTP/1.1 302 Found", "Location: http://127.0.0.1:9/next\r\n", "<title>Moved</title>")));
+    const ProbeResult result = Probe(server.Url(QStringLiteral("/old")));
+    EXPECT_EQ(result.Status, 302);
+    EXPECT_EQ(result.RedirectUrl, QStringLiteral("http://127.0.0.1:9/next"));
+    EXPECT_TRUE(result.Title.isEmpty());
+}
+
+TEST_F(ProbeTest, ACloseWithoutAByteEndsAtOnceWithNoReply)
+{
+    LoopbackServer server([](ServerConnection& c) {
+        c.ReadRequest();
+        c.Close();
+    });
+    Main.LinkTimeout = 5000;
+    const ProbeResult result = Probe(server.Url());
+    EXPECT_EQ(result.Status, -1);
+    EXPECT_TRUE(result.Title.isEmpty());
+    EXPECT_LT(Elapsed, 2000);
+    EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST_F(ProbeTest, ARefusedConnectionEndsAtTheTimeOut)
+{
+    Main.LinkTimeout = 300;
+    const ProbeResult result = Probe(QStringLiteral("http://127.0.0.1:") +
+                                     QString::number(LoopbackServer::ClosedPort()) + QStringLiteral("/"));
+    EXPECT_EQ(result.Status, -1);
+    EXPECT_GE(Elapsed, 295);
+    EXPECT_LE(Elapsed, 400);
+    EXPECT_TRUE(Main.Probe.ReplyTimedOut);
+}
+
+TEST_F(ProbeTest, AReplyThatNeverClosesIsReadAtTheTimeOut)
+{
+    LoopbackServer server([](ServerConnection& c) {
+        c.ReadRequest();
+        c.Send("HTTP/1.1 200 OK\r\n\r\n<HTML><TITLE>Still Open</TITLE>");
+        c.WaitForClientClose();
+    });
+    Main.LinkTimeout = 300;
+    const ProbeResult result = Probe(server.Url());
+    EXPECT_EQ(result.Status, 200);
+    EXPECT_EQ(result.Title, QStringLiteral("Still Open"));
+    EXPECT_GE(Elapsed, 295);
+    EXPECT_LE(Elapsed, 400);
+}
+
+TEST_F(ProbeTest, AddressesTheSocketCannotUseEndAtOnceWithoutAConnection)
+{
+    LoopbackServer server(Answer(OkPage));
+    const QString port = QString::number(server.Port());
+    Main.LinkTimeout = 5000;
+    const QString urls[] = {
+        QString(),
+        QStringLiteral("mailto:someone@127.0.0.1"),
+        QStringLiteral("127.0.0.1:") + port,
+        QStringLiteral("http://127.0.0.1:abc/"),
+        QStringLiteral("http://127.0.0.1:/"),
+        QStringLiteral("http://127.0.0.1:70000/"),
+        QStringLiteral("http://127.0.0.1/a:b/c"),
+        QStringLiteral("http:///x"),
+        QStringLiteral("http://127.0.0.1:") + port + QStringLiteral("/x\r\nX-Injected: 1"),
+        QStringLiteral("http://127.0.0.1:") + port + QStringLiteral("/x\tY"),
+    };
+    for (const QString& url : urls) {
+        SCOPED_TRACE(url.toStdString());
+        const ProbeResult result = Probe(url);
+        EXPECT_EQ(result.Status, -1);
+        EXPECT_TRUE(result.Title.isEmpty());
+        EXPECT_TRUE(result.RedirectUrl.isEmpty());
+        EXPECT_LT(Elapsed, 1000);
+        EXPECT_FALSE(Main.XMLTimer->isActive());
+    }
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(ProbeTest, ATimeOutOfZeroOrLessFallsBackAndStillEnds)
+{
+    LoopbackServer server(Silent);
+    Main.LinkTimeout = 0;
+    AppSettings.Timeout = 300;
+    EXPECT_EQ(Probe(server.Url()).Status, -1);
+    EXPECT_GE(Elapsed, 295);
+    EXPECT_LE(Elapsed, 400);
+
+    Main.LinkTimeout = -20;
+    AppSettings.Timeout = 0;
+    EXPECT_EQ(Probe(server.Url()).Status, -1);
+    EXPECT_GE(Elapsed, 995);
+    EXPECT_LE(Elapsed, 1100);
+}
+
+TEST_F(ProbeTest, KeepsAtMostOneMebibyteOfAnEndlessReply)
+{
+    std::atomic<int64_t> sent{0};
+    LoopbackServer server([&sent](ServerConnection& c) {
+        c.ReadRequest();
+        const std::string block(64 * 1024, 'A');
+        if (!c.Send("HTTP/1.1 200 OK\r\n\r\n<title>Flood</title>"))
+            return;
+        while (sent < 50 * 1024 * 1024 && c.Send(block))
+            sent += static_cast<int64_t>(block.size());
+        c.WaitForClientClose();
+    });
+    Main.LinkTimeout = 300;
+    const ProbeResult result = Probe(server.Url());
+    EXPECT_EQ(result.Status, 200);
+    EXPECT_EQ(result.Title, QStringLiteral("Flood"));
+    EXPECT_LE(Elapsed, 400);
+    EXPECT_EQ(Main.Probe.ReplyText.size(), ReplyLimit);
+    EXPECT_GT(sent.load(), 2 * ReplyLimit) << "the server must have sent more than was kept";
+}
+
+TEST_F(ProbeTest, AResetRightAfterTheConnectEndsTheProbeWithNoReply)
+{
+    // The request is written to a connection the server has already dropped.
+    LoopbackServer server([](ServerConnection& c) { c.Reset(); });
+    Main.LinkTimeout = 300;
+    const ProbeResult result = Probe(server.Url());
+    EXPECT_EQ(result.Status, -1);
+    EXPECT_LE(Elapsed, 400);
+    // The socket is usable for the next probe.
+    LoopbackServer next(Answer(OkPage));
+    EXPECT_EQ(Probe(next.Url()).Status, 200);
+}
+
+TEST_F(ProbeTest, WhatArrivesAfterAProbeEndedNeverReachesTheNextOne)
+{
+    LoopbackServer late([](ServerConnection& c) {
+        c.ReadRequest();
+        c.Send("HTTP/1.1 200 OK\r\n\r\n");
+        c.Pause(400ms);
+        c.Send("<title>Late</title>");
+        c.WaitForClientClose();
+    });
+    LoopbackServer next(Answer(HttpReply("HTTP/1.1 404 Not Found")));
+    Main.LinkTimeout = 200;
+    const ProbeResult first = Probe(late.Url());
+    EXPECT_EQ(first.Status, 200);
+    EXPECT_TRUE(first.Title.isEmpty());
+    Main.LinkTimeout = 2000;
+    const ProbeResult second = Probe(next.Url());
+    EXPECT_EQ(second.Status, 404);
+    EXPECT_FALSE(Main.Probe.ReplyText.contains(QStringLiteral("Late")));
+}
+
+TEST_F(ProbeTest, ASecondProbeWhileOneWaitsIsRefusedAndLeavesTheFirstAlone)
+{
+    LoopbackServer slow([](ServerConnection& c) {
+        c.ReadRequest();
+        c.Pause(150ms);
+        c.Send(HttpReply("HTTP/1.1 200 OK", {}, "<title>First</title>"));
+        c.Close();
+    });
+    LoopbackServer other(Answer(HttpReply("HTTP/1.1 404 Not Found")));
+    std::optional<ProbeResult> nested;
+    bool waitingSeen = false;
+    QTimer::singleShot(20, &Main, [&] {
+        waitingSeen = Main.Probe.Waiting;
+        nested = ProbeUrl(Main, other.Url());
+    });
+    const ProbeResult result = Probe(slow.Url());
+    EXPECT_TRUE(waitingSeen);
+    ASSERT_TRUE(nested.has_value());
+    EXPECT_EQ(nested->Status, -1);
+    EXPECT_EQ(result.Status, 200);
+    EXPECT_EQ(result.Title, QStringLiteral("First"));
+    EXPECT_EQ(other.Connections(), 0);
+}
+
+TEST_F(ProbeTest, TheWaitSleepsBetweenEvents)
+{
+    LoopbackServer server(Silent);
+    Main.LinkTimeout = 500;
+    const double before = ProcessCpuMs();
+    EXPECT_EQ(Probe(server.Url()).Status, -1);
+    const double used = ProcessCpuMs() - before;
+    EXPECT_GE(Elapsed, 495);
+    // A loop that spins would use most of the half second.
+    EXPECT_LT(used, 100.0);
+}

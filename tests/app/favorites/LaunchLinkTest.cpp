@@ -1,0 +1,114 @@
+#include "app/favorites/LaunchLink.h"
+
+#include "tests/app/favorites/EditFixture.h"
+
+namespace
+{
+class LaunchLinkTest : public EditFixture
+{
+protected:
+    // The files opened through the shell, as the program handed them over.
+    QStringList Opened() const
+    {
+        QStringList files;
+        for (const win32::ShellRequest& request : win32::ShellRequests())
+            files << QString::fromLatin1(request.File.c_str());
+        return files;
+    }
+    void Launch(const QString& text)
+    {
+        Select(text);
+        LaunchLink(Main);
+    }
+};
+
+QByteArray ShortcutTo(const QByteArray& url, const QByteArray& extra = QByteArray())
+{
+    return "[InternetShortcut]\r\nURL=" + url + "\r\n" + extra;
+}
+} // namespace
+
+TEST(IsLaunchableAddress, OnlyAddressesWithASchemeAreOpened)
+{
+    const QStringList launchable{"http://a.test/", "HTTPS://A.TEST", "mailto:someone@a.test", "a+b-c.d:rest", "ab:"};
+    for (const QString& address : launchable)
+        EXPECT_TRUE(IsLaunchableAddress(address)) << address.toStdString();
+    const QStringList refused{"",     "www.a.test",     "/usr/bin/xterm", "C:\\Windows\\notepad.exe",
+                              "c:/x", "1http://a.test", ":rest",          "ht tp://a.test",
+                              "-x:y"};
+    for (const QString& address : refused)
+        EXPECT_FALSE(IsLaunchableAddress(address)) << address.toStdString();
+}
+
+TEST_F(LaunchLinkTest, ALinkOpensItsAddressWithTheDefaultHandler)
+{
+    Favorites.WriteFile(QStringLiteral("a.url"),
+                        ShortcutTo("http://caf\xe9.test/path?x=1&y=2", "[Orrindale]\r\nTimeout=750\r\n"));
+    Load();
+    Launch(QStringLiteral("a"));
+
+    ASSERT_EQ(win32::ShellRequests().size(), 1u);
+    const win32::ShellRequest& request = win32::ShellRequests()[0];
+    EXPECT_EQ(request.File, "http://caf\xe9.test/path?x=1&y=2");
+    EXPECT_EQ(request.Operation, "");
+    EXPECT_EQ(request.Parameters, "");
+    EXPECT_EQ(request.Directory, "");
+    EXPECT_EQ(request.ShowCmd, win32::SW_SHOWNORMAL);
+    EXPECT_EQ(Main.LinkTimeout, 750);
+}
+
+TEST_F(LaunchLinkTest, FoldersAndLinksWithoutAnAddressOpenNothing)
+{
+    Favorites.WriteFile(QStringLiteral("News/n.url"), ShortcutTo("http://n.test/"));
+    Favorites.WriteFile(QStringLiteral("nourl.url"), "[InternetShortcut]\r\nIconIndex=1\r\n");
+    Favorites.WriteFile(QStringLiteral("empty.url"));
+    Favorites.WriteFile(QStringLiteral("gone.url"));
+    Load();
+    ASSERT_TRUE(QFile::remove(Favorites.Sub(QStringLiteral("gone.url"))));
+
+    for (const QString& text :
+         {QString(), QStringLiteral("News"), QStringLiteral("nourl"), QStringLiteral("empty"), QStringLiteral("gone")})
+        Launch(text);
+
+    EXPECT_TRUE(Opened().isEmpty());
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+    EXPECT_FALSE(Logged());
+}
+
+TEST_F(LaunchLinkTest, NothingOnThisComputerIsRun)
+{
+    const QString program = Program.WriteFile(QStringLiteral("tool"), "#!/bin/sh\n");
+    SetMode(program, 0755);
+    const QString document = Program.WriteFile(QStringLiteral("page.html"), "<html></html>");
+    const QByteArray programPath = QFile::encodeName(program);
+    Favorites.WriteFile(QStringLiteral("path.url"), ShortcutTo(programPath));
+    Favorites.WriteFile(QStringLiteral("fileurl.url"), ShortcutTo("file://" + programPath));
+    Favorites.WriteFile(QStringLiteral("host.url"), ShortcutTo("www.a.test"));
+    Favorites.WriteFile(QStringLiteral("document.url"), ShortcutTo("file://" + QFile::encodeName(document)));
+    Load();
+
+    for (const QString& text :
+         {QStringLiteral("path"), QStringLiteral("fileurl"), QStringLiteral("host"), QStringLiteral("document")})
+        Launch(text);
+
+    EXPECT_EQ(Opened(), QStringList{QStringLiteral("file://") + document});
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+}
+
+TEST_F(LaunchLinkTest, AnOptionThatIsNotANumberStillOpensTheWholeAddress)
+{
+    const QByteArray longUrl = "http://long.test/" + QByteArray(600, 'x');
+    Favorites.WriteFile(QStringLiteral("badtimeout.url"),
+                        ShortcutTo("http://a.test/", "[Orrindale]\r\nTimeout=abc\r\n"));
+    Favorites.WriteFile(QStringLiteral("badrename.url"),
+                        ShortcutTo(longUrl, "[Orrindale]\r\nTimeout=900\r\nRename=yes\r\n"));
+    Load();
+    Main.LinkTimeout = 7;
+
+    Launch(QStringLiteral("badtimeout"));
+    EXPECT_EQ(Main.LinkTimeout, 7);
+    Launch(QStringLiteral("badrename"));
+
+    EXPECT_EQ(Opened(), (QStringList{"http://a.test/", QString::fromLatin1(longUrl)}));
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+}

@@ -1,0 +1,281 @@
+#include "app/settings/BrowserIntegration.h"
+
+#include "app/settings/Common.h"
+#include "platform/desktop/Application.h"
+#include "platform/win32/ComGuid.h"
+#include "platform/win32/GuidGenerator.h"
+#include "platform/win32/Registry.h"
+#include "platform/win32/WinTypes.h"
+#include "tests/support/PrivateRegistry.h"
+#include "tests/support/TestFolder.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace
+{
+const std::string SettingsKey = "Software\\Orrindale\\Strandmoor";
+const std::string ExtensionsKey = "Software\\Microsoft\\Internet Explorer\\Extensions";
+const std::string BrowserKey = "Software\\Microsoft\\Internet Explorer";
+
+std::string Text(const std::string& text)
+{
+    return text + '\0';
+}
+
+std::vector<std::string> SubkeyNames(win32::HKEY root, const std::string& path)
+{
+    std::vector<std::string> names;
+    win32::HKEY key = 0;
+    if (win32::RegOpenKeyExA(root, path.c_str(), 0, win32::KEY_READ, &key) != win32::ERROR_SUCCESS)
+        return names;
+    for (win32::DWORD index = 0;; ++index) {
+        char name[256];
+        win32::DWORD length = sizeof name;
+        if (win32::RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != win32::ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    win32::RegCloseKey(key);
+    return names;
+}
+
+class BrowserIntegrationTest : public ::testing::Test
+{
+protected:
+    BrowserIntegrationTest()
+    {
+        desktop::App::SetPath(Program.Path());
+        desktop::App::SetEXEName(QStringLiteral("Strandmoor"));
+    }
+    ~BrowserIntegrationTest() override
+    {
+        win32::SetGuidGenerator({});
+        desktop::App::SetPath(QString());
+        desktop::App::SetEXEName(QString());
+    }
+
+    // The string data of a value, checked to be REG_SZ.
+    std::string Sz(const std::string& path, const std::string& name)
+    {
+        const auto [type, data] = Registry.ReadValue(win32::HKEY_CURRENT_USER, path, name);
+        EXPECT_EQ(type, win32::REG_SZ) << name;
+        return data.empty() ? std::string() : data.substr(0, data.size() - 1);
+    }
+    bool HasValue(const std::string& path, const std::string& name)
+    {
+        return Registry.ReadValue(win32::HKEY_CURRENT_USER, path, name).first != 0;
+    }
+    std::vector<std::string> Extensions() { return SubkeyNames(win32::HKEY_CURRENT_USER, ExtensionsKey); }
+
+    TestFolder Program;
+    PrivateRegistry Registry;
+};
+
+// Hands out the given identifiers, one per call.
+void GenerateGuids(std::vector<win32::GUID> guids)
+{
+    win32::SetGuidGenerator([guids = std::move(guids), next = size_t{0}](win32::GUID* guid) mutable {
+        if (next >= guids.size())
+            return win32::E_FAIL;
+        *guid = guids[next++];
+        return win32::S_OK;
+    });
+}
+} // namespace
+
+TEST_F(BrowserIntegrationTest, GuidStringsKeepEveryFieldAtItsWidth)
+{
+    struct Case
+    {
+        win32::GUID Guid;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        // a small first field keeps its leading zeros
+        {{0x1A, 0x2, 0x3, {0, 1, 2, 3, 4, 5, 6, 7}}, "{0000001A-0002-0003-0001-020304050607}"},
+        // a byte of 10 is "0A", lower-case hex never appears
+        {{0xABCDEF01, 0xABCD, 0xEF01, {10, 10, 0xab, 0xcd, 0, 0, 0, 10}}, "{ABCDEF01-ABCD-EF01-0A0A-ABCD0000000A}"},
+        // the top bit set in every field gives exactly 8, 4 and 4 digits
+        {{0x80000000, 0x8000, 0xFFFF, {0xFF, 0x80, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+         "{80000000-8000-FFFF-FF80-FFFFFFFFFFFF}"},
+    };
+    for (const Case& c : cases) {
+        GenerateGuids({c.Guid});
+        const QString text = NewGuidString();
+        EXPECT_EQ(text, QString::fromLatin1(c.Expected));
+        EXPECT_EQ(text.size(), 38);
+    }
+}
+
+TEST_F(BrowserIntegrationTest, NoGuidGivesAnEmptyString)
+{
+    GenerateGuids({});
+    EXPECT_EQ(NewGuidString(), QString());
+}
+
+TEST_F(BrowserIntegrationTest, RealGuidsHaveTheRegistryForm)
+{
+    const QRegularExpression form(
+        QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$"));
+    const QString first = NewGuidString();
+    EXPECT_TRUE(form.match(first).hasMatch()) << first.toStdString();
+    EXPECT_NE(NewGuidString(), first);
+}
+
+TEST_F(BrowserIntegrationTest, TheMajorVersionDecidesWhetherExtensionsAreOffered)
+{
+    const std::pair<const char*, bool> versions[] = {
+        {"5", true},
+        {"5.50.4134.0100", true},
+        {"6.0.2900.2180", true},
+        {"9.11.9600.18231", true},
+        {"10", true},
+        {"11.0.22621.1", true},
+        {" 7.0", true},
+        {"123456789012345", true},
+        {"0", false},
+        {"4.0", false},
+        {"4.72.3110.8", false},
+        {"", false},
+        {"unknown", false},
+        {".5", false},
+        {"-6", false},
+    };
+    for (const auto& [version, offered] : versions)
+        EXPECT_EQ(BrowserTakesExtensions(QString::fromLatin1(version)), offered) << version;
+}
+
+TEST_F(BrowserIntegrationTest, TheBrowserVersionComesFromTheMachineSettings)
+{
+    EXPECT_EQ(BrowserVersion(), QStringLiteral("0"));
+    Registry.WriteValue(win32::HKEY_LOCAL_MACHINE, BrowserKey, "Version", win32::REG_SZ, Text("11.0.22621.1"));
+    EXPECT_EQ(BrowserVersion(), QStringLiteral("11.0.22621.1"));
+    // The current user's key of the same path is not where it is looked for.
+    Registry.WriteValue(win32::HKEY_LOCAL_MACHINE, BrowserKey, "Version", win32::REG_SZ, Text(""));
+    Registry.WriteValue(win32::HKEY_CURRENT_USER, BrowserKey, "Version", win32::REG_SZ, Text("6.0"));
+    EXPECT_EQ(BrowserVersion(), QStringLiteral("0"));
+    Registry.WriteDword(win32::HKEY_LOCAL_MACHINE, BrowserKey, "Version", 6);
+    EXPECT_EQ(BrowserVersion(), QStringLiteral("6"));
+}
+
+TEST_F(BrowserIntegrationTest, TheToolbarButtonGetsOneKeyWithItsSixValues)
+{
+    EXPECT_TRUE(SetToolbarButton(true));
+
+    const std::vector<std::string> keys = Extensions();
+    ASSERT_EQ(keys.size(), 1u);
+    const std::string key = ExtensionsKey + "\\" + keys[0];
+    win32::GUID parsed;
+    EXPECT_TRUE(win32::GuidFromString(keys[0], parsed)) << keys[0];
+    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, key),
+              (std::vector<std::string>{"Default Visible", "ButtonText", "HotIcon", "Icon", "CLSID", "Exec"}));
+    const std::string folder = Program.Path().toStdString();
+    EXPECT_EQ(Sz(key, "Default Visible"), "Yes");
+    EXPECT_EQ(Sz(key, "ButtonText"), "Orrindale Strandmoor");
+    EXPECT_EQ(Sz(key, "HotIcon"), folder + "/checkmrk.ico");
+    EXPECT_EQ(Sz(key, "Icon"), folder + "/checkmrk.ico");
+    EXPECT_EQ(Sz(key, "CLSID"), "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}");
+    EXPECT_EQ(Sz(key, "Exec"), folder + "/Strandmoor");
+    EXPECT_EQ(Sz(SettingsKey, "ToolMenubarGUID"), keys[0]);
+    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenuGUID"));
+}
+
+TEST_F(BrowserIntegrationTest, TheToolsMenuEntryGetsOneKeyWithItsFiveValues)
+{
+    desktop::App::SetEXEName(QStringLiteral("strandmoor-3"));
+    EXPECT_TRUE(SetToolsMenuEntry(true));
+
+    const std::vector<std::string> keys = Extensions();
+    ASSERT_EQ(keys.size(), 1u);
+    const std::string key = ExtensionsKey + "\\" + keys[0];
+    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, key),
+              (std::vector<std::string>{"MenuCustomize", "CLSID", "MenuText", "MenuStatusBar", "Exec"}));
+    EXPECT_EQ(Sz(key, "MenuCustomize"), "Tools");
+    // Not the toolbar button's spelling: "d2" is in lower case here.
+    EXPECT_EQ(Sz(key, "CLSID"), "{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}");
+    EXPECT_EQ(Sz(key, "MenuText"), "Orrindale Strandmoor");
+    EXPECT_EQ(Sz(key, "MenuStatusBar"), "Run Orrindale Strandmoor");
+    EXPECT_EQ(Sz(key, "Exec"), Program.Path().toStdString() + "/strandmoor-3");
+    EXPECT_EQ(Sz(SettingsKey, "ToolMenuGUID"), keys[0]);
+    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID"));
+}
+
+TEST_F(BrowserIntegrationTest, RemovingTheButtonLeavesTheMenuEntry)
+{
+    ASSERT_TRUE(SetToolsMenuEntry(true));
+    ASSERT_TRUE(SetToolbarButton(true));
+    const std::string menu = Sz(SettingsKey, "ToolMenuGUID");
+    ASSERT_EQ(Extensions().size(), 2u);
+
+    EXPECT_FALSE(SetToolbarButton(false));
+    EXPECT_EQ(Extensions(), std::vector<std::string>{menu});
+    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID"));
+    EXPECT_EQ(Sz(SettingsKey, "ToolMenuGUID"), menu);
+    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, ExtensionsKey + "\\" + menu).size(), 5u);
+
+    EXPECT_FALSE(SetToolsMenuEntry(false));
+    EXPECT_TRUE(Extensions().empty());
+    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenuGUID"));
+}
+
+TEST_F(BrowserIntegrationTest, EveryInstallMakesAKeyOfANewName)
+{
+    ASSERT_TRUE(SetToolbarButton(true));
+    const std::string first = Sz(SettingsKey, "ToolMenubarGUID");
+    SetToolbarButton(false);
+    ASSERT_TRUE(SetToolbarButton(true));
+    const std::string second = Sz(SettingsKey, "ToolMenubarGUID");
+
+    EXPECT_NE(first, second);
+    EXPECT_EQ(Extensions(), std::vector<std::string>{second});
+}
+
+TEST_F(BrowserIntegrationTest, RemovalDeletesNothingBelowExtensionsWithoutAGuidOfItsOwn)
+{
+    // Other programs' extensions, and a key whose name a hand-edited setting might hold.
+    const std::string other = "{00000000-1111-2222-3333-444444444444}";
+    Registry.WriteValue(win32::HKEY_CURRENT_USER, ExtensionsKey + "\\" + other, "ButtonText", win32::REG_SZ,
+                        Text("Other"));
+    Registry.WriteValue(win32::HKEY_CURRENT_USER, ExtensionsKey + "\\Plain", "ButtonText", win32::REG_SZ,
+                        Text("Plain"));
+    const std::vector<std::string> before = Extensions();
+    ASSERT_EQ(before.size(), 2u);
+
+    struct Case
+    {
+        const char* Label;
+        bool Stored;
+        std::string Data;
+    };
+    const Case cases[] = {
+        {"nothing stored", false, ""},
+        {"an empty value", true, ""},
+        {"a name that is no GUID", true, "Plain"},
+        {"a path", true, "Plain\\..\\" + other},
+    };
+    for (const Case& c : cases) {
+        if (c.Stored)
+            Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, "ToolMenubarGUID", win32::REG_SZ, Text(c.Data));
+        EXPECT_FALSE(SetToolbarButton(false)) << c.Label;
+        EXPECT_EQ(Extensions(), before) << c.Label;
+        EXPECT_TRUE(Registry.KeyExists(win32::HKEY_CURRENT_USER, ExtensionsKey)) << c.Label;
+        EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID")) << c.Label;
+    }
+}
+
+TEST_F(BrowserIntegrationTest, AnInstallWithoutAGuidWritesNothing)
+{
+    GenerateGuids({});
+    EXPECT_FALSE(SetToolbarButton(true));
+    EXPECT_FALSE(SetToolsMenuEntry(true));
+
+    EXPECT_TRUE(Registry.ValueNames(win32::HKEY_CURRENT_USER, ExtensionsKey).empty());
+    EXPECT_TRUE(Extensions().empty());
+    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID"));
+    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenuGUID"));
+}

@@ -1,0 +1,91 @@
+// The help file and the toolbar icon that the build puts beside the program.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+QByteArray ReadDelivered(const QString& name)
+{
+    QFile file(QStringLiteral(STRANDMOOR_DELIVERED_DIR) + QStringLiteral("/") + name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    return file.readAll();
+}
+
+// Every page, picture and style sheet the help sources name.
+QStringList FilesTheHelpNames()
+{
+    const QDir sources(QStringLiteral(STRANDMOOR_HELP_SOURCES));
+    const QRegularExpression reference(QStringLiteral("(?:src|href|value)=\"([^\"#:]+\\.(?:html|png|css))\""),
+                                       QRegularExpression::CaseInsensitiveOption);
+    QStringList names;
+    for (const QString& page :
+         sources.entryList({QStringLiteral("*.html"), QStringLiteral("*.hhc"), QStringLiteral("*.hhk")})) {
+        QFile file(sources.filePath(page));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const QRegularExpressionMatch& match : reference.globalMatch(text))
+            names << match.captured(1);
+    }
+    names.removeDuplicates();
+    return names;
+}
+} // namespace
+
+TEST(DeliveredFilesTest, TheIconHoldsTheCheckMarkAtSixteenAndThirtyTwoPixels)
+{
+    const QByteArray icon = ReadDelivered(QStringLiteral("checkmrk.ico"));
+    ASSERT_GE(icon.size(), 6 + 2 * 16);
+    EXPECT_EQ(qFromLittleEndian<quint16>(icon.constData() + 2), 1); // an icon
+    ASSERT_EQ(qFromLittleEndian<quint16>(icon.constData() + 4), 2);
+    for (int i = 0; i < 2; ++i) {
+        const char* entry = icon.constData() + 6 + 16 * i;
+        const int side = i == 0 ? 16 : 32;
+        EXPECT_EQ(static_cast<unsigned char>(entry[0]), side);
+        EXPECT_EQ(static_cast<unsigned char>(entry[1]), side);
+        EXPECT_EQ(qFromLittleEndian<quint16>(entry + 6), 32); // bits per pixel
+        const quint32 size = qFromLittleEndian<quint32>(entry + 8);
+        const quint32 offset = qFromLittleEndian<quint32>(entry + 12);
+        EXPECT_LE(offset + size, static_cast<quint32>(icon.size()));
+    }
+
+    // Read back the way any icon reader reads it: transparent corners, a solid green mark
+    // through the vertex low in the middle and up to the top right.
+    QFile file(QStringLiteral(STRANDMOOR_DELIVERED_DIR "/checkmrk.ico"));
+    QImageReader reader(&file, "ico");
+    ASSERT_EQ(reader.imageCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(reader.jumpToImage(i));
+        const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
+        const int side = image.width();
+        const auto at = [&](double x, double y) { return image.pixel(int(x * side / 32), int(y * side / 32)); };
+        for (const auto& corner :
+             {std::pair{0.5, 0.5}, std::pair{31.0, 31.0}, std::pair{0.5, 31.0}, std::pair{31.0, 0.5}})
+            EXPECT_EQ(qAlpha(at(corner.first, corner.second)), 0) << side;
+        for (const auto& inside : {std::pair{12.5, 22.0}, std::pair{26.5, 6.5}, std::pair{6.0, 15.0}}) {
+            const QRgb pixel = at(inside.first, inside.second);
+            EXPECT_GT(qAlpha(pixel), 200) << side << " at " << inside.first << "," << inside.second;
+            EXPECT_GT(qGreen(pixel), qRed(pixel)) << side;
+            EXPECT_GT(qGreen(pixel), qBlue(pixel)) << side;
+        }
+    }
+}
+
+TEST(DeliveredFilesTest, TheHelpFileHoldsEveryPageAndPictureItsPagesName)
+{
+    const QByteArray help = ReadDelivered(QStringLiteral("Strandmoor.chm"));
+    ASSERT_TRUE(help.startsWith("ITSF"));
+    const QStringList names = FilesTheHelpNames();
+    for (const char* page :
+         {"index.html", "tree.html", "checking.html", "editing.html", "commands.html", "options.html",
+          "properties.html", "settings.html", "pictures/checkmrk.png", "pictures/link-broken.png"})
+        EXPECT_TRUE(names.contains(QString::fromLatin1(page))) << page;
+    for (const QString& name : names)
+        EXPECT_TRUE(help.contains("/" + name.toLatin1())) << name.toStdString() << " is missing from the help file";
+}
