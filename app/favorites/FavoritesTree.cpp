@@ -9,6 +9,7 @@
 #include "platform/runtime/ErrorRecord.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -93,9 +94,22 @@ bool IsFolderNode(const TreeNode* node)
     return node->Image() == Pictures::OpenFolder || node->Image() == Pictures::ClosedFolder;
 }
 
+QString ShortcutFilePath(const QString& folderPath, const QString& text)
+{
+    // The name as written, then the usual lower-case extension; only when neither exists is
+    // the folder searched, which costs a listing of the whole folder.
+    const QString written = folderPath + Separator + text + QStringLiteral(".URL");
+    if (QFileInfo::exists(written))
+        return written;
+    const QString lowerExtension = folderPath + Separator + text + QStringLiteral(".url");
+    if (QFileInfo::exists(lowerExtension))
+        return lowerExtension;
+    return files::ResolvePath(written);
+}
+
 QString LinkFilePath(const TreeNode* node)
 {
-    return files::ResolvePath(node->Parent()->Key() + Separator + node->Text() + QStringLiteral(".URL"));
+    return ShortcutFilePath(node->Parent()->Key(), node->Text());
 }
 
 QString TotalsText(int16_t linkCount, int16_t folderCount)

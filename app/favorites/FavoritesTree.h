@@ -23,6 +23,9 @@ QString TotalsText(int16_t linkCount, int16_t folderCount);
 
 // True for the root and folder nodes: the folder test looks at the picture only.
 bool IsFolderNode(const TreeNode* node);
+// The path of the shortcut file of the link `text` in a folder, found whatever the letter
+// case of its name on disk.
+QString ShortcutFilePath(const QString& folderPath, const QString& text);
 // The path of a link node's shortcut file.
 QString LinkFilePath(const TreeNode* node);
 // Whether a file name is an Internet shortcut's: its last four characters are ".URL" in

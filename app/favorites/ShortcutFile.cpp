@@ -1,5 +1,6 @@
 #include "app/favorites/ShortcutFile.h"
 
+#include "app/favorites/FavoritesTree.h"
 #include "app/settings/AppSettings.h"
 #include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
@@ -83,7 +84,7 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
 
 QString ReadShortcut(frmMain& Main, const QString& folderPath, const TreeNode* linkNode)
 {
-    const QString path = files::ResolvePath(folderPath + QStringLiteral("/") + linkNode->Text() + QStringLiteral(".URL"));
+    const QString path = ShortcutFilePath(folderPath, linkNode->Text());
 
     const QString url = ReadWholeValue(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), 512, path);
     const QString timeout = ReadProfileString(QStringLiteral("Orrindale"), QStringLiteral("Timeout"),

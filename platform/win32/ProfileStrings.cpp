@@ -128,7 +128,8 @@ DWORD CopyOut(std::string_view text, char* returned, DWORD size)
     if (!returned || size == 0)
         return 0;
     const size_t count = std::min<size_t>(text.size(), size - 1);
-    std::memcpy(returned, text.data(), count);
+    if (count > 0)
+        std::memcpy(returned, text.data(), count);
     returned[count] = '\0';
     return static_cast<DWORD>(count);
 }

@@ -21,12 +21,13 @@ TEST_F(ClipboardTest, ACopiedLinkIsPastedWithItsPictureAndASecondPasteIsSilent)
     Node(QStringLiteral("a"))->SetSelectedImage(Pictures::LinkAnswered);
 
     Select(QStringLiteral("a"));
+    Main.mnuNodePopup.Item(6)->setEnabled(false);
     CopyNode(Main);
     ASSERT_TRUE(Main.ClipNode.has_value());
     EXPECT_EQ(Main.ClipNode->Key, Favorites.Sub(QStringLiteral("a.URL")));
     EXPECT_EQ(Node(QStringLiteral("a"))->Key(), Main.ClipNode->Key);
     EXPECT_EQ(Main.ClipMode, ClipModes::Copy);
-    EXPECT_TRUE(Main.PasteCommandEnabled);
+    EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
 
     Select(QStringLiteral("Other"));
     PasteNode(Main);
@@ -53,10 +54,11 @@ TEST_F(ClipboardTest, ALinkCutAndPastedIntoItsOwnFolderComesBack)
     Node(QStringLiteral("a"))->SetSelectedImage(Pictures::LinkBroken);
 
     Select(QStringLiteral("a"));
+    Main.mnuNodePopup.Item(6)->setEnabled(false);
     CutNode(Main);
     EXPECT_EQ(Node(QStringLiteral("a")), nullptr);
     EXPECT_EQ(Main.ClipMode, ClipModes::Move);
-    EXPECT_TRUE(Main.PasteCommandEnabled);
+    EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
     EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
 
     Select(QStringLiteral("b"));
