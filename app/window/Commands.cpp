@@ -1,6 +1,14 @@
 #include "app/window/Commands.h"
 
+#include "app/checking/CheckRuns.h"
+#include "app/favorites/Clipboard.h"
 #include "app/favorites/FavoritesTree.h"
+#include "app/favorites/LaunchLink.h"
+#include "app/favorites/frmFind.h"
+#include "app/favorites/frmNewFavorite.h"
+#include "app/favorites/frmNewFolder.h"
+#include "app/settings/frmAbout.h"
+#include "app/settings/frmOptions.h"
 #include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
 #include "platform/desktop/Application.h"
@@ -98,6 +106,59 @@ void RunCommand(frmMain& Main, Command command)
         return;
     }
     switch (command) {
+    case Command::Cut:
+        CutNode(Main);
+        break;
+    case Command::Copy:
+        CopyNode(Main);
+        break;
+    case Command::Paste:
+        PasteNode(Main);
+        break;
+    case Command::Delete:
+        DeleteNode(Main);
+        break;
+    case Command::NewFolder: {
+        frmNewFolder dialog(Main, &Main);
+        dialog.exec();
+        break;
+    }
+    case Command::NewFavorite: {
+        frmNewFavorite dialog(Main, &Main);
+        dialog.exec();
+        break;
+    }
+    case Command::Find:
+        ShowFindDialog(Main);
+        break;
+    case Command::Options: {
+        frmOptions dialog(Main, OptionsMode::Options, &Main);
+        dialog.exec();
+        break;
+    }
+    case Command::Properties: {
+        frmOptions dialog(Main, OptionsMode::Properties, &Main);
+        dialog.exec();
+        break;
+    }
+    case Command::CheckAllLinks:
+        CheckAllLinks(Main);
+        break;
+    case Command::CheckThisLink:
+        CheckSelectedLink(Main);
+        break;
+    case Command::CheckDirectory:
+        if (selected)
+            CheckFolderLinks(Main, selected);
+        break;
+    case Command::LaunchLink:
+        LaunchLink(Main);
+        break;
+    case Command::About: {
+        frmAbout dialog(&Main);
+        dialog.exec();
+        break;
+    }
     case Command::Exit:
         Main.close();
         break;
@@ -116,7 +177,8 @@ void RunCommand(frmMain& Main, Command command)
     case Command::Vendor:
         OpenThroughShell(VendorAddress());
         break;
-    default:
+    case Command::None:
+    case Command::LinkProperties:
         break;
     }
 }

@@ -19,6 +19,7 @@
 #include "platform/win32/AnsiCodePage.h"
 #include "platform/win32/ShellExecute.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QResizeEvent>
@@ -166,6 +167,12 @@ void frmMain::closeEvent(QCloseEvent* event)
         if (window->isWindow() && window->isVisible())
             window->close();
     }
+}
+
+void frmMain::EnablePasteCommand(bool enabled)
+{
+    if (QAction* paste = mnuNodePopup.Item(6))
+        paste->setEnabled(enabled);
 }
 
 void frmMain::ShowPopupMenu(QMenu* menu, const QPoint& position)

@@ -114,8 +114,7 @@ public:
     ClipModes ClipMode = ClipModes::Move;
 
     // Enables "&Paste" (index 6) of the link pop-up menu once something has been copied or cut.
-    void EnablePasteCommand(bool enabled) { PasteCommandEnabled = enabled; }
-    bool PasteCommandEnabled = false;
+    void EnablePasteCommand(bool enabled);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
