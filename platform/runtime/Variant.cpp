@@ -1,4 +1,5 @@
 #include "platform/runtime/Variant.h"
+#include "platform/runtime/HexDigit.h"
 
 #include "platform/runtime/ErrorRecord.h"
 
@@ -34,17 +35,6 @@ bool IsBlank(char ch)
 bool IsDigit(char ch)
 {
     return ch >= '0' && ch <= '9';
-}
-
-int HexDigitValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
 }
 
 // The text as single bytes with the surrounding blanks removed; nothing when it holds a
@@ -97,7 +87,7 @@ ParsedNumber ParsePrefixedNumber(std::string_view text)
     uint64_t value = 0;
     bool tooLarge = false;
     for (; pos < text.size(); ++pos) {
-        const int digit = HexDigitValue(text[pos]);
+        const int digit = runtime::HexDigitValue(text[pos]);
         if (digit < 0 || digit >= base)
             return {};
         value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);

@@ -1,4 +1,5 @@
 #include "platform/win32/ComGuid.h"
+#include "platform/runtime/HexDigit.h"
 
 #include <cstdio>
 
@@ -8,23 +9,12 @@ namespace win32
 namespace
 {
 
-int HexValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
 // Reads `digits` hex digits starting at `pos`; false when one is not a hex digit.
 bool ReadHex(std::string_view text, size_t pos, size_t digits, uint32_t& value)
 {
     value = 0;
     for (size_t i = 0; i < digits; ++i) {
-        const int digit = HexValue(text[pos + i]);
+        const int digit = runtime::HexDigitValue(text[pos + i]);
         if (digit < 0)
             return false;
         value = (value << 4) | static_cast<uint32_t>(digit);

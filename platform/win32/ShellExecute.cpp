@@ -1,4 +1,5 @@
 #include "platform/win32/ShellExecute.h"
+#include "platform/runtime/HexDigit.h"
 
 #include "platform/win32/AnsiCodePage.h"
 
@@ -68,23 +69,12 @@ std::optional<std::string_view> SchemeOf(std::string_view text)
     return text.substr(0, i);
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string PercentDecoded(std::string_view text)
 {
     std::string decoded;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            decoded += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        if (text[i] == '%' && i + 2 < text.size() && runtime::HexDigitValue(text[i + 1]) >= 0 && runtime::HexDigitValue(text[i + 2]) >= 0) {
+            decoded += static_cast<char>(runtime::HexDigitValue(text[i + 1]) * 16 + runtime::HexDigitValue(text[i + 2]));
             i += 2;
         } else {
             decoded += text[i];

@@ -1,4 +1,5 @@
 #include "tools/reg/RegData.h"
+#include "platform/runtime/HexDigit.h"
 
 #include <cctype>
 #include <cstdio>
@@ -32,17 +33,6 @@ constexpr TypeEntry Types[] = {
     {10, "REG_RESOURCE_REQUIREMENTS_LIST", false},
     {REG_QWORD, "REG_QWORD", true},
 };
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::string LittleEndian(uint64_t value, size_t bytes)
 {
@@ -103,7 +93,7 @@ std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max)
         return std::nullopt;
     uint64_t value = 0;
     for (char c : text) {
-        const int digit = HexValue(c);
+        const int digit = runtime::HexDigitValue(c);
         if (digit < 0 || digit >= base)
             return std::nullopt;
         if (value > (max - static_cast<uint64_t>(digit)) / static_cast<uint64_t>(base))
@@ -153,8 +143,8 @@ std::optional<std::string> DataFromText(DWORD type, std::string_view text, std::
             return std::nullopt;
         std::string out;
         for (size_t i = 0; i < text.size(); i += 2) {
-            const int high = HexValue(text[i]);
-            const int low = HexValue(text[i + 1]);
+            const int high = runtime::HexDigitValue(text[i]);
+            const int low = runtime::HexDigitValue(text[i + 1]);
             if (high < 0 || low < 0)
                 return std::nullopt;
             out.push_back(static_cast<char>(high * 16 + low));

@@ -1,4 +1,5 @@
 #include "tools/reg/RegFile.h"
+#include "platform/runtime/HexDigit.h"
 
 #include "platform/win32/AnsiCodePage.h"
 
@@ -125,17 +126,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads a quoted string starting at text[0] == '"'; consumed is how far it went.
 bool ReadQuoted(std::string_view text, std::string& out, size_t& consumed)
 {
@@ -170,7 +160,7 @@ bool ReadHexBytes(std::string_view list, std::string& out)
             return false;
         int value = 0;
         for (char c : item) {
-            const int digit = HexValue(c);
+            const int digit = runtime::HexDigitValue(c);
             if (digit < 0)
                 return false;
             value = value * 16 + digit;
@@ -222,7 +212,7 @@ struct Parser
                 return Fail(line, "a dword needs 1 to 8 hexadecimal digits.");
             uint32_t value = 0;
             for (char c : digits) {
-                const int digit = HexValue(c);
+                const int digit = runtime::HexDigitValue(c);
                 if (digit < 0)
                     return Fail(line, "a dword needs 1 to 8 hexadecimal digits.");
                 value = value * 16 + static_cast<uint32_t>(digit);
@@ -243,7 +233,7 @@ struct Parser
                 return Fail(line, "unrecognised value type.");
             DWORD type = 0;
             for (char c : data.substr(1, close - 1)) {
-                const int digit = HexValue(c);
+                const int digit = runtime::HexDigitValue(c);
                 if (digit < 0)
                     return Fail(line, "unrecognised value type.");
                 type = type * 16 + static_cast<DWORD>(digit);
