@@ -9,7 +9,8 @@ packages=(
     libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fp-utils
-    xvfb xauth
+    xvfb xauth xdotool imagemagick python3
+    dpkg-dev file
 )
 
 missing=()

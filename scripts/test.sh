@@ -17,5 +17,14 @@ fi
 
 cmake -S . -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build"
+
+# On CI (a clean, disposable machine, as root) the Debian package is built from this build,
+# installed, started under xvfb-run and removed again. Not with the sanitizers: the package
+# is what users get.
+if [ "${CI:-}" = "true" ] && [ "${SANITIZE:-0}" != "1" ]; then
+    bash packaging/test-deb.sh "$build"
+fi
+
+# The test run comes last, so its summary closes the output.
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j2

@@ -136,6 +136,9 @@ void frmFind::ShowFound(TreeNode* node)
 {
     node->SetSelected(true);
     node->EnsureVisible();
+    // A node the search selects is selected as if the user had clicked it: the menus and the
+    // tool bar must offer that node's commands, not those of the node selected before.
+    emit Main.tvFolders->NodeClick(node);
     // Raised, not activated: the keyboard stays here for the next Find Next.
     Main.raise();
 }

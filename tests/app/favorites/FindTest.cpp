@@ -1,10 +1,13 @@
 #include "app/favorites/frmFind.h"
 #include "tests/app/favorites/EditFixture.h"
 
+#include "app/window/CommandState.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -228,6 +231,32 @@ TEST_F(FindTest, TheFoundNodeIsScrolledIntoView)
     EXPECT_TRUE(target->Parent()->Expanded());
     const QRect shown = Main.tvFolders->visualItemRect(target);
     EXPECT_TRUE(Main.tvFolders->viewport()->rect().contains(shown)) << shown.y();
+}
+
+// The commands follow the node a search selects, as they follow a clicked node: after finding a
+// link, Rename and Check This Link are there; after finding a folder, a link's command is not.
+TEST_F(FindTest, TheCommandsFollowTheFoundNode)
+{
+    UpdateCommandState(Main, RootSelected);
+    auto action = [](QMenu* menu, const char* caption) -> QAction* {
+        for (QAction* item : menu->actions())
+            if (item->text() == QLatin1String(caption))
+                return item;
+        ADD_FAILURE() << caption;
+        return nullptr;
+    };
+    QAction* rename = action(Main.mnuEdit, "&Rename");
+    QAction* checkThis = action(Main.mnuLinks, "Check &This Link");
+    ASSERT_TRUE(rename && checkThis);
+    ASSERT_FALSE(rename->isEnabled());
+
+    Search(QStringLiteral("banana"));
+    EXPECT_TRUE(rename->isEnabled());
+    EXPECT_TRUE(checkThis->isEnabled());
+
+    Search(QStringLiteral("Pineapple"));
+    EXPECT_TRUE(rename->isEnabled());
+    EXPECT_FALSE(checkThis->isEnabled());
 }
 
 TEST_F(FindTest, CancelClosesTheDialogAndItsSearch)

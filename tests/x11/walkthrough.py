@@ -1,0 +1,389 @@
+#!/usr/bin/env python3
+"""Walks through Strandmoor the way a user does: the real program in a real X window, driven
+only by keys sent through the window system (xdotool), checked only from outside (files on
+disk, the hive through `reg`, and the pixels of a screenshot).
+
+Run inside an X session (the ctest entry wraps it in xvfb-run):
+    walkthrough.py --bin BUILD/bin [--screenshot OUT.png] [--keep]
+"""
+import argparse
+import http.server
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+CHECK_TIMEOUT_MS = 1500
+
+
+class Failure(Exception):
+    pass
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+# --- the scripted loopback web --------------------------------------------------------------
+
+class Pages(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    port = 0
+
+    def log_message(self, *args):
+        pass
+
+    def reply(self, status, body=b"", headers=()):
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def do_GET(self):
+        if self.path == "/charts":
+            self.reply(200, b"<html><head><title>Harbour Charts</title></head><body>tides</body></html>")
+        elif self.path == "/old":
+            target = "http://127.0.0.1:%d/new" % Pages.port
+            self.reply(301, b"<html><body>moved</body></html>", [("Location", target)])
+        elif self.path == "/new":
+            self.reply(200, b"<html><head><title>Tide Tables</title></head><body>new home</body></html>")
+        else:
+            self.reply(404, b"<html><head><title>Not Found</title></head><body>no</body></html>")
+
+    do_HEAD = do_GET
+
+
+class SilentServer:
+    """Accepts connections and never says a word, until it is closed."""
+
+    def __init__(self):
+        self.socket = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.socket.bind(("127.0.0.1", 0))
+        self.socket.listen(8)
+        self.port = self.socket.getsockname()[1]
+        self.held = []
+        self.thread = threading.Thread(target=self.run, daemon=True)
+        self.thread.start()
+
+    def run(self):
+        while True:
+            try:
+                connection, _ = self.socket.accept()
+            except OSError:
+                return
+            self.held.append(connection)
+
+    def close(self):
+        self.socket.close()
+        for connection in self.held:
+            connection.close()
+
+
+# --- the window system ------------------------------------------------------------------------
+
+def xdotool(*args):
+    result = subprocess.run(["xdotool", *args], capture_output=True, text=True)
+    return result.stdout.strip()
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--delay", "120", *keys], check=True)
+    time.sleep(0.4)
+
+
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "60", text], check=True)
+    time.sleep(0.3)
+
+
+def wait_for(what, test, seconds):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = test()
+        if value:
+            return value
+        time.sleep(0.2)
+    raise Failure("timed out waiting for " + what)
+
+
+def find_window(title):
+    found = xdotool("search", "--onlyvisible", "--name", "^" + title + "$")
+    return found.split()[0] if found else None
+
+
+def focus(window):
+    xdotool("windowraise", window)
+    xdotool("windowfocus", "--sync", window)
+    time.sleep(0.3)
+
+
+def screenshot(window, path):
+    subprocess.run(["import", "-window", window, path], check=True)
+
+
+def read_pixels(path):
+    """Width, height and the rows of (r, g, b) of a picture, through ImageMagick's PPM."""
+    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
+    fields = []
+    position = 0
+    while len(fields) < 4:
+        while data[position:position + 1].isspace():
+            position += 1
+        start = position
+        while not data[position:position + 1].isspace():
+            position += 1
+        fields.append(data[start:position])
+    position += 1
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[position:]
+    rows = []
+    for y in range(height):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        rows.append([tuple(row[x * 3:x * 3 + 3]) for x in range(width)])
+    return width, height, rows
+
+
+def ball_colour(pixel):
+    r, g, b = pixel
+    if r > 150 and g < 70 and b < 70:
+        return "red"
+    if r > 170 and g > 140 and b < 90 and r - b > 120:
+        return "yellow"
+    if g > 110 and r < 90 and b < 90:
+        return "green"
+    if b > 110 and r < 70 and g < 70:
+        return "blue"
+    return None
+
+
+def ball_clusters(rows):
+    """Groups of touching pixels of one ball colour, as (colour, size, centre x, centre y)."""
+    height, width = len(rows), len(rows[0])
+    seen = set()
+    clusters = []
+    for y in range(height):
+        for x in range(width):
+            colour = ball_colour(rows[y][x])
+            if colour is None or (x, y) in seen:
+                continue
+            stack, members = [(x, y)], []
+            seen.add((x, y))
+            while stack:
+                px, py = stack.pop()
+                members.append((px, py))
+                for nx, ny in ((px + 1, py), (px - 1, py), (px, py + 1), (px, py - 1)):
+                    if 0 <= nx < width and 0 <= ny < height and (nx, ny) not in seen \
+                            and ball_colour(rows[ny][nx]) == colour:
+                        seen.add((nx, ny))
+                        stack.append((nx, ny))
+            if len(members) >= 12:
+                cx = sum(m[0] for m in members) / len(members)
+                cy = sum(m[1] for m in members) / len(members)
+                clusters.append((colour, len(members), cx, cy))
+    return clusters
+
+
+def link_column(clusters):
+    """The balls of the tree's link rows: the clusters that share one x position (the tool bar's
+    pictures share a y position instead), top to bottom."""
+    best = []
+    for _, _, cx, _ in clusters:
+        column = [c for c in clusters if abs(c[2] - cx) <= 2]
+        if len(column) > len(best):
+            best = column
+    return sorted(best, key=lambda c: c[3])
+
+
+# --- the walk-through -------------------------------------------------------------------------
+
+def write_shortcut(path, url):
+    with open(path, "w", newline="\r\n") as f:
+        f.write("[InternetShortcut]\nURL=%s\n[Orrindale]\nTimeout=%d\nRename=1\n" % (url, CHECK_TIMEOUT_MS))
+
+
+def read_url(path):
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            if line.startswith("URL="):
+                return line[4:].rstrip("\r\n")
+    return None
+
+
+def run(bin_dir, screenshot_path, keep):
+    program = os.path.join(bin_dir, "Strandmoor")
+    reg = os.path.join(bin_dir, "reg")
+    regsvr = os.path.join(bin_dir, "regsvr")
+    for tool in (program, reg, regsvr, os.path.join(bin_dir, "Tarnhold.so")):
+        expect(os.path.exists(tool), "missing " + tool)
+
+    top = tempfile.mkdtemp(prefix="strandmoor-x11-")
+    home = os.path.join(top, "home")
+    favorites = os.path.join(top, "Favorites")
+    for folder in (home, favorites, os.path.join(top, "runtime"), os.path.join(top, "data"),
+                   os.path.join(top, "config"), os.path.join(top, "state"), os.path.join(top, "cache")):
+        os.makedirs(folder)
+    os.chmod(os.path.join(top, "runtime"), 0o700)
+    env = dict(os.environ)
+    env.update(HOME=home, XDG_RUNTIME_DIR=os.path.join(top, "runtime"), XDG_DATA_HOME=os.path.join(top, "data"),
+               XDG_CONFIG_HOME=os.path.join(top, "config"), XDG_STATE_HOME=os.path.join(top, "state"),
+               XDG_CACHE_HOME=os.path.join(top, "cache"), STRANDMOOR_HIVE=os.path.join(top, "registry.hive"),
+               QT_QPA_PLATFORM="xcb", LANG="C.UTF-8", LC_ALL="C.UTF-8")
+    # A sanitizer build: the window system's libraries keep caches LeakSanitizer reports.
+    suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+    env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS", ""), "suppressions=" + suppressions]))
+    env.pop("WAYLAND_DISPLAY", None)
+    env.pop("SESSION_MANAGER", None)
+
+    pages = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
+    Pages.port = pages.server_address[1]
+    threading.Thread(target=pages.serve_forever, daemon=True).start()
+    silent = SilentServer()
+    base = "http://127.0.0.1:%d" % Pages.port
+
+    write_shortcut(os.path.join(favorites, "alpha.url"), base + "/charts")
+    write_shortcut(os.path.join(favorites, "bravo.url"), base + "/missing")
+    write_shortcut(os.path.join(favorites, "charlie.url"), base + "/old")
+    write_shortcut(os.path.join(favorites, "delta.url"), "http://127.0.0.1:%d/" % silent.port)
+
+    process = None
+    try:
+        subprocess.run([regsvr, "/s", os.path.join(bin_dir, "Tarnhold.so")], env=env, check=True)
+        subprocess.run([reg, "add", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders",
+                        "/v", "Favorites", "/d", favorites, "/f"], env=env, check=True, stdout=subprocess.DEVNULL)
+
+        process = subprocess.Popen([program], env=env)
+        window = wait_for("the main window", lambda: find_window("Strandmoor"), 30)
+        # Keep the pointer off the window, so no row is drawn hovered.
+        xdotool("mousemove", "4000", "4000")
+        focus(window)
+
+        # Links > Check All Links, then wait: two answers, a redirect followed, one time-out.
+        key("alt+l")
+        key("a")
+        wait_for("the renames after the page titles",
+                 lambda: os.path.exists(os.path.join(favorites, "Harbour Charts.url"))
+                 and os.path.exists(os.path.join(favorites, "Tide Tables.url")), 30)
+        shot = screenshot_path or os.path.join(top, "checked.png")
+
+        def finished_pictures():
+            # The run is over when no link shows the not-checked picture any more; the silent
+            # server is the last one and takes its whole time-out.
+            screenshot(window, shot)
+            column = link_column(ball_clusters(read_pixels(shot)[2]))
+            if column and all(c[0] != "blue" for c in column):
+                return column
+            return None
+
+        column = wait_for("the end of the check run", finished_pictures, 30)
+        colours = [c[0] for c in column]
+        # Rows in load order: Harbour Charts (was alpha), bravo, Tide Tables (was charlie), delta.
+        expect(colours == ["green", "red", "green", "yellow"],
+               "result pictures down the link rows: %s" % colours)
+        gaps = [b[3] - a[3] for a, b in zip(column, column[1:])]
+        expect(max(gaps) - min(gaps) <= 2 and min(gaps) >= 12,
+               "the result pictures are not one per row: gaps %s" % gaps)
+
+        # Find a favorite: Edit > Find (Ctrl+F), type, Enter finds, Escape closes the dialog.
+        key("ctrl+f")
+        search = wait_for("the Search dialog", lambda: find_window("Search"), 10)
+        focus(search)
+        type_text("bravo")
+        key("Return")
+        time.sleep(0.5)
+        key("Escape")
+        wait_for("the Search dialog to close", lambda: not find_window("Search"), 10)
+        focus(window)
+
+        # Edit > Rename on the found favorite: type the new name, Enter.
+        key("alt+e")
+        key("r")
+        key("ctrl+a")
+        type_text("Dead End")
+        key("Return")
+        wait_for("the rename of bravo", lambda: os.path.exists(os.path.join(favorites, "Dead End.url")), 10)
+
+        # Edit > New Folder: the dialog, a name, Enter.
+        key("alt+e")
+        key("f")
+        dialog = wait_for("the New Folder dialog", lambda: find_window("New Folder"), 10)
+        focus(dialog)
+        type_text("Archive")
+        key("Return")
+        wait_for("the new folder", lambda: os.path.isdir(os.path.join(favorites, "Archive")), 10)
+        wait_for("the New Folder dialog to close", lambda: not find_window("New Folder"), 10)
+
+        # File > Exit closes the window, which saves the settings.
+        focus(window)
+        key("alt+f")
+        key("x")
+        try:
+            status = process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end after File > Exit")
+        expect(status == 0, "the program ended with status %d" % status)
+        process = None
+
+        # From outside: the files, the shortcut's new address, the folder, the settings.
+        names = sorted(os.listdir(favorites))
+        expect(names == ["Archive", "Dead End.url", "Harbour Charts.url", "Tide Tables.url", "delta.url"],
+               "favorites on disk: %s" % names)
+        expect(read_url(os.path.join(favorites, "Tide Tables.url")) == base + "/new",
+               "the redirect was not written into the shortcut")
+        expect(read_url(os.path.join(favorites, "Harbour Charts.url")) == base + "/charts",
+               "an answered link's address changed")
+        expect(read_url(os.path.join(favorites, "Dead End.url")) == base + "/missing",
+               "the renamed favorite lost its address")
+        query = subprocess.run([reg, "query", r"HKCU\Software\Orrindale\Strandmoor"], env=env,
+                               capture_output=True, text=True)
+        expect(query.returncode == 0, "reg query failed: " + query.stderr)
+        for value in ("Top", "Left", "Height", "Width", "Timeout", "ChangeName", "IEToolMenu", "IEToolbar"):
+            lines = [l for l in query.stdout.splitlines() if l.split()[:1] == [value]]
+            expect(len(lines) == 1 and "REG_DWORD" in lines[0], "setting %s in the hive: %s" % (value, lines))
+        dwords = [l for l in query.stdout.splitlines() if "REG_DWORD" in l]
+        expect(len(dwords) == 8, "expected eight settings, found:\n" + query.stdout)
+        print("walk-through passed")
+        return 0
+    finally:
+        if process is not None:
+            process.kill()
+            process.wait()
+        pages.shutdown()
+        silent.close()
+        if keep:
+            print("left in " + top)
+        else:
+            shutil.rmtree(top, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True, help="the folder holding Strandmoor, reg, regsvr and Tarnhold.so")
+    parser.add_argument("--screenshot", help="keep the screenshot taken after the check run here")
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    arguments = parser.parse_args()
+    for tool in ("xdotool", "import", "convert"):
+        if shutil.which(tool) is None:
+            print("missing tool: " + tool, file=sys.stderr)
+            return 1
+    if not os.environ.get("DISPLAY"):
+        print("no X display: run this under xvfb-run", file=sys.stderr)
+        return 1
+    try:
+        return run(os.path.abspath(arguments.bin), arguments.screenshot, arguments.keep)
+    except Failure as failure:
+        print("FAILED: %s" % failure, file=sys.stderr)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
