@@ -24,6 +24,17 @@ QString IconPath()
     return desktop::App::Path() + QStringLiteral("/checkmrk.ico");
 }
 
+// The command an extension runs: the program's own executable.
+QString ProgramFilePath()
+{
+#ifdef _WIN32
+    const QString suffix = QStringLiteral(".exe");
+#else
+    const QString suffix;
+#endif
+    return desktop::App::Path() + QStringLiteral("/") + desktop::App::EXEName() + suffix;
+}
+
 // Writes the extension's values, in the order given, into a key of its own, then remembers
 // the key's name. Without a name there is no key of its own to write into, so nothing is
 // written at all.
@@ -70,16 +81,6 @@ bool BrowserTakesExtensions(const QString& version)
     bool converted = false;
     const int number = major.toInt(&converted);
     return !converted || number >= 5;
-}
-
-QString ProgramFilePath()
-{
-#ifdef _WIN32
-    const QString suffix = QStringLiteral(".exe");
-#else
-    const QString suffix;
-#endif
-    return desktop::App::Path() + QStringLiteral("/") + desktop::App::EXEName() + suffix;
 }
 
 bool SetToolbarButton(bool enable)

@@ -14,6 +14,3 @@ bool SetToolbarButton(bool enable);
 
 // Installs or removes the Tools-menu entry; returns whether it is installed afterwards.
 bool SetToolsMenuEntry(bool enable);
-
-// The command an extension runs: the program's own executable.
-QString ProgramFilePath();
