@@ -41,22 +41,6 @@ bool HoldsLineBreakOrNul(const QString& text)
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) || text.contains(QChar(u'\0'));
 }
 
-// A URL cut at its buffer would be probed and opened wrong, so it is read whole: the buffer
-// grows until the value fits in it.
-QString ReadWholeValue(const QString& section, const QString& key, int initialSize, const QString& filePath)
-{
-    const QByteArray path = QFile::encodeName(filePath);
-    const AnsiArgument sectionName(section), keyName(key), empty(QStringLiteral(""));
-    std::vector<char> buffer(static_cast<size_t>(initialSize));
-    for (;;) {
-        const win32::DWORD count = win32::GetPrivateProfileStringA(sectionName.Get(), keyName.Get(), empty.Get(),
-                                                                   buffer.data(), static_cast<win32::DWORD>(buffer.size()),
-                                                                   path.constData());
-        if (count + 1 < buffer.size())
-            return FromAnsi(buffer.data(), count);
-        buffer.resize(buffer.size() * 2);
-    }
-}
 } // namespace
 
 QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue, int size,
@@ -82,11 +66,25 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
     return win32::WritePrivateProfileStringA(sectionName.Get(), keyName.Get(), text.Get(), path.constData()) != 0;
 }
 
+QString ReadWholeProfileString(const QString& section, const QString& key, const QString& filePath)
+{
+    const QByteArray path = QFile::encodeName(filePath);
+    const AnsiArgument sectionName(section), keyName(key), empty(QStringLiteral(""));
+    std::vector<char> buffer(512);
+    for (;;) {
+        const win32::DWORD count = win32::GetPrivateProfileStringA(sectionName.Get(), keyName.Get(), empty.Get(),
+                                                                   buffer.data(), static_cast<win32::DWORD>(buffer.size()),
+                                                                   path.constData());
+        if (count + 1 < buffer.size())
+            return FromAnsi(buffer.data(), count);
+        buffer.resize(buffer.size() * 2);
+    }
+}
 QString ReadShortcut(frmMain& Main, const QString& folderPath, const TreeNode* linkNode)
 {
     const QString path = ShortcutFilePath(folderPath, linkNode->Text());
 
-    const QString url = ReadWholeValue(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), 512, path);
+    const QString url = ReadWholeProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), path);
     const QString timeout = ReadProfileString(QStringLiteral("Orrindale"), QStringLiteral("Timeout"),
                                               QString::number(AppSettings.Timeout), 5, path);
     const QString rename = ReadProfileString(QStringLiteral("Orrindale"), QStringLiteral("Rename"), QStringLiteral("-1"), 3, path);

@@ -11,6 +11,9 @@ class TreeNode;
 // its NUL, so at most size - 1 characters come back.
 QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue, int size,
                           const QString& filePath);
+// Reads one value whole, however long: an address cut at its buffer would be probed and
+// opened wrong. The buffer grows until the value fits.
+QString ReadWholeProfileString(const QString& section, const QString& key, const QString& filePath);
 // Writes one value; a null key removes the section, a null value the key. Values that would
 // add lines to the file (CR, LF, NUL) are refused. Returns false when nothing was written.
 bool WriteProfileString(const QString& section, const QString& key, const QString& value, const QString& filePath);

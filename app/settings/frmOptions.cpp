@@ -46,16 +46,6 @@ int NumberOr(const QString& text, int fallback)
     }
 }
 
-// Reads a value whole, however long: the buffer grows until the value fits in it.
-QString ReadWholeProfileString(const QString& section, const QString& key, const QString& filePath)
-{
-    for (int size = 512;; size *= 2) {
-        const QString value = ReadProfileString(section, key, QStringLiteral(""), size, filePath);
-        if (value.size() + 1 < size)
-            return value;
-    }
-}
-
 // Installs or removes one extension; a failure is logged and the switch keeps what the user chose.
 bool ChangeExtension(bool (*change)(bool), bool enable)
 {
