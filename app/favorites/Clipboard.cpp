@@ -16,12 +16,6 @@ namespace
 {
 const QString Separator = QStringLiteral("/");
 
-void Report(const runtime::Error& error)
-{
-    runtime::SetErr(error.Record());
-    LogError(true);
-}
-
 bool IsFolderPicture(int image)
 {
     return image == Pictures::OpenFolder || image == Pictures::ClosedFolder;
@@ -170,7 +164,7 @@ void PasteNode(frmMain& Main)
         // Nothing copied or cut yet.
         if (error.Number() == runtime::ObjectNotSet)
             return;
-        Report(error);
+        LogError(error);
     }
 }
 
@@ -196,7 +190,7 @@ void DeleteNode(frmMain& Main)
             files::DeleteFile(path);
         Main.tvFolders->Nodes().Remove(node);
     } catch (const runtime::Error& error) {
-        Report(error);
+        LogError(error);
         // The tree follows what is left on disk: an item that is gone loses its node, a
         // folder emptied in part is shown as it now is.
         const bool gone = folder ? !files::FolderExists(path) : !files::FileExists(path);

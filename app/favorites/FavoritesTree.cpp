@@ -19,13 +19,6 @@ namespace
 {
 const QString Separator = QStringLiteral("/");
 
-// Reports a failure of a loading step the way every guarded procedure does.
-void Report(const runtime::Error& error)
-{
-    runtime::SetErr(error.Record());
-    LogError(true);
-}
-
 // The real locations of the folders on the path being loaded. A folder reached through a
 // symbolic link that leads back to one of them is shown, but not entered again, so a link
 // loop cannot make loading recurse without end.
@@ -44,7 +37,7 @@ void AddShortcutsFrom(frmMain& Main, const QList<files::FolderItem>& items, Tree
             Main.LinkCount = runtime::AddInt16(Main.LinkCount, 1);
         }
     } catch (const runtime::Error& error) {
-        Report(error);
+        LogError(error);
     }
 }
 
@@ -69,7 +62,7 @@ void AddSubfoldersFrom(frmMain& Main, const QString& folderPath, const QList<fil
             try {
                 listing = files::ListFolder(path);
             } catch (const runtime::Error& error) {
-                Report(error);
+                LogError(error);
                 continue;
             }
             trail.push_back(real);
@@ -79,7 +72,7 @@ void AddSubfoldersFrom(frmMain& Main, const QString& folderPath, const QList<fil
         }
         folderNode->SetExpanded(true);
     } catch (const runtime::Error& error) {
-        Report(error);
+        LogError(error);
     }
 }
 } // namespace
@@ -123,7 +116,7 @@ void AddShortcuts(frmMain& Main, const QString& folderPath, TreeNode* folderNode
     try {
         AddShortcutsFrom(Main, files::ListFiles(folderPath), folderNode);
     } catch (const runtime::Error& error) {
-        Report(error);
+        LogError(error);
     }
 }
 
@@ -135,7 +128,7 @@ void AddSubfolders(frmMain& Main, const QString& folderPath, TreeNode* folderNod
         FolderTrail trail{real.isEmpty() ? QDir::cleanPath(folderPath) : real};
         AddSubfoldersFrom(Main, folderPath, folders, folderNode, trail);
     } catch (const runtime::Error& error) {
-        Report(error);
+        LogError(error);
     }
 }
 
@@ -153,7 +146,7 @@ void LoadFavoritesTree(frmMain& Main)
         tree.Nodes().Item(1)->EnsureVisible();
         tree.Nodes().Item(1)->SetSelected(true);
     } catch (const runtime::Error& error) {
-        Report(error);
+        LogError(error);
     }
 }
 

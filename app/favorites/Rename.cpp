@@ -68,7 +68,6 @@ void RenameNode(frmMain& Main, QString newName, TreeNode* node)
     } catch (const runtime::Error& error) {
         if (error.Number() == runtime::FileAlreadyExists)
             return;
-        runtime::SetErr(error.Record());
-        LogError(true);
+        LogError(error);
     }
 }

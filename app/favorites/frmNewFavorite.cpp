@@ -71,7 +71,6 @@ void frmNewFavorite::btnButton_Click(int16_t index)
         node->EnsureVisible();
         accept();
     } catch (const runtime::Error& error) {
-        runtime::SetErr(error.Record());
-        LogError(true);
+        LogError(error);
     }
 }

@@ -69,7 +69,6 @@ void frmNewFolder::btnButton_Click(int16_t index)
         // The dialog stays open either way, so another name can be tried.
         if (error.Number() == runtime::FileAlreadyExists)
             return;
-        runtime::SetErr(error.Record());
-        LogError(true);
+        LogError(error);
     }
 }

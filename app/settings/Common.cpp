@@ -54,6 +54,12 @@ QString ErrorLogLine(const QString& date, const QString& time, int number, const
            description + QStringLiteral(" in module ") + source;
 }
 
+void LogError(const runtime::Error& error)
+{
+    runtime::SetErr(error.Record());
+    LogError(true);
+}
+
 void LogError(bool show)
 {
     const runtime::ErrorRecord& err = runtime::Err();

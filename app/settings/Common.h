@@ -1,12 +1,21 @@
 #pragma once
 #include <QString>
 
+namespace runtime
+{
+class Error;
+}
+
 // Procedures shared by the program's forms.
 
 // Shows the current error record (when show is true) and appends it as one line to
 // ERROR.LOG in the program's folder, then clears the record. When the program's folder
 // cannot be written, the line goes to ErrorLogFallbackPath() instead.
 void LogError(bool show);
+
+// What every guarded procedure's handler does with a failure it does not ignore: makes it the
+// current error record and logs it with its message box shown.
+void LogError(const runtime::Error& error);
 
 // The log the error lines go to first, and where they go when that cannot be written.
 QString ErrorLogPath();

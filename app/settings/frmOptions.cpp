@@ -52,8 +52,7 @@ bool ChangeExtension(bool (*change)(bool), bool enable)
     try {
         return change(enable);
     } catch (const runtime::Error& error) {
-        runtime::SetErr(error.Record());
-        LogError(true);
+        LogError(error);
         return enable;
     }
 }
@@ -139,8 +138,7 @@ void frmOptions::Form_Load()
     try {
         version = BrowserVersion();
     } catch (const runtime::Error& error) {
-        runtime::SetErr(error.Record());
-        LogError(true);
+        LogError(error);
     }
     const bool offered = BrowserTakesExtensions(version);
     ui->chkAddToIE->setEnabled(offered);

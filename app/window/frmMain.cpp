@@ -197,8 +197,7 @@ void frmMain::Unload()
     try {
         SaveAppSettings(*this);
     } catch (const runtime::Error& error) {
-        runtime::SetErr(error.Record());
-        LogError(true);
+        LogError(error);
     }
 }
 
