@@ -16,11 +16,6 @@ namespace
 {
 const QString Separator = QStringLiteral("/");
 
-bool IsFolderPicture(int image)
-{
-    return image == Pictures::OpenFolder || image == Pictures::ClosedFolder;
-}
-
 bool SamePath(const QString& a, const QString& b)
 {
     return QDir::cleanPath(a) == QDir::cleanPath(b);

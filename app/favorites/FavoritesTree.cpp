@@ -82,9 +82,14 @@ bool IsShortcutFileName(const QString& fileName)
     return fileName.size() >= 4 && fileName.right(4).toUpper() == QStringLiteral(".URL");
 }
 
+bool IsFolderPicture(int image)
+{
+    return image == Pictures::OpenFolder || image == Pictures::ClosedFolder;
+}
+
 bool IsFolderNode(const TreeNode* node)
 {
-    return node->Image() == Pictures::OpenFolder || node->Image() == Pictures::ClosedFolder;
+    return IsFolderPicture(node->Image());
 }
 
 QString ShortcutFilePath(const QString& folderPath, const QString& text)

@@ -23,6 +23,8 @@ QString TotalsText(int16_t linkCount, int16_t folderCount);
 
 // True for the root and folder nodes: the folder test looks at the picture only.
 bool IsFolderNode(const TreeNode* node);
+// Whether a picture is one of the two folder pictures (2 or 16).
+bool IsFolderPicture(int image);
 // The path of the shortcut file of the link `text` in a folder, found whatever the letter
 // case of its name on disk.
 QString ShortcutFilePath(const QString& folderPath, const QString& text);

@@ -8,20 +8,6 @@
 #include "platform/win32/AnsiCodePage.h"
 #include "platform/win32/ShellExecute.h"
 
-namespace
-{
-// The address alone, read whole however long it is.
-QString ReadAddress(const QString& filePath)
-{
-    for (int size = 512;; size *= 2) {
-        const QString url =
-            ReadProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), size, filePath);
-        if (url.size() < size - 1 || size >= (1 << 24))
-            return url;
-    }
-}
-} // namespace
-
 bool IsLaunchableAddress(const QString& address)
 {
     // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":". One letter
@@ -52,7 +38,7 @@ void LaunchLink(frmMain& Main)
     } catch (const runtime::Error&) {
         // A per-link option that is not a number has nothing to do with opening the link:
         // the address is opened all the same.
-        address = ReadAddress(LinkFilePath(node));
+        address = ReadWholeProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), LinkFilePath(node));
     }
     if (!IsLaunchableAddress(address))
         return;

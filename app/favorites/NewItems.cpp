@@ -1,16 +1,12 @@
 #include "app/favorites/NewItems.h"
 
 #include "app/favorites/FavoritesTree.h"
+#include "app/favorites/Rename.h"
 #include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
 #include "platform/files/FileSystem.h"
 
 #include <QFileInfo>
-
-namespace
-{
-const QString InvalidNameCharacters = QStringLiteral("\\/:*?<>|\"");
-} // namespace
 
 TreeNode* TargetFolderNode(frmMain& Main)
 {
@@ -22,12 +18,7 @@ TreeNode* TargetFolderNode(frmMain& Main)
 
 QString CleanTypedName(const QString& name)
 {
-    QString cleaned = name;
-    for (QChar& character : cleaned) {
-        if (InvalidNameCharacters.contains(character))
-            character = QLatin1Char('-');
-    }
-    return cleaned;
+    return ReplaceInvalidNameCharacters(name);
 }
 
 bool NameInUse(frmMain& Main, TreeNode* target, const QString& itemName)

@@ -30,14 +30,22 @@ void RewriteFolderKeys(TreeView& tree, TreeNode* node, const QString& oldPath, c
 }
 } // namespace
 
-QString CleanName(const QString& name)
+QString ReplaceInvalidNameCharacters(const QString& name)
 {
     QString cleaned = name;
-    for (qsizetype i = 0; i < cleaned.size(); ++i) {
-        if (InvalidNameCharacters.contains(cleaned[i]))
-            cleaned[i] = QLatin1Char('-');
-        if (cleaned[i] == QLatin1Char('\t') || cleaned[i] == QLatin1Char('\n') || cleaned[i] == QLatin1Char('\r'))
-            cleaned[i] = QLatin1Char(' ');
+    for (QChar& character : cleaned) {
+        if (InvalidNameCharacters.contains(character))
+            character = QLatin1Char('-');
+    }
+    return cleaned;
+}
+
+QString CleanName(const QString& name)
+{
+    QString cleaned = ReplaceInvalidNameCharacters(name);
+    for (QChar& character : cleaned) {
+        if (character == QLatin1Char('\t') || character == QLatin1Char('\n') || character == QLatin1Char('\r'))
+            character = QLatin1Char(' ');
     }
     return cleaned;
 }

@@ -4,6 +4,10 @@
 class frmMain;
 class TreeNode;
 
+// The nine characters no file or folder name may hold (\ / : * ? < > | and the double
+// quote) become "-"; the length stays the same.
+QString ReplaceInvalidNameCharacters(const QString& name);
+
 // The nine characters no file or folder name may hold become "-", and tab, line feed and
 // carriage return become a space; the length stays the same.
 QString CleanName(const QString& name);
