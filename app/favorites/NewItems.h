@@ -18,5 +18,6 @@ QString CleanTypedName(const QString& name);
 // the target folder, on disk or in the tree, without regard to letter case.
 bool NameInUse(frmMain& Main, TreeNode* target, const QString& itemName);
 
-// The address with "http://" in front unless it begins with "http" in any letter case.
+// The address with "http://" in front, unless it begins with "http" in any letter case or
+// names a scheme of its own ("ftp://...", "mailto:..."; not "localhost:8080").
 QString AddressWithScheme(const QString& address);

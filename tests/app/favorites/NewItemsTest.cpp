@@ -52,13 +52,14 @@ TEST(CleanTypedName, OnlyTheNineCharactersChange)
     EXPECT_EQ(CleanTypedName(QStringLiteral("  tab\there\r\n  ")), QStringLiteral("  tab\there\r\n  "));
 }
 
-TEST(AddressWithScheme, HttpInAnyCaseIsKeptAndAnythingElseGetsIt)
+TEST(AddressWithScheme, HttpInAnyCaseOrAnotherSchemeIsKeptAndAnythingElseGetsIt)
 {
-    const QStringList kept{"http://", "HTTP://EXAMPLE.TEST/", "https://x.test", "HtTpfoo"};
+    const QStringList kept{"http://", "HTTP://EXAMPLE.TEST/", "https://x.test", "HtTpfoo", "ftp://x.test",
+                           "mailto:someone@x.test"};
     for (const QString& address : kept)
         EXPECT_EQ(AddressWithScheme(address), address);
     EXPECT_EQ(AddressWithScheme(QStringLiteral("example.test")), QStringLiteral("http://example.test"));
-    EXPECT_EQ(AddressWithScheme(QStringLiteral("ftp://x.test")), QStringLiteral("http://ftp://x.test"));
+    EXPECT_EQ(AddressWithScheme(QStringLiteral("localhost:8080/")), QStringLiteral("http://localhost:8080/"));
     EXPECT_EQ(AddressWithScheme(QStringLiteral("htt")), QStringLiteral("http://htt"));
 }
 

