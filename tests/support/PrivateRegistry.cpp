@@ -89,7 +89,11 @@ bool PrivateRegistry::KeyExists(unsigned int root, const std::string& path)
     return true;
 }
 
-std::vector<std::string> PrivateRegistry::ValueNames(unsigned int root, const std::string& path)
+namespace
+{
+// Every name an enumeration function gives for a key, index by index until it has no more.
+template <typename Enumerate>
+std::vector<std::string> NamesOf(unsigned int root, const std::string& path, Enumerate enumerate)
 {
     std::vector<std::string> names;
     win32::HKEY key = 0;
@@ -98,10 +102,25 @@ std::vector<std::string> PrivateRegistry::ValueNames(unsigned int root, const st
     for (win32::DWORD index = 0;; ++index) {
         char name[256];
         win32::DWORD length = sizeof name;
-        if (win32::RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != win32::ERROR_SUCCESS)
+        if (enumerate(key, index, name, &length) != win32::ERROR_SUCCESS)
             break;
         names.emplace_back(name, length);
     }
     win32::RegCloseKey(key);
     return names;
+}
+} // namespace
+
+std::vector<std::string> PrivateRegistry::ValueNames(unsigned int root, const std::string& path)
+{
+    return NamesOf(root, path, [](win32::HKEY key, win32::DWORD index, char* name, win32::DWORD* length) {
+        return win32::RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+std::vector<std::string> PrivateRegistry::SubkeyNames(unsigned int root, const std::string& path)
+{
+    return NamesOf(root, path, [](win32::HKEY key, win32::DWORD index, char* name, win32::DWORD* length) {
+        return win32::RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+    });
 }

@@ -33,6 +33,8 @@ public:
     static bool KeyExists(unsigned int root, const std::string& path);
     // The names of a key's values in the order they were created.
     static std::vector<std::string> ValueNames(unsigned int root, const std::string& path);
+    // The names of a key's subkeys, sorted as the registry lists them.
+    static std::vector<std::string> SubkeyNames(unsigned int root, const std::string& path);
 
 private:
     TestFolder folder_;

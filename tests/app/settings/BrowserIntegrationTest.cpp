@@ -27,23 +27,6 @@ std::string Text(const std::string& text)
     return text + '\0';
 }
 
-std::vector<std::string> SubkeyNames(win32::HKEY root, const std::string& path)
-{
-    std::vector<std::string> names;
-    win32::HKEY key = 0;
-    if (win32::RegOpenKeyExA(root, path.c_str(), 0, win32::KEY_READ, &key) != win32::ERROR_SUCCESS)
-        return names;
-    for (win32::DWORD index = 0;; ++index) {
-        char name[256];
-        win32::DWORD length = sizeof name;
-        if (win32::RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != win32::ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, length);
-    }
-    win32::RegCloseKey(key);
-    return names;
-}
-
 class BrowserIntegrationTest : public ::testing::Test
 {
 protected:
@@ -70,7 +53,7 @@ protected:
     {
         return Registry.ReadValue(win32::HKEY_CURRENT_USER, path, name).first != 0;
     }
-    std::vector<std::string> Extensions() { return SubkeyNames(win32::HKEY_CURRENT_USER, ExtensionsKey); }
+    std::vector<std::string> Extensions() { return PrivateRegistry::SubkeyNames(win32::HKEY_CURRENT_USER, ExtensionsKey); }
 
     TestFolder Program;
     PrivateRegistry Registry;
