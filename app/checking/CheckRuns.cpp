@@ -118,8 +118,10 @@ void CheckLink(frmMain& Main, TreeNode* node)
     const QString folder = node->Parent()->Key();
     ProbeResult result;
     try {
-        QString url = ReadShortcut(Main, folder, node);
-        result = ProbeUrl(Main, url);
+        Shortcut shortcut = ReadShortcut(folder, node->Text());
+        Main.LinkTimeout = shortcut.LinkTimeout;
+        Main.LinkRename = shortcut.LinkRename;
+        result = ProbeUrl(Main, shortcut.Url);
         if (!IsInTree(tree, node, index))
             return;
         // A target the probe could not use, or one that would break the file, is not
@@ -127,8 +129,10 @@ void CheckLink(frmMain& Main, TreeNode* node)
         if (!result.RedirectUrl.isEmpty() && Main.LinkRename && IsUsableRedirect(result.RedirectUrl) &&
             WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), result.RedirectUrl,
                                LinkFilePath(node))) {
-            url = ReadShortcut(Main, node->Parent()->Key(), node);
-            result = ProbeUrl(Main, url);
+            shortcut = ReadShortcut(node->Parent()->Key(), node->Text());
+            Main.LinkTimeout = shortcut.LinkTimeout;
+            Main.LinkRename = shortcut.LinkRename;
+            result = ProbeUrl(Main, shortcut.Url);
             if (!IsInTree(tree, node, index))
                 return;
         }

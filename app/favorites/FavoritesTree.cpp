@@ -77,11 +77,6 @@ void AddSubfoldersFrom(frmMain& Main, const QString& folderPath, const QList<fil
 }
 } // namespace
 
-bool IsShortcutFileName(const QString& fileName)
-{
-    return fileName.size() >= 4 && fileName.right(4).toUpper() == QStringLiteral(".URL");
-}
-
 bool IsFolderPicture(int image)
 {
     return image == Pictures::OpenFolder || image == Pictures::ClosedFolder;
@@ -90,19 +85,6 @@ bool IsFolderPicture(int image)
 bool IsFolderNode(const TreeNode* node)
 {
     return IsFolderPicture(node->Image());
-}
-
-QString ShortcutFilePath(const QString& folderPath, const QString& text)
-{
-    // The name as written, then the usual lower-case extension; only when neither exists is
-    // the folder searched, which costs a listing of the whole folder.
-    const QString written = folderPath + Separator + text + QStringLiteral(".URL");
-    if (QFileInfo::exists(written))
-        return written;
-    const QString lowerExtension = folderPath + Separator + text + QStringLiteral(".url");
-    if (QFileInfo::exists(lowerExtension))
-        return lowerExtension;
-    return files::ResolvePath(written);
 }
 
 QString LinkFilePath(const TreeNode* node)

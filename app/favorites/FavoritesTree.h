@@ -1,4 +1,6 @@
 #pragma once
+#include "app/favorites/FavoriteNames.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -25,11 +27,5 @@ QString TotalsText(int16_t linkCount, int16_t folderCount);
 bool IsFolderNode(const TreeNode* node);
 // Whether a picture is one of the two folder pictures (2 or 16).
 bool IsFolderPicture(int image);
-// The path of the shortcut file of the link `text` in a folder, found whatever the letter
-// case of its name on disk.
-QString ShortcutFilePath(const QString& folderPath, const QString& text);
 // The path of a link node's shortcut file.
 QString LinkFilePath(const TreeNode* node);
-// Whether a file name is an Internet shortcut's: its last four characters are ".URL" in
-// any letter case.
-bool IsShortcutFileName(const QString& fileName);

@@ -34,7 +34,7 @@ void LaunchLink(frmMain& Main)
         return;
     QString address;
     try {
-        address = ReadShortcut(Main, node->Parent()->Key(), node);
+        address = ReadShortcut(node->Parent()->Key(), node->Text()).Url;
     } catch (const runtime::Error&) {
         // A per-link option that is not a number has nothing to do with opening the link:
         // the address is opened all the same.

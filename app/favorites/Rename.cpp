@@ -11,8 +11,6 @@
 
 namespace
 {
-const QString InvalidNameCharacters = QStringLiteral("\\/:*?<>|\"");
-
 // Every folder node below `node` gets `newPath` in place of `oldPath` at the start of its key.
 void RewriteFolderKeys(TreeView& tree, TreeNode* node, const QString& oldPath, const QString& newPath)
 {
@@ -30,38 +28,14 @@ void RewriteFolderKeys(TreeView& tree, TreeNode* node, const QString& oldPath, c
 }
 } // namespace
 
-QString ReplaceInvalidNameCharacters(const QString& name)
-{
-    QString cleaned = name;
-    for (QChar& character : cleaned) {
-        if (InvalidNameCharacters.contains(character))
-            character = QLatin1Char('-');
-    }
-    return cleaned;
-}
-
-QString CleanName(const QString& name)
-{
-    QString cleaned = ReplaceInvalidNameCharacters(name);
-    for (QChar& character : cleaned) {
-        if (character == QLatin1Char('\t') || character == QLatin1Char('\n') || character == QLatin1Char('\r'))
-            character = QLatin1Char(' ');
-    }
-    return cleaned;
-}
-
 void RenameNode(frmMain& Main, QString newName, TreeNode* node)
 {
     // The root is the Favorites folder itself, whose path the profile keeps: it is never renamed.
     if (!node || !node->Parent())
         return;
     const bool folder = IsFolderNode(node);
-    QString cleaned = CleanName(newName);
     try {
-        // Cleaning keeps a name inside its folder; these three would still leave it.
-        if (cleaned.isEmpty() || (folder && (cleaned == QStringLiteral(".") || cleaned == QStringLiteral(".."))))
-            throw runtime::Error(runtime::BadFileName);
-        cleaned = files::FitName(cleaned, folder ? QString() : QStringLiteral(".url"));
+        const QString cleaned = DiskItemName(newName, folder);
 
         if (folder) {
             const QString oldPath = node->Key();

@@ -1,10 +1,7 @@
 #include "app/favorites/ShortcutFile.h"
 
-#include "app/favorites/FavoritesTree.h"
+#include "app/favorites/FavoriteNames.h"
 #include "app/settings/AppSettings.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/TreeView.h"
-#include "platform/files/FileSystem.h"
 #include "platform/runtime/Variant.h"
 #include "platform/win32/AnsiCodePage.h"
 #include "platform/win32/ProfileStrings.h"
@@ -80,19 +77,22 @@ QString ReadWholeProfileString(const QString& section, const QString& key, const
         buffer.resize(buffer.size() * 2);
     }
 }
-QString ReadShortcut(frmMain& Main, const QString& folderPath, const TreeNode* linkNode)
+
+Shortcut ReadShortcut(const QString& folderPath, const QString& text)
 {
-    const QString path = ShortcutFilePath(folderPath, linkNode->Text());
+    const QString path = ShortcutFilePath(folderPath, text);
 
     const QString url = ReadWholeProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), path);
     const QString timeout = ReadProfileString(QStringLiteral("Orrindale"), QStringLiteral("Timeout"),
                                               QString::number(AppSettings.Timeout), 5, path);
     const QString rename = ReadProfileString(QStringLiteral("Orrindale"), QStringLiteral("Rename"), QStringLiteral("-1"), 3, path);
 
-    Main.LinkTimeout = runtime::ToInteger(runtime::Variant(timeout.toStdU16String()));
+    Shortcut shortcut;
+    shortcut.Url = url;
+    shortcut.LinkTimeout = runtime::ToInteger(runtime::Variant(timeout.toStdU16String()));
     if (rename.left(2) == QStringLiteral("-1"))
-        Main.LinkRename = AppSettings.ChangeName;
+        shortcut.LinkRename = AppSettings.ChangeName;
     else
-        Main.LinkRename = runtime::ToBoolean(runtime::Variant(rename.toStdU16String()));
-    return url;
+        shortcut.LinkRename = runtime::ToBoolean(runtime::Variant(rename.toStdU16String()));
+    return shortcut;
 }

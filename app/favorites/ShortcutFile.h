@@ -1,8 +1,7 @@
 #pragma once
 #include <QString>
 
-class frmMain;
-class TreeNode;
+#include <cstdint>
 
 // Internet shortcut files: the link's address in [InternetShortcut] URL, and the program's
 // own per-link options in [Orrindale] Timeout and Rename.
@@ -18,6 +17,15 @@ QString ReadWholeProfileString(const QString& section, const QString& key, const
 // add lines to the file (CR, LF, NUL) are refused. Returns false when nothing was written.
 bool WriteProfileString(const QString& section, const QString& key, const QString& value, const QString& filePath);
 
-// The link's address, read whole; sets Main.LinkTimeout and Main.LinkRename from the file or
-// the global settings. A Timeout or Rename that is not a number raises a conversion error.
-QString ReadShortcut(frmMain& Main, const QString& folderPath, const TreeNode* linkNode);
+// What a check needs of one favorite: its address and its own options, which travel with the
+// probe of that favorite.
+struct Shortcut
+{
+    QString Url;             // the address, read whole
+    int16_t LinkTimeout = 0; // reply time-out in milliseconds: the file's own, else the global one
+    bool LinkRename = false; // a check may change the favorite: the file's own, else ChangeName
+};
+
+// Reads the favorite `text` of the folder folderPath. A Timeout or Rename that is not a
+// number raises a conversion error.
+Shortcut ReadShortcut(const QString& folderPath, const QString& text);

@@ -1,8 +1,6 @@
 #include "app/settings/AppSettings.h"
 
-#include "app/settings/RegistryObject.h"
-#include "app/window/frmMain.h"
-#include "platform/desktop/Screen.h"
+#include "app/settings/WindowPlacement.h"
 #include "platform/runtime/ErrorRecord.h"
 #include "platform/runtime/Variant.h"
 
@@ -46,36 +44,45 @@ void SaveSetting(const Registry& registry, const std::u16string& key, const Vari
 }
 } // namespace
 
-QString LoadAppSettings(frmMain& Main)
+void LoadGlobalSettings(const RegistryObject& registry)
 {
-    const Registry registry = CreateRegistryObject(tarnhold::Hkey_Current_User);
-
-    // The default position centres the window at the size it has now, which on a first start
-    // is its designed size.
-    const float top = ReadSingle(registry, u"Top", static_cast<float>(desktop::Screen::Height() / 2 - Main.Height() / 2));
-    Main.SetTop(top);
-    const float left = ReadSingle(registry, u"Left", static_cast<float>(desktop::Screen::Width() / 2 - Main.Width() / 2));
-    Main.SetLeft(left);
-    Main.SetHeight(ReadSingle(registry, u"Height", static_cast<float>(Main.Height())));
-    Main.SetWidth(ReadSingle(registry, u"Width", static_cast<float>(Main.Width())));
-    // A window stored on a screen that is gone would open out of sight: centre it instead.
-    if (!Main.IsOnScreen()) {
-        Main.SetTop(static_cast<float>(desktop::Screen::Height() / 2 - Main.Height() / 2));
-        Main.SetLeft(static_cast<float>(desktop::Screen::Width() / 2 - Main.Width() / 2));
-    }
-
     const Variant timeout = GetRegistrySetting(registry, AppName, Section, u"Timeout", Variant(int16_t{1000}));
     AppSettings.Timeout = ConvertedOr(timeout, int16_t{1000}, [](const Variant& v) { return runtime::ToInteger(v); });
     AppSettings.ChangeName = ReadBoolean(registry, u"ChangeName");
     AppSettings.IEToolMenu = ReadBoolean(registry, u"IEToolMenu");
     AppSettings.IEToolbar = ReadBoolean(registry, u"IEToolbar");
+}
 
-    const Variant favorites = GetRegistrySetting(registry, u"Microsoft\\Windows\\CurrentVersion\\Explorer", u"Shell Folders",
-                                         u"Favorites", Variant(std::u16string()));
+QString ReadFavoritesPath(const RegistryObject& registry)
+{
+    const Variant favorites = GetRegistrySetting(registry, u"Microsoft\\Windows\\CurrentVersion\\Explorer",
+                                                 u"Shell Folders", u"Favorites", Variant(std::u16string()));
     return QString::fromStdU16String(runtime::ToString(favorites));
 }
 
-void SaveAppSettings(frmMain& Main)
+QString LoadAppSettings(WindowPlacement& Main)
+{
+    const Registry registry = CreateRegistryObject(tarnhold::Hkey_Current_User);
+
+    // The default position centres the window at the size it has now, which on a first start
+    // is its designed size.
+    const float top = ReadSingle(registry, u"Top", static_cast<float>(Main.ScreenHeight() / 2 - Main.Height() / 2));
+    Main.SetTop(top);
+    const float left = ReadSingle(registry, u"Left", static_cast<float>(Main.ScreenWidth() / 2 - Main.Width() / 2));
+    Main.SetLeft(left);
+    Main.SetHeight(ReadSingle(registry, u"Height", static_cast<float>(Main.Height())));
+    Main.SetWidth(ReadSingle(registry, u"Width", static_cast<float>(Main.Width())));
+    // A window stored on a screen that is gone would open out of sight: centre it instead.
+    if (!Main.IsOnScreen()) {
+        Main.SetTop(static_cast<float>(Main.ScreenHeight() / 2 - Main.Height() / 2));
+        Main.SetLeft(static_cast<float>(Main.ScreenWidth() / 2 - Main.Width() / 2));
+    }
+
+    LoadGlobalSettings(registry);
+    return ReadFavoritesPath(registry);
+}
+
+void SaveAppSettings(const WindowPlacement& Main)
 {
     const Registry registry = CreateRegistryObject(tarnhold::Hkey_Current_User);
     SaveSetting(registry, u"Height", Variant(static_cast<float>(Main.Height())));

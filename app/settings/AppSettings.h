@@ -1,8 +1,10 @@
 #pragma once
+#include "app/settings/RegistryObject.h"
+
 #include <QString>
 #include <cstdint>
 
-class frmMain;
+class WindowPlacement;
 
 // The program's global settings, one record for the whole process: filled from the registry
 // at start-up, changed by the options dialog, written back when the main window closes.
@@ -19,7 +21,14 @@ extern ApplicationSettings AppSettings;
 
 // Reads the window's placement (applying each value as it comes), the four settings and the
 // Favorites folder path, which it returns. Runs once, when the main window loads.
-QString LoadAppSettings(frmMain& Main);
+QString LoadAppSettings(WindowPlacement& Main);
 
 // Writes the window's placement and the four settings. Runs once, when the main window closes.
-void SaveAppSettings(frmMain& Main);
+void SaveAppSettings(const WindowPlacement& Main);
+
+// Reads the four settings into AppSettings, each stored value that cannot be used giving its
+// default.
+void LoadGlobalSettings(const RegistryObject& registry);
+
+// The Favorites folder the user's profile names; "" when it names none.
+QString ReadFavoritesPath(const RegistryObject& registry);

@@ -147,6 +147,16 @@ bool frmMain::IsOnScreen() const
     return desktop::Screen::IsOnAnyScreen(frameGeometry());
 }
 
+double frmMain::ScreenWidth() const
+{
+    return desktop::Screen::Width();
+}
+
+double frmMain::ScreenHeight() const
+{
+    return desktop::Screen::Height();
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui->ClientArea && event->type() == QEvent::Resize)

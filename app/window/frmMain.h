@@ -1,4 +1,5 @@
 #pragma once
+#include "app/settings/WindowPlacement.h"
 #include "app/window/Menus.h"
 
 #include <QMainWindow>
@@ -50,7 +51,7 @@ enum class ClipModes
 
 // The program's main window: it owns the controls and the fields the procedures share, and
 // wires its events to them.
-class frmMain : public QMainWindow
+class frmMain : public QMainWindow, public WindowPlacement
 {
     Q_OBJECT
 public:
@@ -63,16 +64,17 @@ public:
 
     // The window's outer placement in twips, as the settings store it. Setting one value
     // moves or resizes the window at once.
-    double Left() const;
-    double Top() const;
-    double Width() const;
-    double Height() const;
-    void SetLeft(double twips);
-    void SetTop(double twips);
-    void SetWidth(double twips);
-    void SetHeight(double twips);
-    // Whether any part of the window lies on a screen.
-    bool IsOnScreen() const;
+    double Left() const override;
+    double Top() const override;
+    double Width() const override;
+    double Height() const override;
+    void SetLeft(double twips) override;
+    void SetTop(double twips) override;
+    void SetWidth(double twips) override;
+    void SetHeight(double twips) override;
+    bool IsOnScreen() const override;
+    double ScreenWidth() const override;
+    double ScreenHeight() const override;
 
     // Shows a pop-up menu at a screen position without waiting for it to close.
     void ShowPopupMenu(QMenu* menu, const QPoint& position);

@@ -54,7 +54,6 @@ TEST_F(LaunchLinkTest, ALinkOpensItsAddressWithTheDefaultHandler)
     EXPECT_EQ(request.Parameters, "");
     EXPECT_EQ(request.Directory, "");
     EXPECT_EQ(request.ShowCmd, win32::SW_SHOWNORMAL);
-    EXPECT_EQ(Main.LinkTimeout, 750);
 }
 
 TEST_F(LaunchLinkTest, FoldersAndLinksWithoutAnAddressOpenNothing)
@@ -103,10 +102,8 @@ TEST_F(LaunchLinkTest, AnOptionThatIsNotANumberStillOpensTheWholeAddress)
     Favorites.WriteFile(QStringLiteral("badrename.url"),
                         ShortcutTo(longUrl, "[Orrindale]\r\nTimeout=900\r\nRename=yes\r\n"));
     Load();
-    Main.LinkTimeout = 7;
 
     Launch(QStringLiteral("badtimeout"));
-    EXPECT_EQ(Main.LinkTimeout, 7);
     Launch(QStringLiteral("badrename"));
 
     EXPECT_EQ(Opened(), (QStringList{"http://a.test/", QString::fromLatin1(longUrl)}));

@@ -16,7 +16,7 @@
 
 namespace
 {
-const QByteArray Shortcut = "[InternetShortcut]\r\nURL=http://old.test/\r\n";
+const QByteArray OldShortcut = "[InternetShortcut]\r\nURL=http://old.test/\r\n";
 
 class NewItemsTest : public EditFixture
 {
@@ -167,8 +167,8 @@ TEST_F(NewItemsTest, EnterInTheNameActsAsOkOnce)
 
 TEST_F(NewItemsTest, ACollapsedFolderOrALinkSelectedGivesTheTargetFolder)
 {
-    Favorites.WriteFile(QStringLiteral("News/n.url"), Shortcut);
-    Favorites.WriteFile(QStringLiteral("Other/o.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("News/n.url"), OldShortcut);
+    Favorites.WriteFile(QStringLiteral("Other/o.url"), OldShortcut);
     Load();
     TreeNode* news = Node(QStringLiteral("News"));
     news->SetExpanded(false);
@@ -229,7 +229,7 @@ TEST_F(NewItemsTest, ANewFavoriteHoldsOnlyItsAddressAndIsSelected)
 TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
 {
     Favorites.MakeFolder(QStringLiteral("News"));
-    Favorites.WriteFile(QStringLiteral("Old.URL"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("Old.URL"), OldShortcut);
     Load();
     const int nodes = Nodes().Count();
 
@@ -256,7 +256,7 @@ TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
     QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
     EXPECT_FALSE(folder.isVisible());
 
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Old.URL")), Shortcut);
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Old.URL")), OldShortcut);
     EXPECT_EQ(Entries(), (QStringList{"Newer", "News", "Old.URL"}));
     EXPECT_EQ(Nodes().Count(), nodes + 1);
     EXPECT_TRUE(ReportedErrors().isEmpty());

@@ -83,7 +83,7 @@ TEST_F(RenameTest, ALinkIsRenamedOnDiskAndInTheTreeWithItsNameCleaned)
     TreeNode* node = Find(QStringLiteral("News-Today-"));
     ASSERT_NE(node, nullptr);
     EXPECT_TRUE(node->Key().isEmpty());
-    EXPECT_EQ(ReadShortcut(Main, Favorites.Path(), node), QStringLiteral("http://a.test/"));
+    EXPECT_EQ(ReadShortcut(Favorites.Path(), node->Text()).Url, QStringLiteral("http://a.test/"));
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
@@ -135,7 +135,7 @@ TEST_F(RenameTest, ARenamedFolderKeepsEveryNodeBelowItUsable)
     EXPECT_EQ(Main.tvFolders->Nodes().Item(Favorites.Sub(QStringLiteral("New/Sub/Deep"))), Find(QStringLiteral("Deep")));
 
     TreeNode* deepLink = Find(QStringLiteral("d"));
-    EXPECT_EQ(ReadShortcut(Main, deepLink->Parent()->Key(), deepLink), QStringLiteral("http://d.test/"));
+    EXPECT_EQ(ReadShortcut(deepLink->Parent()->Key(), deepLink->Text()).Url, QStringLiteral("http://d.test/"));
     RenameNode(Main, QStringLiteral("renamed"), deepLink);
     EXPECT_TRUE(QFile::exists(Favorites.Sub(QStringLiteral("New/Sub/Deep/renamed.url"))));
     RenameNode(Main, QStringLiteral("Deeper"), Find(QStringLiteral("Deep")));

@@ -1,9 +1,6 @@
 #include "app/favorites/ShortcutFile.h"
 
-#include "app/favorites/FavoritesTree.h"
 #include "app/settings/AppSettings.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/TreeView.h"
 #include "platform/runtime/ErrorRecord.h"
 #include "tests/support/TestFolder.h"
 
@@ -18,28 +15,13 @@ protected:
     {
         AppSettings.Timeout = 1500;
         AppSettings.ChangeName = true;
-        Main.FavoritesPath = Favorites.Path();
-        Main.LinkTimeout = 7;
-        Main.LinkRename = false;
     }
     ~ShortcutFileTest() override { AppSettings = ApplicationSettings{}; }
 
-    // Loads the tree and reads the link with this text in the Favorites folder itself.
-    QString Read(const QString& text)
-    {
-        if (Main.tvFolders->Nodes().Count() == 0)
-            LoadFavoritesTree(Main);
-        TreeNode* root = Main.tvFolders->Nodes().Item(1);
-        for (int i = 0; i < root->Children(); ++i) {
-            if (root->Child(i)->Text() == text)
-                return ReadShortcut(Main, root->Key(), root->Child(i));
-        }
-        ADD_FAILURE() << "no link " << text.toStdString();
-        return {};
-    }
+    // Reads the favorite with this text in the Favorites folder itself.
+    Shortcut Read(const QString& text) { return ReadShortcut(Favorites.Path(), text); }
 
     TestFolder Favorites;
-    frmMain Main;
 };
 } // namespace
 
@@ -66,62 +48,45 @@ TEST_F(ShortcutFileTest, TheLinksOwnSectionOverridesTheGlobalSettings)
         if (c.Orrindale)
             content += QByteArray("[Orrindale]\r\n") + c.Orrindale;
         Favorites.WriteFile(QStringLiteral("Link.url"), content);
-        EXPECT_EQ(Read(QStringLiteral("Link")), QStringLiteral("http://a.test/"));
-        EXPECT_EQ(Main.LinkTimeout, c.Timeout) << (c.Orrindale ? c.Orrindale : "no section");
-        EXPECT_EQ(Main.LinkRename, c.Rename) << (c.Orrindale ? c.Orrindale : "no section");
+        const Shortcut shortcut = Read(QStringLiteral("Link"));
+        EXPECT_EQ(shortcut.Url, QStringLiteral("http://a.test/"));
+        EXPECT_EQ(shortcut.LinkTimeout, c.Timeout) << (c.Orrindale ? c.Orrindale : "no section");
+        EXPECT_EQ(shortcut.LinkRename, c.Rename) << (c.Orrindale ? c.Orrindale : "no section");
     }
 }
 
 TEST_F(ShortcutFileTest, AMissingFileGivesAnEmptyAddressAndTheGlobalSettings)
 {
-    Favorites.WriteFile(QStringLiteral("Gone.url"));
-    LoadFavoritesTree(Main);
-    QFile::remove(Favorites.Sub(QStringLiteral("Gone.url")));
     AppSettings.ChangeName = false;
-    EXPECT_EQ(Read(QStringLiteral("Gone")), QString());
-    EXPECT_EQ(Main.LinkTimeout, 1500);
-    EXPECT_FALSE(Main.LinkRename);
+    const Shortcut shortcut = Read(QStringLiteral("Gone"));
+    EXPECT_EQ(shortcut.Url, QString());
+    EXPECT_EQ(shortcut.LinkTimeout, 1500);
+    EXPECT_FALSE(shortcut.LinkRename);
 }
 
 TEST_F(ShortcutFileTest, ALongAddressIsReadWholeAndNothingIsTrimmedInside)
 {
     const QString url = QStringLiteral("http://long.test/") + QString(600, QLatin1Char('x')) + QStringLiteral("?q=a b");
     Favorites.WriteFile(QStringLiteral("Long.URL"), "[InternetShortcut]\nURL=" + url.toLatin1() + "\n");
-    EXPECT_EQ(Read(QStringLiteral("Long")), url);
+    EXPECT_EQ(Read(QStringLiteral("Long")).Url, url);
 }
 
 TEST_F(ShortcutFileTest, TheAddressIsDecodedFromTheAnsiCodePage)
 {
     Favorites.WriteFile(QStringLiteral("Caf\u00e9.url"), "[InternetShortcut]\r\nURL=http://caf\xE9.test/\x80\r\n");
-    EXPECT_EQ(Read(QStringLiteral("Caf\u00e9")), QStringLiteral("http://caf\u00e9.test/\u20ac"));
+    EXPECT_EQ(Read(QStringLiteral("Caf\u00e9")).Url, QStringLiteral("http://caf\u00e9.test/\u20ac"));
 }
 
-TEST_F(ShortcutFileTest, ValuesThatAreNotNumbersRaiseAConversionErrorAfterAllReads)
+TEST_F(ShortcutFileTest, ValuesThatAreNotNumbersRaiseAConversionError)
 {
-    struct Case
-    {
-        const char* Orrindale;
-        int16_t TimeoutAfter;
-        bool RenameAfter;
-    };
-    // A bad Timeout leaves both fields; a bad Rename leaves only LinkRename.
-    const Case cases[] = {
-        {"Timeout=\r\nRename=1\r\n", 7, false},
-        {"Timeout=abc\r\nRename=1\r\n", 7, false},
-        {"Timeout=800\r\nRename=x\r\n", 800, false},
-    };
-    for (const Case& c : cases) {
-        Main.LinkTimeout = 7;
-        Main.LinkRename = false;
-        Favorites.WriteFile(QStringLiteral("Bad.url"), QByteArray("[Orrindale]\r\n") + c.Orrindale);
+    for (const char* orrindale : {"Timeout=\r\nRename=1\r\n", "Timeout=abc\r\nRename=1\r\n", "Timeout=800\r\nRename=x\r\n"}) {
+        Favorites.WriteFile(QStringLiteral("Bad.url"), QByteArray("[Orrindale]\r\n") + orrindale);
         try {
             Read(QStringLiteral("Bad"));
-            ADD_FAILURE() << "no error for " << c.Orrindale;
+            ADD_FAILURE() << "no error for " << orrindale;
         } catch (const runtime::Error& error) {
             EXPECT_EQ(error.Number(), runtime::TypeMismatch);
         }
-        EXPECT_EQ(Main.LinkTimeout, c.TimeoutAfter) << c.Orrindale;
-        EXPECT_EQ(Main.LinkRename, c.RenameAfter) << c.Orrindale;
     }
 }
 
