@@ -1,25 +1,18 @@
 #include "app/checking/CheckRuns.h"
 
 #include "app/checking/HttpProbe.h"
-#include "app/checking/ReplyText.h"
 #include "app/favorites/FavoritesTree.h"
 #include "app/favorites/Rename.h"
-#include "app/favorites/ShortcutFile.h"
 #include "app/forms/Pictures.h"
-#include "app/window/CommandState.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/StatusBar.h"
 #include "platform/controls/TreeView.h"
 #include "platform/desktop/Application.h"
 #include "platform/desktop/MessageBox.h"
-#include "platform/runtime/ErrorRecord.h"
 
-using namespace Qt::StringLiterals;
+#include <memory>
+#include <vector>
 
 namespace
 {
-constexpr int StatusPanel = 2;
-
 void SetPicture(TreeNode* node, int picture)
 {
     node->SetImage(picture);
@@ -41,62 +34,56 @@ void ExpandFolder(TreeNode* folder)
         folder->SetImage(Pictures::OpenFolder);
 }
 
-// Whether a node taken before events were dispatched is still in the tree. Only addresses
-// are compared: a node removed meanwhile must not be touched.
-bool IsInTree(const TreeView& tree, const TreeNode* node, int index)
+// A link node as a check sees it. The node is held by a reference that knows when it has
+// left the tree, so a node removed while its probe waits is never touched, whatever node
+// takes its place.
+class TreeLink : public CheckedLink
 {
-    const TreeNodes& nodes = tree.Nodes();
-    if (index >= 1 && index <= nodes.Count() && nodes.Item(index) == node)
-        return true;
-    for (int i = 1; i <= nodes.Count(); ++i) {
-        if (nodes.Item(i) == node)
-            return true;
-    }
-    return false;
-}
+public:
+    TreeLink(TreeView& tree, TreeNode* node) : tree_(tree), node_(node) {}
 
-// Whether the host part is a name or address the socket can be given.
-bool IsHostName(const QString& host)
+    bool IsStillThere() const override { return node_ && node_->Parent(); }
+    QString FolderPath() const override { return node_->Parent()->Key(); }
+    QString Name() const override { return node_->Text(); }
+    void ShowStatus(int16_t status) override { SetNodeStatus(status, node_.get()); }
+    void RenameTo(const QString& title) override { RenameNode(tree_, title, node_.get()); }
+
+private:
+    TreeView& tree_;
+    NodeRef node_;
+};
+
+// Checks the links in order, as many at once as the window allows.
+void RunLinks(CheckRunHost& host, const std::vector<TreeNode*>& nodes)
 {
-    if (host.isEmpty())
-        return false;
-    for (QChar c : host) {
-        if (!c.isLetterOrNumber() && c != u'.' && c != u'-' && c != u'_')
-            return false;
+    std::vector<std::unique_ptr<TreeLink>> links;
+    std::vector<CheckedLink*> order;
+    links.reserve(nodes.size());
+    for (TreeNode* node : nodes) {
+        links.push_back(std::make_unique<TreeLink>(host.Tree(), node));
+        order.push_back(links.back().get());
     }
-    return true;
+    CheckRun(host.RunLimits()).Run(order, [&host] { return host.CheckRunning(); });
 }
 
 // Ends a run: a stopped one says so and keeps its text, a finished one clears it.
-void EndRun(frmMain& Main)
+void EndRun(CheckRunHost& host)
 {
-    if (!Main.CheckRunning) {
+    if (!host.CheckRunning()) {
         desktop::MsgBox(QStringLiteral("Link Checking Aborted"), desktop::vbOKOnly, desktop::App::Title());
     } else {
-        Main.sbStatus->SetPanelText(StatusPanel, QString());
-        Main.CheckRunning = false;
+        host.ShowRunText(QString());
+        host.SetCheckRunning(false);
     }
-    UpdateCommandState(Main, CheckFinished);
+    host.RunFinished();
 }
 
-// A run may not start inside another, nor while any probe waits for its reply.
-bool RunRefused(const frmMain& Main)
+// A run may not start inside another, nor while Check Link waits for its reply.
+bool RunRefused(CheckRunHost& host)
 {
-    return Main.CheckRunning || Main.Probe.Waiting;
+    return host.CheckRunning() || host.Probe().Waiting();
 }
 } // namespace
-
-bool IsUsableRedirect(const QString& url)
-{
-    if (!StartsWithCaseless(url, "http://"_L1) && !StartsWithCaseless(url, "https://"_L1))
-        return false;
-    for (QChar c : url) {
-        if (c.isSpace() || IsControlCharacter(c))
-            return false;
-    }
-    const std::optional<ProbeTarget> target = SplitProbeUrl(url);
-    return target && IsHostName(target->Host) && ProbePort(target->Port).has_value();
-}
 
 void SetNodeStatus(int16_t status, TreeNode* node)
 {
@@ -109,52 +96,15 @@ void SetNodeStatus(int16_t status, TreeNode* node)
     RefreshTreeView(node);
 }
 
-void CheckLink(frmMain& Main, TreeNode* node)
+void CheckAllLinks(CheckRunHost& host)
 {
-    if (!node || !node->Parent())
+    if (RunRefused(host))
         return;
-    const TreeView& tree = *Main.tvFolders;
-    const int index = node->Index();
-    const QString folder = node->Parent()->Key();
-    ProbeResult result;
-    try {
-        Shortcut shortcut = ReadShortcut(folder, node->Text());
-        Main.LinkTimeout = shortcut.LinkTimeout;
-        Main.LinkRename = shortcut.LinkRename;
-        result = ProbeUrl(Main, shortcut.Url);
-        if (!IsInTree(tree, node, index))
-            return;
-        // A target the probe could not use, or one that would break the file, is not
-        // written: the first result then stands.
-        if (!result.RedirectUrl.isEmpty() && Main.LinkRename && IsUsableRedirect(result.RedirectUrl) &&
-            WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), result.RedirectUrl,
-                               LinkFilePath(node))) {
-            shortcut = ReadShortcut(node->Parent()->Key(), node->Text());
-            Main.LinkTimeout = shortcut.LinkTimeout;
-            Main.LinkRename = shortcut.LinkRename;
-            result = ProbeUrl(Main, shortcut.Url);
-            if (!IsInTree(tree, node, index))
-                return;
-        }
-    } catch (const runtime::Error&) {
-        // A per-link Timeout or Rename that is no number: the link shows as one without a
-        // usable reply, and is neither changed nor renamed.
-        result = ProbeResult{};
-    }
-    SetNodeStatus(result.Status, node);
-    if (!result.Title.isEmpty() && node->Text() != result.Title && Main.LinkRename)
-        RenameNode(Main, result.Title, node);
-}
+    host.ShowRunText(QStringLiteral(" Verifying Links "));
+    host.SetCheckRunning(true);
+    host.RunStarted();
 
-void CheckAllLinks(frmMain& Main)
-{
-    if (RunRefused(Main))
-        return;
-    Main.sbStatus->SetPanelText(StatusPanel, QStringLiteral(" Verifying Links "));
-    Main.CheckRunning = true;
-    UpdateCommandState(Main, CheckStarted);
-
-    TreeNodes& nodes = Main.tvFolders->Nodes();
+    TreeNodes& nodes = host.Tree().Nodes();
     for (int i = 1; i <= nodes.Count(); ++i) {
         TreeNode* node = nodes.Item(i);
         if (node->Image() == Pictures::ClosedFolder)
@@ -163,51 +113,50 @@ void CheckAllLinks(frmMain& Main)
             SetPicture(node, Pictures::LinkNotChecked);
     }
 
-    const int count = nodes.Count();
-    // Once stopped, every later node is passed over and keeps its pending picture.
-    for (int i = 1; i <= count && i <= nodes.Count() && Main.CheckRunning; ++i) {
+    std::vector<TreeNode*> links;
+    for (int i = 1; i <= nodes.Count(); ++i) {
         TreeNode* node = nodes.Item(i);
         if (!IsFolderNode(node) && node->Image() == Pictures::LinkNotChecked)
-            CheckLink(Main, node);
+            links.push_back(node);
     }
-    EndRun(Main);
+    RunLinks(host, links);
+    EndRun(host);
 }
 
-void CheckFolderLinks(frmMain& Main, TreeNode* folder)
+void CheckFolderLinks(CheckRunHost& host, TreeNode* folder)
 {
-    if (!folder || !IsFolderNode(folder) || RunRefused(Main))
+    if (!folder || !IsFolderNode(folder) || RunRefused(host))
         return;
-    Main.sbStatus->SetPanelText(StatusPanel,
-                                QStringLiteral(" Verifying Directory ") + folder->Text() + QStringLiteral(" "));
-    Main.CheckRunning = true;
+    host.ShowRunText(QStringLiteral(" Verifying Directory ") + folder->Text() + QStringLiteral(" "));
+    host.SetCheckRunning(true);
     ExpandFolder(folder);
-    UpdateCommandState(Main, CheckStarted);
+    host.RunStarted();
 
     // The folder's own links are its direct children that are not folders, wherever they
     // stand in the tree's order: favorites added after loading are among them.
+    std::vector<TreeNode*> links;
     for (int c = 0; c < folder->Children(); ++c) {
-        if (!IsFolderNode(folder->Child(c)))
-            SetPicture(folder->Child(c), Pictures::LinkNotChecked);
+        TreeNode* child = folder->Child(c);
+        if (!IsFolderNode(child)) {
+            SetPicture(child, Pictures::LinkNotChecked);
+            links.push_back(child);
+        }
     }
-    const TreeView& tree = *Main.tvFolders;
-    const int folderIndex = folder->Index();
-    for (int c = 0; Main.CheckRunning && IsInTree(tree, folder, folderIndex) && c < folder->Children(); ++c) {
-        TreeNode* node = folder->Child(c);
-        if (!IsFolderNode(node) && node->Image() == Pictures::LinkNotChecked)
-            CheckLink(Main, node);
-    }
-    EndRun(Main);
+    RunLinks(host, links);
+    EndRun(host);
 }
 
-void CheckSelectedLink(frmMain& Main)
+void CheckSelectedLink(CheckRunHost& host)
 {
     // The waiting probe keeps its own link and result; this request is dropped.
-    if (Main.Probe.Waiting)
+    if (host.CheckRunning() || host.Probe().Waiting())
         return;
-    TreeNode* node = Main.tvFolders->SelectedItem();
+    TreeNode* node = host.Tree().SelectedItem();
     if (!node || !node->Parent() || IsFolderNode(node))
         return;
     SetPicture(node, Pictures::LinkNotChecked);
     RefreshTreeView(node);
-    CheckLink(Main, node);
+    TreeLink link(host.Tree(), node);
+    ApplyLinkCheck(link, std::nullopt,
+                   [&host](const QString& url, int16_t linkTimeout) { return ProbeUrl(host.Probe(), url, linkTimeout); });
 }

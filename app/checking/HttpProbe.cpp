@@ -5,7 +5,6 @@
 #include "app/checking/ReplyAnalysis.h"
 #include "app/checking/ReplyText.h"
 #include "app/settings/AppSettings.h"
-#include "app/window/frmMain.h"
 #include "platform/desktop/EventPump.h"
 #include "platform/runtime/CheckedInt.h"
 #include "platform/runtime/ErrorRecord.h"
@@ -13,7 +12,9 @@
 
 #include <QNetworkProxy>
 #include <QSignalBlocker>
-#include <QTcpSocket>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <algorithm>
@@ -26,32 +27,51 @@ namespace
 constexpr qint64 SocketBufferSize = 64 * 1024;
 constexpr int DefaultTimeout = 1000;
 
-// Keeps the probe marked as waiting for as long as its wait lasts, however the wait ends.
-class WaitingMark
-{
-public:
-    explicit WaitingMark(ProbeState& probe) : probe_(probe) { probe_.Waiting = true; }
-    ~WaitingMark() { probe_.Waiting = false; }
-    WaitingMark(const WaitingMark&) = delete;
-    WaitingMark& operator=(const WaitingMark&) = delete;
-
-private:
-    ProbeState& probe_;
-};
-
 // Closes any connection without delivering its last notifications: they belong to a probe
 // that has ended, and must not be taken for the next one's.
-void CloseSocket(QTcpSocket& socket)
+void CloseSocket(QSslSocket& socket)
 {
     const QSignalBlocker blocker(&socket);
     socket.abort();
 }
 
 // Every probe is a fresh, direct TCP connection from a free local port.
-void PrepareSocket(QTcpSocket& socket)
+void PrepareSocket(QSslSocket& socket)
 {
     socket.setProxy(QNetworkProxy::NoProxy);
     socket.setReadBufferSize(SocketBufferSize);
+}
+
+// What an https probe trusts: the system's certificate authorities, and those named by
+// SSL_CERT_FILE or handed in by a test. Built once; rebuilt when more are handed in.
+struct ProbeTrust
+{
+    QList<QSslCertificate> Extra;
+    std::optional<QSslConfiguration> Configuration;
+};
+
+ProbeTrust& Trust()
+{
+    static ProbeTrust trust;
+    return trust;
+}
+
+const QSslConfiguration& TlsConfiguration()
+{
+    ProbeTrust& trust = Trust();
+    if (!trust.Configuration) {
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        QList<QSslCertificate> extra = trust.Extra;
+        const QString file = qEnvironmentVariable("SSL_CERT_FILE");
+        if (!file.isEmpty())
+            extra += QSslCertificate::fromPath(file, QSsl::Pem);
+        // Naming the list turns off the system's own lookup, so the system's are named too.
+        if (!extra.isEmpty())
+            configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() + extra);
+        configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        trust.Configuration = configuration;
+    }
+    return *trust.Configuration;
 }
 
 // Characters 10 to 12 of the reply as a number; raises when they are missing or no number.
@@ -92,7 +112,8 @@ std::optional<ProbeTarget> SplitProbeUrl(const QString& url)
         QString s = url.mid(slashes + 2);
 
         ProbeTarget target;
-        target.Port = QStringLiteral("80");
+        target.Tls = StartsWithCaseless(url, QLatin1StringView("https:"));
+        target.Port = target.Tls ? QStringLiteral("443") : QStringLiteral("80");
         const qsizetype colon = s.indexOf(QLatin1Char(':'));
         if (colon >= 0) {
             runtime::CheckedInt16(colon + 1);
@@ -159,95 +180,159 @@ int ProbeTimeout(int16_t linkTimeout)
     return DefaultTimeout;
 }
 
-ProbeResult ProbeUrl(frmMain& Main, const QString& url)
+void TrustProbeCertificates(const QList<QSslCertificate>& authorities)
 {
-    ProbeResult result;
-    ProbeState& probe = Main.Probe;
-    // The state is single: a second probe would reset it under the one that waits.
-    if (probe.Waiting)
-        return result;
+    Trust().Extra += authorities;
+    Trust().Configuration.reset();
+}
+
+HttpProbe::HttpProbe(QObject* parent) : QObject(parent)
+{
+    wsHttp = new QSslSocket(this);
+    wsHttp->setObjectName(QStringLiteral("wsHttp"));
+    // A precise timer, so a probe ends within a few milliseconds of the link's time-out.
+    XMLTimer = new QTimer(this);
+    XMLTimer->setObjectName(QStringLiteral("XMLTimer"));
+    XMLTimer->setTimerType(Qt::PreciseTimer);
+    // A TLS connection is ready for the request once the handshake is done, not when the
+    // TCP connection stands.
+    connect(wsHttp, &QSslSocket::connected, this, [this] {
+        if (!wsHttp->isEncrypted() && wsHttp->mode() == QSslSocket::UnencryptedMode)
+            wsHttp_Connect();
+    });
+    connect(wsHttp, &QSslSocket::encrypted, this, [this] { wsHttp_Connect(); });
+    connect(wsHttp, &QSslSocket::readyRead, this, [this] { wsHttp_DataArrival(); });
+    connect(wsHttp, &QSslSocket::disconnected, this, [this] { wsHttp_Close(); });
+    connect(XMLTimer, &QTimer::timeout, this, [this] { XMLTimer_Timer(); });
+}
+
+HttpProbe::~HttpProbe()
+{
+    CloseSocket(*wsHttp);
+}
+
+bool HttpProbe::Start(const QString& url, int16_t linkTimeout)
+{
+    // The state is single: a second probe would reset it under the one under way.
+    if (Waiting_)
+        return false;
+    Url_ = url;
+    Result_ = ProbeResult{};
+    Elapsed_.start();
     try {
         const std::optional<ProbeTarget> target = SplitProbeUrl(url);
         if (!target)
             throw runtime::Error(runtime::InvalidProcedureCall);
-        probe.ProbeHost = target->Host;
-        probe.ProbePath = target->Path;
-        probe.ReplyText.clear();
-        probe.ReplyDone = false;
-        probe.ReplyTimedOut = false;
-        CloseSocket(*Main.wsHttp);
-        PrepareSocket(*Main.wsHttp);
+        ProbeHost = target->Host;
+        ProbePath = target->Path;
+        ReplyText.clear();
+        ReplyDone = false;
+        ReplyTimedOut = false;
+        CloseSocket(*wsHttp);
+        PrepareSocket(*wsHttp);
 
         // What the socket cannot connect to fails here, at once; a control character would
         // add lines of its own to the request.
         const std::optional<uint16_t> port = ProbePort(target->Port);
-        if (!port || probe.ProbeHost.isEmpty() || ContainsControlCharacter(url))
+        if (!port || ProbeHost.isEmpty() || ContainsControlCharacter(url))
             throw runtime::Error(runtime::InvalidProcedureCall);
 
-        Main.XMLTimer->setInterval(ProbeTimeout(Main.LinkTimeout));
-        Main.XMLTimer->start();
-        {
-            const WaitingMark waiting(probe);
-            Main.wsHttp->connectToHost(probe.ProbeHost, *port);
-            while (!probe.ReplyDone && !probe.ReplyTimedOut)
-                desktop::WaitForEvents();
+        XMLTimer->setInterval(ProbeTimeout(linkTimeout));
+        XMLTimer->start();
+        Waiting_ = true;
+        if (target->Tls) {
+            wsHttp->setSslConfiguration(TlsConfiguration());
+            wsHttp->connectToHostEncrypted(ProbeHost, *port);
+        } else {
+            wsHttp->connectToHost(ProbeHost, *port);
         }
-        Main.XMLTimer->stop();
-        CloseSocket(*Main.wsHttp);
-
-        // Nothing at all, whether the server closed at once or never answered.
-        if (probe.ReplyText.isEmpty())
-            return result;
-        result.Status = ReplyStatus(probe.ReplyText);
-        result.RedirectUrl = AnalyzeReply(probe.ReplyText, url);
-        if (result.Status == 200)
-            result.Title = ExtractTitle(probe.ReplyText);
-        return result;
+        return true;
     } catch (const runtime::Error&) {
-        // The redirect target stays as far as it was found; the next probe closes the socket.
-        Main.XMLTimer->stop();
-        result.Status = -1;
-        result.Title.clear();
-        return result;
+        XMLTimer->stop();
+        Waiting_ = false;
+        return false;
     }
 }
 
-void wsHttp_Connect(frmMain& Main)
+void HttpProbe::Abort()
+{
+    XMLTimer->stop();
+    CloseSocket(*wsHttp);
+    Waiting_ = false;
+}
+
+void HttpProbe::End()
+{
+    XMLTimer->stop();
+    CloseSocket(*wsHttp);
+    Waiting_ = false;
+    try {
+        // Nothing at all, whether the server closed at once or never answered.
+        if (!ReplyText.isEmpty()) {
+            Result_.Status = ReplyStatus(ReplyText);
+            Result_.RedirectUrl = AnalyzeReply(ReplyText, Url_);
+            if (Result_.Status == 200)
+                Result_.Title = ExtractTitle(ReplyText);
+        }
+    } catch (const runtime::Error&) {
+        // The redirect target stays as far as it was found.
+        Result_.Status = -1;
+        Result_.Title.clear();
+    }
+    Result_.Milliseconds = Elapsed_.elapsed();
+    emit Finished();
+}
+
+void HttpProbe::wsHttp_Connect()
 {
     // A connection dropped before this send fails the write; the probe then ends by the
     // close or the time-out with whatever arrived.
-    Main.wsHttp->write(ProbeRequest(Main.Probe.ProbeHost, Main.Probe.ProbePath));
+    wsHttp->write(ProbeRequest(ProbeHost, ProbePath));
 }
 
-void wsHttp_DataArrival(frmMain& Main, int64_t bytesTotal)
+void HttpProbe::wsHttp_DataArrival()
 {
-    Q_UNUSED(bytesTotal);
-    QTcpSocket& socket = *Main.wsHttp;
-    QString& reply = Main.Probe.ReplyText;
     std::array<char, 16 * 1024> chunk;
     // Only what is there now: a server sending without pause must not keep the handler
     // from returning to the wait, which looks at the time-out.
-    qint64 pending = socket.bytesAvailable();
+    qint64 pending = wsHttp->bytesAvailable();
     while (pending > 0) {
-        const qint64 count = socket.read(chunk.data(), std::min<qint64>(pending, static_cast<qint64>(chunk.size())));
+        const qint64 count = wsHttp->read(chunk.data(), std::min<qint64>(pending, static_cast<qint64>(chunk.size())));
         if (count <= 0)
             break;
         pending -= count;
-        const qsizetype room = ReplyLimit - reply.size();
+        const qsizetype room = ReplyLimit - ReplyText.size();
         if (room > 0)
-            AppendAnsi(reply, chunk.data(), std::min<qsizetype>(room, count));
+            AppendAnsi(ReplyText, chunk.data(), std::min<qsizetype>(room, count));
     }
 }
 
-void wsHttp_Close(frmMain& Main)
+void HttpProbe::wsHttp_Close()
 {
+    if (!Waiting_)
+        return;
     // Bytes that came with the close are part of the reply.
-    wsHttp_DataArrival(Main, Main.wsHttp->bytesAvailable());
-    if (!Main.Probe.ReplyDone)
-        Main.Probe.ReplyDone = true;
+    wsHttp_DataArrival();
+    if (!ReplyDone)
+        ReplyDone = true;
+    End();
 }
 
-void XMLTimer_Timer(frmMain& Main)
+void HttpProbe::XMLTimer_Timer()
 {
-    Main.Probe.ReplyTimedOut = true;
+    if (!Waiting_)
+        return;
+    ReplyTimedOut = true;
+    End();
+}
+
+ProbeResult ProbeUrl(HttpProbe& probe, const QString& url, int16_t linkTimeout)
+{
+    if (probe.Waiting())
+        return ProbeResult{};
+    if (!probe.Start(url, linkTimeout))
+        return probe.Result();
+    while (probe.Waiting())
+        desktop::WaitForEvents();
+    return probe.Result();
 }

@@ -1,10 +1,8 @@
 #include "app/favorites/Clipboard.h"
 
 #include "app/favorites/FavoritesTree.h"
-#include "app/forms/Pictures.h"
+#include "app/favorites/Rename.h"
 #include "app/settings/Common.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/TreeView.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/files/FileOperations.h"
 #include "platform/runtime/ErrorRecord.h"
@@ -21,51 +19,66 @@ bool SamePath(const QString& a, const QString& b)
     return QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 
-// Copy and cut give a link node its file path as key. A key an earlier copy left on another
-// link (since renamed) gives way; links hold keys only for the clipboard's sake.
-void GiveLinkKey(TreeView& tree, TreeNode* node, const QString& key)
+// The node that stands for the item at `path` now, if the tree has one.
+TreeNode* NodeOfItem(const TreeView& tree, const QString& path, bool folder)
 {
-    TreeNode* holder = tree.Nodes().Find(key);
-    if (holder == node)
-        return;
-    if (holder) {
-        if (IsFolderNode(holder))
-            return;
-        tree.Nodes().SetKey(holder, QString());
+    if (folder)
+        return tree.Nodes().Find(path);
+    const QFileInfo file(path);
+    const TreeNode* parent = tree.Nodes().Find(file.path());
+    if (!parent || !IsShortcutFileName(file.fileName()))
+        return nullptr;
+    const QString text = file.fileName().chopped(4);
+    for (int i = 0; i < parent->Children(); ++i) {
+        TreeNode* child = parent->Child(i);
+        if (!IsFolderNode(child) && child->Text().compare(text, Qt::CaseInsensitive) == 0)
+            return child;
     }
-    tree.Nodes().SetKey(node, key);
+    return nullptr;
 }
 
-// Puts the node into the clipboard as it is now. The clipboard keeps a copy, not the node,
-// because a cut or a reload deletes the node itself.
-void Remember(frmMain& Main, TreeNode* node)
+// Copy and cut give a link node its file path as key; that key names the item for nobody
+// but the clipboard, so it never stands in the way.
+void GiveLinkKey(TreeView& tree, TreeNode* node)
 {
-    ClippedNode clip{node->Key(), node->Text(), node->Image(), node->SelectedImage()};
-    if (!IsFolderNode(node)) {
-        clip.Key = LinkFilePath(node);
-        GiveLinkKey(*Main.tvFolders, node, clip.Key);
+    try {
+        ClaimKey(tree, node, LinkFilePath(node));
+    } catch (const runtime::Error&) {
+        // A folder holds that path: the link keeps no key, the clipboard has the node itself.
     }
-    Main.ClipNode = clip;
 }
 
-TreeNode* AddLinkNode(frmMain& Main, TreeNode* target, const ClippedNode& clip)
+void Remember(TreeView& tree, Clipboard& clipboard, TreeNode* node)
 {
-    TreeNode* node = Main.tvFolders->Nodes().Add(target, TreeRelationship::Child, QString(), clip.Text);
+    ClippedNode clip;
+    clip.Node = NodeRef(node);
+    clip.Folder = IsFolderNode(node);
+    if (!clip.Folder)
+        GiveLinkKey(tree, node);
+    clip.Follow(tree);
+    clipboard.ClipNode = clip;
+}
+
+TreeNode* AddLinkNode(TreeView& tree, TreeNode* target, const ClippedNode& clip)
+{
+    TreeNode* node = tree.Nodes().Add(target, TreeRelationship::Child, QString(), clip.Text);
     node->SetImage(clip.Image);
     node->SetSelectedImage(clip.SelectedImage);
     return node;
 }
 
-void PasteLink(frmMain& Main, TreeNode* target, const ClippedNode& clip, bool move)
+void PasteLink(TreeView& tree, TreeNode* target, ClippedNode& clip, bool move)
 {
     // The file keeps its own name, extension included.
     const QString destination = target->Key() + Separator + QFileInfo(clip.Key).fileName();
+    TreeNode* source = clip.Node.get();
 
-    // Cut and pasted back into its own folder: the file stays where it is, the node returns.
-    if (move && SamePath(QFileInfo(clip.Key).path(), target->Key())) {
+    // Cut and pasted back into its own folder: the file stays where it is, the node returns,
+    // and the clipboard has it again, so a further paste there finds it in place.
+    if (move && !source && SamePath(QFileInfo(clip.Key).path(), target->Key())) {
         if (!files::FileExists(clip.Key))
             throw runtime::Error(runtime::FileNotFound);
-        AddLinkNode(Main, target, clip);
+        clip.Node = NodeRef(AddLinkNode(tree, target, clip));
         return;
     }
     if (files::FileExists(destination))
@@ -77,23 +90,26 @@ void PasteLink(frmMain& Main, TreeNode* target, const ClippedNode& clip, bool mo
             files::CopyFile(clip.Key, destination);
     } catch (const runtime::Error&) {
         // A move that copied across file systems but could not remove the original has
-        // still made the file; the tree shows it.
+        // still made the file; the tree shows it, and the original where it still is.
         if (files::FileExists(destination))
-            AddLinkNode(Main, target, clip);
+            AddLinkNode(tree, target, clip);
         throw;
     }
-    AddLinkNode(Main, target, clip);
+    AddLinkNode(tree, target, clip);
+    // A moved item that was still shown in its old place (pasted back, or reloaded) leaves it.
+    if (move && source)
+        tree.Nodes().Remove(source);
 }
 
-void PasteFolder(frmMain& Main, TreeNode* target, const ClippedNode& clip, bool move)
+void PasteFolder(TreeView& tree, FavoritesFolder& favorites, TreeNode* target, const ClippedNode& clip, bool move)
 {
     const QString destination = target->Key() + Separator + clip.Text;
 
     // Cut and pasted back into its own folder: nothing moves, the reload brings the node back.
-    if (move && SamePath(destination, clip.Key)) {
+    if (move && !clip.Node && SamePath(destination, clip.Key)) {
         if (!files::FolderExists(clip.Key))
             throw runtime::Error(runtime::PathNotFound);
-        RefreshTree(Main);
+        RefreshTree(tree, favorites);
     } else {
         if (files::LiesWithin(target->Key(), clip.Key))
             throw runtime::Error(runtime::InvalidProcedureCall,
@@ -108,53 +124,72 @@ void PasteFolder(frmMain& Main, TreeNode* target, const ClippedNode& clip, bool 
         } catch (const runtime::Error&) {
             // Part of the folder may have arrived before the failure; the tree shows what did.
             if (files::FolderExists(destination))
-                RefreshTree(Main);
+                RefreshTree(tree, favorites);
             throw;
         }
-        RefreshTree(Main);
+        RefreshTree(tree, favorites);
     }
-    if (TreeNode* pasted = Main.tvFolders->Nodes().Find(destination)) {
+    if (TreeNode* pasted = tree.Nodes().Find(destination)) {
         pasted->SetSelected(true);
         pasted->EnsureVisible();
     }
 }
 } // namespace
 
-void CopyNode(frmMain& Main)
+void ClippedNode::Follow(TreeView& tree)
 {
-    TreeNode* node = Main.tvFolders->SelectedItem();
+    TreeNode* node = Node.get();
+    if (!node) {
+        // Out of the tree: the item lies in its folder as that folder is named now.
+        if (const TreeNode* parent = Parent.get())
+            Key = Folder ? parent->Key() + Separator + Text : ShortcutFilePath(parent->Key(), Text);
+        node = NodeOfItem(tree, Key, Folder);
+        if (node)
+            Node = NodeRef(node);
+    }
     if (!node)
         return;
-    Remember(Main, node);
-    Main.ClipMode = ClipModes::Copy;
-    Main.EnablePasteCommand(true);
+    Parent = NodeRef(node->Parent());
+    Key = Folder ? node->Key() : LinkFilePath(node);
+    Text = node->Text();
+    Image = node->Image();
+    SelectedImage = node->SelectedImage();
 }
 
-void CutNode(frmMain& Main)
+void CopyNode(TreeView& tree, Clipboard& clipboard)
 {
-    TreeNode* node = Main.tvFolders->SelectedItem();
+    TreeNode* node = tree.SelectedItem();
+    if (!node)
+        return;
+    Remember(tree, clipboard, node);
+    clipboard.ClipMode = ClipModes::Copy;
+}
+
+void CutNode(TreeView& tree, Clipboard& clipboard)
+{
+    TreeNode* node = tree.SelectedItem();
     // The root is the Favorites folder itself: taking it out would empty the tree.
     if (!node || !node->Parent())
         return;
-    Remember(Main, node);
-    Main.tvFolders->Nodes().Remove(node);
-    Main.ClipMode = ClipModes::Move;
-    Main.EnablePasteCommand(true);
+    Remember(tree, clipboard, node);
+    tree.Nodes().Remove(node);
+    clipboard.ClipMode = ClipModes::Move;
 }
 
-void PasteNode(frmMain& Main)
+void PasteNode(TreeView& tree, Clipboard& clipboard, FavoritesFolder& favorites)
 {
     try {
-        TreeNode* selected = Main.tvFolders->SelectedItem();
-        if (!Main.ClipNode || !selected)
+        TreeNode* selected = tree.SelectedItem();
+        if (!clipboard.ClipNode || !selected)
             throw runtime::Error(runtime::ObjectNotSet);
         TreeNode* target = IsFolderNode(selected) ? selected : selected->Parent();
-        const ClippedNode clip = *Main.ClipNode;
-        const bool move = Main.ClipMode == ClipModes::Move;
-        if (IsFolderPicture(clip.Image))
-            PasteFolder(Main, target, clip, move);
+        ClippedNode& clip = *clipboard.ClipNode;
+        clip.Follow(tree);
+        const bool move = clipboard.ClipMode == ClipModes::Move;
+        if (clip.Folder)
+            PasteFolder(tree, favorites, target, clip, move);
         else
-            PasteLink(Main, target, clip, move);
+            PasteLink(tree, target, clip, move);
     } catch (const runtime::Error& error) {
         // Nothing copied or cut yet.
         if (error.Number() == runtime::ObjectNotSet)
@@ -163,9 +198,9 @@ void PasteNode(frmMain& Main)
     }
 }
 
-void DeleteNode(frmMain& Main)
+void DeleteNode(TreeView& tree, Clipboard& clipboard, FavoritesFolder& favorites)
 {
-    TreeNode* node = Main.tvFolders->SelectedItem();
+    TreeNode* node = tree.SelectedItem();
     // The root is the Favorites folder itself, which is never deleted.
     if (!node || !node->Parent())
         return;
@@ -174,24 +209,36 @@ void DeleteNode(frmMain& Main)
                                                    "Are you sure you want to remove this folder?")
                                   : QStringLiteral("Are you sure you want to remove this Favorite?");
     const QString title = folder ? QStringLiteral("Remove Folder") : QStringLiteral("Remove Favorite");
-    if (desktop::MsgBox(prompt, desktop::vbYesNo, title) != desktop::vbYes)
+    // The question waits for the user while events go on: the node is held by a reference
+    // that knows when it has gone meanwhile.
+    const NodeRef doomed(node);
+    if (desktop::MsgBox(prompt, desktop::vbYesNo, title) != desktop::vbYes || !doomed)
         return;
 
     const QString path = folder ? node->Key() : LinkFilePath(node);
+    if (clipboard.ClipNode)
+        clipboard.ClipNode->Follow(tree);
     try {
         if (folder)
             files::DeleteFolder(path);
         else
             files::DeleteFile(path);
-        Main.tvFolders->Nodes().Remove(node);
+        tree.Nodes().Remove(node);
     } catch (const runtime::Error& error) {
         LogError(error);
         // The tree follows what is left on disk: an item that is gone loses its node, a
         // folder emptied in part is shown as it now is.
         const bool gone = folder ? !files::FolderExists(path) : !files::FileExists(path);
-        if (gone)
-            Main.tvFolders->Nodes().Remove(node);
+        if (gone && doomed)
+            tree.Nodes().Remove(node);
         else if (folder)
-            RefreshTree(Main);
+            RefreshTree(tree, favorites);
+    }
+    // An item deleted for good cannot be pasted any more.
+    if (clipboard.ClipNode) {
+        const QString clipped = clipboard.ClipNode->Key;
+        const bool gone = clipboard.ClipNode->Folder ? !files::FolderExists(clipped) : !files::FileExists(clipped);
+        if (gone && (SamePath(clipped, path) || files::LiesWithin(clipped, path)))
+            clipboard.ClipNode.reset();
     }
 }

@@ -2,13 +2,13 @@
 
 #include "app/forms/Pictures.h"
 #include "app/settings/Common.h"
-#include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
 #include "platform/files/FileSystem.h"
 #include "platform/runtime/CheckedInt.h"
 #include "platform/runtime/ErrorRecord.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -24,33 +24,34 @@ const QString Separator = QStringLiteral("/");
 // loop cannot make loading recurse without end.
 using FolderTrail = std::vector<QString>;
 
-void AddShortcutsFrom(frmMain& Main, const QList<files::FolderItem>& items, TreeNode* folderNode)
+void AddShortcutsFrom(TreeView& tree, FavoritesFolder& favorites, const QList<files::FolderItem>& items,
+                      TreeNode* folderNode)
 {
     try {
         for (const files::FolderItem& file : items) {
             if (!IsShortcutFileName(file.Name))
                 continue;
-            TreeNode* node = Main.tvFolders->Nodes().Add(folderNode, TreeRelationship::Child, QString(),
+            TreeNode* node = tree.Nodes().Add(folderNode, TreeRelationship::Child, QString(),
                                                          file.Name.left(file.Name.size() - 4));
             node->SetImage(Pictures::LinkNotChecked);
             node->SetSelectedImage(Pictures::LinkNotChecked);
-            Main.LinkCount = runtime::AddInt16(Main.LinkCount, 1);
+            favorites.LinkCount = runtime::AddInt16(favorites.LinkCount, 1);
         }
     } catch (const runtime::Error& error) {
         LogError(error);
     }
 }
 
-void AddSubfoldersFrom(frmMain& Main, const QString& folderPath, const QList<files::FolderItem>& items,
-                       TreeNode* folderNode, FolderTrail& trail)
+void AddSubfoldersFrom(TreeView& tree, FavoritesFolder& favorites, const QString& folderPath,
+                       const QList<files::FolderItem>& items, TreeNode* folderNode, FolderTrail& trail)
 {
     try {
         for (const files::FolderItem& folder : items) {
             const QString path = folderPath + Separator + folder.Name;
-            TreeNode* node = Main.tvFolders->Nodes().Add(folderNode, TreeRelationship::Child, path, folder.Name);
+            TreeNode* node = tree.Nodes().Add(folderNode, TreeRelationship::Child, path, folder.Name);
             node->SetImage(Pictures::OpenFolder);
             node->SetSelectedImage(Pictures::OpenFolder);
-            Main.FolderCount = runtime::AddInt16(Main.FolderCount, 1);
+            favorites.FolderCount = runtime::AddInt16(favorites.FolderCount, 1);
 
             const QString real = folder.IsLink ? files::CanonicalPath(path) : trail.back() + Separator + folder.Name;
             if (real.isEmpty() || std::find(trail.begin(), trail.end(), real) != trail.end())
@@ -66,8 +67,8 @@ void AddSubfoldersFrom(frmMain& Main, const QString& folderPath, const QList<fil
                 continue;
             }
             trail.push_back(real);
-            AddShortcutsFrom(Main, listing.Files, node);
-            AddSubfoldersFrom(Main, path, listing.SubFolders, node, trail);
+            AddShortcutsFrom(tree, favorites, listing.Files, node);
+            AddSubfoldersFrom(tree, favorites, path, listing.SubFolders, node, trail);
             trail.pop_back();
         }
         folderNode->SetExpanded(true);
@@ -98,38 +99,37 @@ QString TotalsText(int16_t linkCount, int16_t folderCount)
            QString::number(folderCount) + QStringLiteral(" Folders  ");
 }
 
-void AddShortcuts(frmMain& Main, const QString& folderPath, TreeNode* folderNode)
+void AddShortcuts(TreeView& tree, FavoritesFolder& favorites, const QString& folderPath, TreeNode* folderNode)
 {
     try {
-        AddShortcutsFrom(Main, files::ListFiles(folderPath), folderNode);
+        AddShortcutsFrom(tree, favorites, files::ListFiles(folderPath), folderNode);
     } catch (const runtime::Error& error) {
         LogError(error);
     }
 }
 
-void AddSubfolders(frmMain& Main, const QString& folderPath, TreeNode* folderNode)
+void AddSubfolders(TreeView& tree, FavoritesFolder& favorites, const QString& folderPath, TreeNode* folderNode)
 {
     try {
         const QList<files::FolderItem> folders = files::ListSubFolders(folderPath);
         QString real = files::CanonicalPath(folderPath);
         FolderTrail trail{real.isEmpty() ? QDir::cleanPath(folderPath) : real};
-        AddSubfoldersFrom(Main, folderPath, folders, folderNode, trail);
+        AddSubfoldersFrom(tree, favorites, folderPath, folders, folderNode, trail);
     } catch (const runtime::Error& error) {
         LogError(error);
     }
 }
 
-void LoadFavoritesTree(frmMain& Main)
+void LoadFavoritesTree(TreeView& tree, FavoritesFolder& favorites)
 {
     try {
-        TreeView& tree = *Main.tvFolders;
-        tree.SetImageList(Main.Images.get());
-        TreeNode* root = tree.Nodes().Add(nullptr, TreeRelationship::Child, Main.FavoritesPath, QStringLiteral("Favorites"));
+        TreeNode* root =
+            tree.Nodes().Add(nullptr, TreeRelationship::Child, favorites.FavoritesPath, QStringLiteral("Favorites"));
         root->SetImage(Pictures::OpenFolder);
         root->SetSelectedImage(Pictures::OpenFolder);
         root->SetExpanded(true);
-        AddShortcuts(Main, Main.FavoritesPath, root);
-        AddSubfolders(Main, Main.FavoritesPath, root);
+        AddShortcuts(tree, favorites, favorites.FavoritesPath, root);
+        AddSubfolders(tree, favorites, favorites.FavoritesPath, root);
         tree.Nodes().Item(1)->EnsureVisible();
         tree.Nodes().Item(1)->SetSelected(true);
     } catch (const runtime::Error& error) {
@@ -137,10 +137,14 @@ void LoadFavoritesTree(frmMain& Main)
     }
 }
 
-void RefreshTree(frmMain& Main)
+void RefreshTree(TreeView& tree, FavoritesFolder& favorites)
 {
-    Main.setCursor(Qt::WaitCursor);
-    Main.tvFolders->Nodes().Clear();
-    LoadFavoritesTree(Main);
-    Main.unsetCursor();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    tree.Nodes().Clear();
+    // A reload counts the folder afresh: totals carried over from earlier loads would pass
+    // 16 bits after a few reloads of a large folder and cut its later folders off.
+    favorites.LinkCount = 0;
+    favorites.FolderCount = 1;
+    LoadFavoritesTree(tree, favorites);
+    QGuiApplication::restoreOverrideCursor();
 }

@@ -2,7 +2,6 @@
 
 #include "app/favorites/FavoritesTree.h"
 #include "app/favorites/ShortcutFile.h"
-#include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
 #include "platform/runtime/ErrorRecord.h"
 #include "platform/win32/AnsiCodePage.h"
@@ -27,9 +26,9 @@ bool IsLaunchableAddress(const QString& address)
     return true;
 }
 
-void LaunchLink(frmMain& Main)
+void LaunchLink(const TreeView& tree)
 {
-    TreeNode* node = Main.tvFolders->SelectedItem();
+    TreeNode* node = tree.SelectedItem();
     if (!node || IsFolderNode(node))
         return;
     QString address;

@@ -2,7 +2,6 @@
 
 #include "app/favorites/FavoritesTree.h"
 #include "app/favorites/Rename.h"
-#include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
 #include "platform/files/FileSystem.h"
 
@@ -38,9 +37,9 @@ bool NamesScheme(const QString& address)
 }
 } // namespace
 
-TreeNode* TargetFolderNode(frmMain& Main)
+TreeNode* TargetFolderNode(const TreeView& tree)
 {
-    TreeNode* selected = Main.tvFolders->SelectedItem();
+    TreeNode* selected = tree.SelectedItem();
     if (!selected)
         return nullptr;
     return IsFolderNode(selected) ? selected : selected->Parent();
@@ -51,7 +50,7 @@ QString CleanTypedName(const QString& name)
     return ReplaceInvalidNameCharacters(name);
 }
 
-bool NameInUse(frmMain& Main, TreeNode* target, const QString& itemName)
+bool NameInUse(const TreeView& tree, const TreeNode* target, const QString& itemName)
 {
     const QString path = target->Key() + QStringLiteral("/") + itemName;
     // ResolvePath finds the name in any letter case; a dangling link occupies it too.
@@ -59,7 +58,7 @@ bool NameInUse(frmMain& Main, TreeNode* target, const QString& itemName)
     if (onDisk.exists() || onDisk.isSymLink())
         return true;
     // A node the disk no longer has would still clash with the new node in the tree.
-    if (Main.tvFolders->Nodes().Exists(path))
+    if (tree.Nodes().Exists(path))
         return true;
     for (int i = 0; i < target->Children(); ++i) {
         const TreeNode* child = target->Child(i);

@@ -2,15 +2,14 @@
 
 #include "ui_frmFind.h"
 
-#include "app/window/frmMain.h"
-#include "platform/controls/TreeView.h"
 #include "platform/desktop/MessageBox.h"
 
 #include <QPushButton>
 
 #include <algorithm>
 
-frmFind::frmFind(frmMain& main, QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmFind>()), Main(main)
+frmFind::frmFind(TreeView& tree, QWidget* owner)
+    : QDialog(owner), ui(std::make_unique<Ui::frmFind>()), Tree(tree), Owner(owner)
 {
     ui->setupUi(this);
     // Closing ends the dialog and its search; the next Find starts afresh.
@@ -66,7 +65,7 @@ void frmFind::txtSearchText_Change()
 
 void frmFind::FindFirst()
 {
-    const int count = Main.tvFolders->Nodes().Count();
+    const int count = Tree.Nodes().Count();
     if (ui->rForward->isChecked()) {
         SearchFirst = 1;
         SearchLast = count;
@@ -96,6 +95,10 @@ void frmFind::FindNext()
     SearchCompare = ui->chkCase->isChecked() ? 0 : 1;
     // Before the first Find there is no search to go on with.
     if (SearchStep != 0) {
+        // Nodes removed before the one found last renumber it: the search goes on from where
+        // that node stands now.
+        if (const TreeNode* found = Found.get())
+            SearchPos = found->Index();
         if (TreeNode* node = SearchFrom(SearchPos + SearchStep)) {
             ShowFound(node);
             SearchFound = true;
@@ -113,7 +116,7 @@ TreeNode* frmFind::SearchFrom(int start)
 {
     // The tree may have lost, gained or reloaded nodes since Find: the search visits only
     // positions that exist now.
-    const TreeNodes& nodes = Main.tvFolders->Nodes();
+    const TreeNodes& nodes = Tree.Nodes();
     const int count = nodes.Count();
     const Qt::CaseSensitivity sensitivity = SearchCompare == 0 ? Qt::CaseSensitive : Qt::CaseInsensitive;
     if (SearchStep > 0) {
@@ -138,9 +141,11 @@ void frmFind::ShowFound(TreeNode* node)
     node->EnsureVisible();
     // A node the search selects is selected as if the user had clicked it: the menus and the
     // tool bar must offer that node's commands, not those of the node selected before.
-    emit Main.tvFolders->NodeClick(node);
+    emit Tree.NodeClick(node);
+    Found = NodeRef(node);
     // Raised, not activated: the keyboard stays here for the next Find Next.
-    Main.raise();
+    if (Owner)
+        Owner->raise();
 }
 
 QString frmFind::SearchedText() const
@@ -148,10 +153,10 @@ QString frmFind::SearchedText() const
     return QStringLiteral("\"") + SearchText + QStringLiteral("\"");
 }
 
-frmFind* ShowFindDialog(frmMain& Main)
+frmFind* ShowFindDialog(TreeView& tree, QWidget* owner)
 {
     frmFind* dialog = nullptr;
-    for (frmFind* open : Main.findChildren<frmFind*>(QString(), Qt::FindDirectChildrenOnly)) {
+    for (frmFind* open : owner->findChildren<frmFind*>(QString(), Qt::FindDirectChildrenOnly)) {
         // A closed dialog waits for its deletion; it is not used again.
         if (open->isVisible() && !dialog)
             dialog = open;
@@ -159,7 +164,7 @@ frmFind* ShowFindDialog(frmMain& Main)
             delete open;
     }
     if (!dialog)
-        dialog = new frmFind(Main, &Main);
+        dialog = new frmFind(tree, owner);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

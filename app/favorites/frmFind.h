@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "platform/controls/TreeView.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -9,9 +11,9 @@ namespace Ui
 {
 class frmFind;
 }
-class frmMain;
 class QPushButton;
 class TreeNode;
+class TreeView;
 
 // Finds a folder or favorite by a piece of its name: searches the texts of the tree's nodes
 // in the order they were added, forwards or backwards, and selects the first that holds the
@@ -20,7 +22,8 @@ class frmFind : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmFind(frmMain& main, QWidget* parent = nullptr);
+    // The dialog searches `tree`; it stands beside `owner`, which it raises to show a find.
+    frmFind(TreeView& tree, QWidget* owner);
     ~frmFind() override;
 
     // The command buttons: 0 Find, 1 Find Next, 2 Cancel.
@@ -51,8 +54,10 @@ private:
     QString SearchedText() const;
 
     std::unique_ptr<Ui::frmFind> ui;
-    frmMain& Main;
+    TreeView& Tree;
+    QWidget* Owner;
+    NodeRef Found; // the node found last, while it is in the tree
 };
 
 // Opens the find dialog beside the main window, or brings the open one forward.
-frmFind* ShowFindDialog(frmMain& Main);
+frmFind* ShowFindDialog(TreeView& tree, QWidget* owner);

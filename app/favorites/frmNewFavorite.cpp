@@ -6,7 +6,6 @@
 #include "app/favorites/ShortcutFile.h"
 #include "app/forms/Pictures.h"
 #include "app/settings/Common.h"
-#include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/files/FileSystem.h"
@@ -15,8 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-frmNewFavorite::frmNewFavorite(frmMain& main, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmNewFavorite>()), Main(main)
+frmNewFavorite::frmNewFavorite(TreeView& tree, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmNewFavorite>()), Tree(tree)
 {
     ui->setupUi(this);
     connect(ui->btnButton_0, &QPushButton::clicked, this, [this] { btnButton_Click(0); });
@@ -42,7 +41,7 @@ QLineEdit* frmNewFavorite::txtURL() const
 
 void frmNewFavorite::btnButton_Click(int16_t index)
 {
-    TreeNode* target = TargetFolderNode(Main);
+    TreeNode* target = TargetFolderNode(Tree);
     if (index == 1 || ui->txtURL->text().trimmed().isEmpty() || ui->txtDesc->text().trimmed().isEmpty() || !target) {
         reject();
         return;
@@ -51,7 +50,7 @@ void frmNewFavorite::btnButton_Click(int16_t index)
         const QString name = files::FitName(CleanTypedName(ui->txtDesc->text()), QStringLiteral(".url"));
         // Writing would give the existing favorite this address, and the tree two nodes for
         // one file.
-        if (NameInUse(Main, target, name + QStringLiteral(".url"))) {
+        if (NameInUse(Tree, target, name + QStringLiteral(".url"))) {
             desktop::MsgBox(QStringLiteral("A favorite named \"") + name +
                                 QStringLiteral("\" is already in this folder. Please enter another description."),
                             desktop::vbExclamation, QStringLiteral("Create New Favorite"));
@@ -64,7 +63,7 @@ void frmNewFavorite::btnButton_Click(int16_t index)
         const QString path = target->Key() + QStringLiteral("/") + name + QStringLiteral(".url");
         if (!WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), ui->txtURL->text(), path))
             throw runtime::Error(runtime::PathFileAccessError);
-        TreeNode* node = Main.tvFolders->Nodes().Add(target, TreeRelationship::Child, QString(), name);
+        TreeNode* node = Tree.Nodes().Add(target, TreeRelationship::Child, QString(), name);
         node->SetImage(Pictures::LinkNotChecked);
         node->SetSelectedImage(Pictures::LinkNotChecked);
         node->SetSelected(true);

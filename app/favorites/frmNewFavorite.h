@@ -8,7 +8,7 @@ namespace Ui
 {
 class frmNewFavorite;
 }
-class frmMain;
+class TreeView;
 class QLineEdit;
 class QPushButton;
 
@@ -18,7 +18,7 @@ class frmNewFavorite : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmNewFavorite(frmMain& main, QWidget* parent = nullptr);
+    explicit frmNewFavorite(TreeView& tree, QWidget* parent = nullptr);
     ~frmNewFavorite() override;
 
     // The command buttons: 0 OK, 1 Cancel.
@@ -33,5 +33,5 @@ public:
 
 private:
     std::unique_ptr<Ui::frmNewFavorite> ui;
-    frmMain& Main;
+    TreeView& Tree;
 };

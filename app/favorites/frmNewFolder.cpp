@@ -5,7 +5,6 @@
 #include "app/favorites/NewItems.h"
 #include "app/forms/Pictures.h"
 #include "app/settings/Common.h"
-#include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/files/FileOperations.h"
@@ -15,8 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-frmNewFolder::frmNewFolder(frmMain& main, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmNewFolder>()), Main(main)
+frmNewFolder::frmNewFolder(TreeView& tree, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmNewFolder>()), Tree(tree)
 {
     ui->setupUi(this);
     connect(ui->btnButton_0, &QPushButton::clicked, this, [this] { btnButton_Click(0); });
@@ -40,7 +39,7 @@ QLineEdit* frmNewFolder::txtFolder() const
 void frmNewFolder::btnButton_Click(int16_t index)
 {
     const QString typed = ui->txtFolder->text();
-    TreeNode* target = TargetFolderNode(Main);
+    TreeNode* target = TargetFolderNode(Tree);
     if (index == 1 || typed.trimmed().isEmpty() || !target) {
         reject();
         return;
@@ -50,7 +49,7 @@ void frmNewFolder::btnButton_Click(int16_t index)
         // Cleaning keeps a name inside its folder; these two would still leave it.
         if (name == QStringLiteral(".") || name == QStringLiteral(".."))
             throw runtime::Error(runtime::BadFileName);
-        if (NameInUse(Main, target, name)) {
+        if (NameInUse(Tree, target, name)) {
             desktop::MsgBox(QStringLiteral("A folder or file named \"") + name +
                                 QStringLiteral("\" is already in this folder. Please enter another name."),
                             desktop::vbExclamation, QStringLiteral("New Folder"));
@@ -59,7 +58,7 @@ void frmNewFolder::btnButton_Click(int16_t index)
         // The disk first: the node stands for a folder that exists.
         const QString path = target->Key() + QStringLiteral("/") + name;
         files::CreateFolder(path);
-        TreeNode* node = Main.tvFolders->Nodes().Add(target, TreeRelationship::Child, path, name);
+        TreeNode* node = Tree.Nodes().Add(target, TreeRelationship::Child, path, name);
         node->SetImage(Pictures::OpenFolder);
         node->SetSelectedImage(Pictures::OpenFolder);
         node->SetSelected(true);

@@ -8,7 +8,7 @@ namespace Ui
 {
 class frmNewFolder;
 }
-class frmMain;
+class TreeView;
 class QLineEdit;
 class QPushButton;
 
@@ -18,7 +18,7 @@ class frmNewFolder : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmNewFolder(frmMain& main, QWidget* parent = nullptr);
+    explicit frmNewFolder(TreeView& tree, QWidget* parent = nullptr);
     ~frmNewFolder() override;
 
     // The command buttons: 0 OK, 1 Cancel.
@@ -31,5 +31,5 @@ public:
 
 private:
     std::unique_ptr<Ui::frmNewFolder> ui;
-    frmMain& Main;
+    TreeView& Tree;
 };

@@ -6,6 +6,7 @@
 #include "platform/runtime/ErrorRecord.h"
 #include "platform/win32/AnsiCodePage.h"
 #include "platform/win32/GuidGenerator.h"
+#include "platform/win32/ShellExecute.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -99,4 +100,15 @@ QString BrowserVersion()
     const runtime::Variant version =
         GetRegistrySetting(registry, u"Microsoft", u"Internet Explorer", u"Version", runtime::Variant(u"0"));
     return QString::fromStdU16String(runtime::ToString(version));
+}
+
+QString VendorAddress()
+{
+    return QStringLiteral("http://www.orrindale.example");
+}
+
+void OpenThroughShell(const QString& pathOrAddress)
+{
+    const std::string file = win32::UnicodeToAnsi(pathOrAddress.toStdU16String());
+    win32::ShellExecuteA(0, nullptr, file.c_str(), nullptr, nullptr, win32::SW_SHOWNORMAL);
 }

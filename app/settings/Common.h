@@ -31,3 +31,9 @@ QString NewGuidString();
 
 // The browser's version as the machine's settings record it; "0" when it is not recorded.
 QString BrowserVersion();
+
+// Opens a file or an address with the desktop's default action; the result is not examined.
+void OpenThroughShell(const QString& pathOrAddress);
+
+// The vendor's web site, opened from the Help menu and the about box.
+QString VendorAddress();

@@ -3,7 +3,7 @@
 #include "ui_frmAbout.h"
 
 #include "app/forms/Pictures.h"
-#include "app/window/Commands.h"
+#include "app/settings/Common.h"
 #include "platform/desktop/Application.h"
 
 #include <QKeyEvent>

@@ -8,13 +8,13 @@
 #include "app/settings/BrowserIntegration.h"
 #include "app/settings/Common.h"
 #include "app/settings/LinkAddress.h"
-#include "app/window/frmMain.h"
 #include "platform/controls/TreeView.h"
 #include "platform/runtime/ErrorRecord.h"
 #include "platform/runtime/Variant.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -58,8 +58,8 @@ bool ChangeExtension(bool (*change)(bool), bool enable)
 }
 } // namespace
 
-frmOptions::frmOptions(frmMain& main, OptionsMode mode, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmOptions>()), Main(main), Mode(mode)
+frmOptions::frmOptions(TreeView& tree, OptionsMode mode, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmOptions>()), Mode(mode)
 {
     ui->setupUi(this);
     connect(ui->btnButtons_0, &QPushButton::clicked, this, [this] { btnButtons_Click(0); });
@@ -68,8 +68,9 @@ frmOptions::frmOptions(frmMain& main, OptionsMode mode, QWidget* parent)
     Form_Load();
 
     // Properties of anything but a favorite (the root, a folder) have no page to show.
-    const TreeNode* node = Main.tvFolders->SelectedItem();
+    TreeNode* node = tree.SelectedItem();
     if (Mode == OptionsMode::Properties && node && !IsFolderNode(node) && node->Parent()) {
+        Link = NodeRef(node);
         ui->PrefTab->setCurrentIndex(LinkPage);
     } else {
         Mode = OptionsMode::Options;
@@ -168,8 +169,8 @@ bool frmOptions::LinkPageAvailable() const
 
 void frmOptions::Form_Activate()
 {
-    const TreeNode* node = Main.tvFolders->SelectedItem();
-    if (!node || IsFolderNode(node) || !node->Parent())
+    const TreeNode* node = Link.get();
+    if (!node)
         return;
     ui->txtLink->setText(node->Text());
     LinkFile = LinkFilePath(node);
@@ -223,22 +224,34 @@ void frmOptions::ApplyAndClose()
 
 void frmOptions::UseDefaultsAndClose()
 {
-    if (!LinkFile.isEmpty())
-        WriteProfileString(OwnSection, QString(), QString(), LinkFile);
+    const QString file = CurrentLinkFile();
+    if (!file.isEmpty())
+        WriteProfileString(OwnSection, QString(), QString(), file);
     ui->TimeoutSlider_1->setValue(ui->TimeoutSlider_0->value());
     ui->chkNameChange_1->setChecked(ui->chkNameChange_0->isChecked());
     accept();
 }
 
+QString frmOptions::CurrentLinkFile() const
+{
+    // The page was filled from the favorite as it was; a check may have renamed it since, or
+    // it may be gone. Writing goes to its file as it is named now, and never makes a new one.
+    if (LinkFile.isEmpty() || !Link)
+        return QString();
+    const QString file = LinkFilePath(Link.get());
+    return QFileInfo(file).isFile() ? file : QString();
+}
+
 void frmOptions::SaveLinkProperties()
 {
-    if (LinkFile.isEmpty())
+    const QString file = CurrentLinkFile();
+    if (file.isEmpty())
         return;
     const QString rename = ui->chkNameChange_1->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-    WriteProfileString(OwnSection, QStringLiteral("Timeout"), QString::number(ui->TimeoutSlider_1->value()), LinkFile);
-    WriteProfileString(OwnSection, QStringLiteral("Rename"), rename, LinkFile);
+    WriteProfileString(OwnSection, QStringLiteral("Timeout"), QString::number(ui->TimeoutSlider_1->value()), file);
+    WriteProfileString(OwnSection, QStringLiteral("Rename"), rename, file);
     // Blanks around the address are no change worth a write.
     const QString url = AddressToStore(ui->txtURL->text());
     if (url != LoadedUrl)
-        WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), url, LinkFile);
+        WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), url, file);
 }

@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "platform/controls/TreeView.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -9,7 +11,7 @@ namespace Ui
 {
 class frmOptions;
 }
-class frmMain;
+class TreeView;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -31,7 +33,8 @@ class frmOptions : public QDialog
 {
     Q_OBJECT
 public:
-    frmOptions(frmMain& main, OptionsMode mode, QWidget* parent = nullptr);
+    // For Properties, the favorite is the tree's selected node when the dialog opens.
+    frmOptions(TreeView& tree, OptionsMode mode, QWidget* parent = nullptr);
     ~frmOptions() override;
 
     // The controls, by their names; arrays by their index.
@@ -63,12 +66,14 @@ private:
     bool LinkPageAvailable() const;
     void ApplyAndClose();
     void UseDefaultsAndClose();
+    // The favorite's shortcut file now; empty when there is none to write.
+    QString CurrentLinkFile() const;
 
     std::unique_ptr<Ui::frmOptions> ui;
-    frmMain& Main;
     OptionsMode Mode;
+    NodeRef Link; // the favorite whose page this is, while it is in the tree
 
-    QString LinkFile;  // the favorite's shortcut file; empty when no favorite is edited
+    QString LinkFile;  // the favorite's shortcut file as the page was filled; empty when no favorite is edited
     QString LoadedUrl; // its URL as read when the page was filled
     bool InitialToolMenu = false;
     bool InitialToolbar = false;

@@ -7,6 +7,7 @@
 #include "app/favorites/frmFind.h"
 #include "app/favorites/frmNewFavorite.h"
 #include "app/favorites/frmNewFolder.h"
+#include "app/settings/Common.h"
 #include "app/settings/frmAbout.h"
 #include "app/settings/frmOptions.h"
 #include "app/window/frmMain.h"
@@ -60,12 +61,14 @@ void mnuHelpMenu_Click(frmMain& Main, int index)
 
 void mnuNodePopup_Click(frmMain& Main, int index)
 {
-    RunCommand(Main, CommandAt(NodePopupEntries(), index));
+    if (Main.SelectPopupNode())
+        RunCommand(Main, CommandAt(NodePopupEntries(), index));
 }
 
 void mnuFolderPopup_Click(frmMain& Main, int index)
 {
-    RunCommand(Main, CommandAt(FolderPopupEntries(), index));
+    if (Main.SelectPopupNode())
+        RunCommand(Main, CommandAt(FolderPopupEntries(), index));
 }
 
 void tbToolbar_ButtonClick(frmMain& Main, const QAction* button)
@@ -77,17 +80,6 @@ void tbToolbar_ButtonClick(frmMain& Main, const QAction* button)
             return;
         }
     }
-}
-
-QString VendorAddress()
-{
-    return QStringLiteral("http://www.orrindale.example");
-}
-
-void OpenThroughShell(const QString& pathOrAddress)
-{
-    const std::string file = win32::UnicodeToAnsi(pathOrAddress.toStdU16String());
-    win32::ShellExecuteA(0, nullptr, file.c_str(), nullptr, nullptr, win32::SW_SHOWNORMAL);
 }
 
 void RunCommand(frmMain& Main, Command command)
@@ -107,52 +99,54 @@ void RunCommand(frmMain& Main, Command command)
     }
     switch (command) {
     case Command::Cut:
-        CutNode(Main);
+        CutNode(*Main.tvFolders, Main.Clip);
+        Main.EnablePasteCommand(true);
         break;
     case Command::Copy:
-        CopyNode(Main);
+        CopyNode(*Main.tvFolders, Main.Clip);
+        Main.EnablePasteCommand(true);
         break;
     case Command::Paste:
-        PasteNode(Main);
+        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
         break;
     case Command::Delete:
-        DeleteNode(Main);
+        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
         break;
     case Command::NewFolder: {
-        frmNewFolder dialog(Main, &Main);
+        frmNewFolder dialog(*Main.tvFolders, &Main);
         dialog.exec();
         break;
     }
     case Command::NewFavorite: {
-        frmNewFavorite dialog(Main, &Main);
+        frmNewFavorite dialog(*Main.tvFolders, &Main);
         dialog.exec();
         break;
     }
     case Command::Find:
-        ShowFindDialog(Main);
+        ShowFindDialog(*Main.tvFolders, &Main);
         break;
     case Command::Options: {
-        frmOptions dialog(Main, OptionsMode::Options, &Main);
+        frmOptions dialog(*Main.tvFolders, OptionsMode::Options, &Main);
         dialog.exec();
         break;
     }
     case Command::Properties: {
-        frmOptions dialog(Main, OptionsMode::Properties, &Main);
+        frmOptions dialog(*Main.tvFolders, OptionsMode::Properties, &Main);
         dialog.exec();
         break;
     }
     case Command::CheckAllLinks:
-        CheckAllLinks(Main);
+        CheckAllLinks(Main.RunHost());
         break;
     case Command::CheckThisLink:
-        CheckSelectedLink(Main);
+        CheckSelectedLink(Main.RunHost());
         break;
     case Command::CheckDirectory:
         if (selected)
-            CheckFolderLinks(Main, selected);
+            CheckFolderLinks(Main.RunHost(), selected);
         break;
     case Command::LaunchLink:
-        LaunchLink(Main);
+        LaunchLink(*Main.tvFolders);
         break;
     case Command::About: {
         frmAbout dialog(&Main);
@@ -169,7 +163,7 @@ void RunCommand(frmMain& Main, Command command)
         Main.CheckRunning = false;
         break;
     case Command::Refresh:
-        RefreshTree(Main);
+        RefreshTree(*Main.tvFolders, Main.Favorites);
         break;
     case Command::HelpTopics:
         OpenThroughShell(desktop::App::Path() + QStringLiteral("/Strandmoor.chm"));

@@ -19,11 +19,5 @@ void tbToolbar_ButtonClick(frmMain& Main, const QAction* button);
 // Runs one command on the tree's selected node.
 void RunCommand(frmMain& Main, Command command);
 
-// Opens a file or an address with the desktop's default action; the result is not examined.
-void OpenThroughShell(const QString& pathOrAddress);
-
-// The vendor's web site, opened from the Help menu and the about box.
-QString VendorAddress();
-
 // Test seam: while set, commands are handed to the recorder instead of being run.
 void SetCommandRecorder(std::function<void(Command)> recorder);

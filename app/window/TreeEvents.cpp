@@ -22,7 +22,7 @@ void tvFolders_AfterLabelEdit(frmMain& Main, TreeNode* node, const QString& newS
 {
     // The edit is about the selected node; the tree never writes the typed text itself.
     TreeNode* selected = Main.tvFolders->SelectedItem();
-    RenameNode(Main, newString, selected ? selected : node);
+    RenameNode(*Main.tvFolders, newString, selected ? selected : node);
 }
 
 void tvFolders_Collapse(frmMain& Main, TreeNode* node)

@@ -24,7 +24,6 @@
 #include <QMenu>
 #include <QResizeEvent>
 #include <QShortcut>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QToolBar>
 
@@ -34,6 +33,25 @@ namespace
 {
 constexpr double DesignedClientWidth = 4335;
 constexpr double DesignedClientHeight = 6435;
+
+// What a check run shows in the main window: the pictures in its tree, the run's text in the
+// status bar's second panel, and the commands a run allows.
+class WindowRunHost : public CheckRunHost
+{
+public:
+    explicit WindowRunHost(frmMain& main) : Main(main) {}
+
+    TreeView& Tree() override { return *Main.tvFolders; }
+    bool CheckRunning() const override { return Main.CheckRunning; }
+    void SetCheckRunning(bool running) override { Main.CheckRunning = running; }
+    void ShowRunText(const QString& text) override { Main.sbStatus->SetPanelText(2, text); }
+    void RunStarted() override { UpdateCommandState(Main, CheckStarted); }
+    void RunFinished() override { UpdateCommandState(Main, CheckFinished); }
+    HttpProbe& Probe() override { return *Main.Probe; }
+
+private:
+    frmMain& Main;
+};
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>())
@@ -43,6 +61,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     tvFolders = ui->tvFolders;
     sbStatus = ui->sbStatus;
     Images = Pictures::CreateImages();
+    tvFolders->SetImageList(Images.get());
+    RunHost_ = std::make_unique<WindowRunHost>(*this);
     setWindowIcon(Pictures::Icon(Pictures::CheckAll));
     ui->ClientArea->installEventFilter(this);
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this] { ShowHelp(); });
@@ -60,17 +80,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
             [this](Qt::MouseButton button, const QPoint& position) { tvFolders_MouseUp(*this, button, position); });
     connect(tvFolders, &TreeView::DblClick, this, [this] { tvFolders_DblClick(*this); });
 
-    // The link probe's connection and its time-out; a precise timer, so a probe ends within
-    // a few milliseconds of the link's time-out.
-    wsHttp = new QTcpSocket(this);
-    wsHttp->setObjectName(QStringLiteral("wsHttp"));
-    XMLTimer = new QTimer(this);
-    XMLTimer->setObjectName(QStringLiteral("XMLTimer"));
-    XMLTimer->setTimerType(Qt::PreciseTimer);
-    connect(wsHttp, &QTcpSocket::connected, this, [this] { wsHttp_Connect(*this); });
-    connect(wsHttp, &QTcpSocket::readyRead, this, [this] { wsHttp_DataArrival(*this, wsHttp->bytesAvailable()); });
-    connect(wsHttp, &QTcpSocket::disconnected, this, [this] { wsHttp_Close(*this); });
-    connect(XMLTimer, &QTimer::timeout, this, [this] { XMLTimer_Timer(*this); });
+    // Check Link's probe: its connection and its time-out.
+    Probe = new HttpProbe(this);
 
     // The designed client area, 4335 by 6435 twips.
     const int clientWidth = qRound(DesignedClientWidth / desktop::Screen::TwipsPerPixelX());
@@ -87,16 +98,16 @@ bool frmMain::Load()
         return false;
     desktop::App::SetHelpFile(desktop::App::Path() + QStringLiteral("/Strandmoor.chm"));
     Resize(false);
-    FolderCount = 1;
-    FavoritesPath = LoadAppSettings(*this);
-    if (FavoritesPath.isEmpty()) {
+    Favorites.FolderCount = 1;
+    Favorites.FavoritesPath = LoadAppSettings(*this);
+    if (Favorites.FavoritesPath.isEmpty()) {
         desktop::MsgBox(QStringLiteral("Cannot Find Favorites Folder"), desktop::vbOKOnly,
                         QStringLiteral("Favorites Not Found"));
         return false;
     }
-    LoadFavoritesTree(*this);
+    LoadFavoritesTree(*tvFolders, Favorites);
     UpdateCommandState(*this, RootSelected);
-    sbStatus->SetPanelText(1, TotalsText(LinkCount, FolderCount));
+    sbStatus->SetPanelText(1, TotalsText(Favorites.LinkCount, Favorites.FolderCount));
     return true;
 }
 
@@ -188,7 +199,21 @@ void frmMain::EnablePasteCommand(bool enabled)
 void frmMain::ShowPopupMenu(QMenu* menu, const QPoint& position)
 {
     LastPopupMenu = menu;
+    PopupNode_ = NodeRef(tvFolders->SelectedItem());
+
     menu->popup(position);
+}
+
+bool frmMain::SelectPopupNode()
+{
+    if (!PopupNode_)
+        return true;
+    TreeNode* node = PopupNode_->get();
+    if (!node)
+        return false;
+    if (tvFolders->SelectedItem() != node)
+        node->SetSelected(true);
+    return true;
 }
 
 void frmMain::ShowHelp()

@@ -1,6 +1,10 @@
 #pragma once
+#include "app/checking/CheckRuns.h"
+#include "app/favorites/Clipboard.h"
+#include "app/favorites/FavoritesTree.h"
 #include "app/settings/WindowPlacement.h"
 #include "app/window/Menus.h"
+#include "platform/controls/TreeView.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -13,41 +17,11 @@ namespace Ui
 {
 class frmMain;
 }
+class HttpProbe;
 class ImageList;
 class QMenu;
 class QToolBar;
-class QTcpSocket;
-class QTimer;
 class StatusBar;
-class TreeView;
-
-// What copy or cut remembered of a node: its key (for a link, the path of its file), text and
-// pictures, kept after the node itself has left the tree.
-struct ClippedNode
-{
-    QString Key;
-    QString Text;
-    int Image = 0;
-    int SelectedImage = 0;
-};
-
-// The state of the one link probe, shared by the probe and the socket and timer handlers.
-struct ProbeState
-{
-    QString ProbeHost;          // host of the URL being probed, without its port
-    QString ProbePath;          // request path: from the first "/" after the host to the end
-    QString ReplyText;          // what the server has sent so far, one character per byte
-    bool ReplyDone = false;     // the server closed the connection
-    bool ReplyTimedOut = false; // the link's time-out elapsed
-    bool Waiting = false;       // a probe is waiting for its reply; no other may start
-};
-
-// What a paste does with the remembered item.
-enum class ClipModes
-{
-    Copy,
-    Move,
-};
 
 // The program's main window: it owns the controls and the fields the procedures share, and
 // wires its events to them.
@@ -76,8 +50,12 @@ public:
     double ScreenWidth() const override;
     double ScreenHeight() const override;
 
-    // Shows a pop-up menu at a screen position without waiting for it to close.
+    // Shows a pop-up menu for the selected node at a screen position without waiting for it
+    // to close.
     void ShowPopupMenu(QMenu* menu, const QPoint& position);
+    // Before a pop-up menu's command runs: selects the node the menu was shown for again.
+    // False when that node has left the tree meanwhile, and the command has nothing to act on.
+    bool SelectPopupNode();
 
     // Menus: the four on the menu bar and the two pop-ups, each with its items by index.
     QMenu* mnuFile = nullptr;
@@ -100,20 +78,14 @@ public:
     TreeView* tvFolders = nullptr;
     StatusBar* sbStatus = nullptr;
     std::unique_ptr<ImageList> Images;
-    QTcpSocket* wsHttp = nullptr; // the link probe's connection
-    QTimer* XMLTimer = nullptr;   // the link probe's time-out, disabled between probes
+    HttpProbe* Probe = nullptr; // Check Link's probe, with its connection wsHttp and time-out XMLTimer
 
     // Shared fields.
-    QString FavoritesPath;
-    int16_t LinkCount = 0;
-    int16_t FolderCount = 0;
-    int16_t LinkTimeout = 0; // reply time-out of the link read last
-    bool LinkRename = false; // a check may change the link read last
+    FavoritesFolder Favorites; // the Favorites folder and the totals of the last load
     bool CheckRunning = false;
-    ProbeState Probe;
-    // The program's own clipboard: nothing until the first copy or cut.
-    std::optional<ClippedNode> ClipNode;
-    ClipModes ClipMode = ClipModes::Move;
+    Clipboard Clip; // the program's own clipboard: nothing until the first copy or cut
+    // What a check run shows in this window.
+    CheckRunHost& RunHost() { return *RunHost_; }
 
     // Enables "&Paste" (index 6) of the link pop-up menu once something has been copied or cut.
     void EnablePasteCommand(bool enabled);
@@ -134,4 +106,6 @@ private:
     void Unload();
 
     std::unique_ptr<Ui::frmMain> ui;
+    std::unique_ptr<CheckRunHost> RunHost_;
+    std::optional<NodeRef> PopupNode_; // the node of the pop-up shown last
 };

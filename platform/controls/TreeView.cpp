@@ -14,10 +14,16 @@
 
 // ---- TreeNode -------------------------------------------------------------------------------
 
-TreeNode::TreeNode(TreeView* owner, QString key, const QString& text) : view_(owner), key_(std::move(key))
+TreeNode::TreeNode(TreeView* owner, QString key, const QString& text)
+    : view_(owner), self_(std::make_shared<TreeNode*>(this)), key_(std::move(key))
 {
     setText(0, text);
     setFlags(flags() | Qt::ItemIsEditable);
+}
+
+TreeNode::~TreeNode()
+{
+    *self_ = nullptr;
 }
 
 void TreeNode::SetText(const QString& text)

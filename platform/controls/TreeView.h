@@ -4,6 +4,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
+#include <memory>
 #include <vector>
 
 class ImageList;
@@ -21,6 +22,8 @@ constexpr int KeyNotUnique = 35602;
 class TreeNode : public QTreeWidgetItem
 {
 public:
+    ~TreeNode() override;
+
     const QString& Key() const { return key_; }
     QString Text() const { return text(0); }
     void SetText(const QString& text);
@@ -54,12 +57,34 @@ private:
     friend class TreeView;
     TreeNode(TreeView* owner, QString key, const QString& text);
 
+    friend class NodeRef;
+
     TreeView* view_;
+    // Shared with every NodeRef to this node; cleared when the node leaves the tree.
+    std::shared_ptr<TreeNode*> self_;
     QString key_;
     int image_ = 0;
     int selectedImage_ = 0;
     int index_ = 0;
     bool expanded_ = false;
+};
+
+// A node kept across dispatched events (a probe's wait, an open dialog, a pop-up menu): the
+// node, or null once it has left the tree. Another node that takes its place, even at the
+// same address, is never taken for it.
+class NodeRef
+{
+public:
+    NodeRef() = default;
+    explicit NodeRef(TreeNode* node) : node_(node ? node->self_ : nullptr) {}
+
+    TreeNode* get() const { return node_ ? *node_ : nullptr; }
+    TreeNode* operator->() const { return get(); }
+    explicit operator bool() const { return get() != nullptr; }
+    bool operator==(const TreeNode* node) const { return node && get() == node; }
+
+private:
+    std::shared_ptr<TreeNode*> node_;
 };
 
 // How a new node stands to the node it is added relative to.

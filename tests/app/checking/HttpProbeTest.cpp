@@ -1,12 +1,11 @@
 #include "app/checking/HttpProbe.h"
 
 #include "app/settings/AppSettings.h"
-#include "app/window/frmMain.h"
 #include "tests/app/checking/LoopbackServer.h"
 #include "tests/app/checking/QStringPrinter.h"
 
 #include <QElapsedTimer>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <ctime>
@@ -54,7 +53,6 @@ protected:
     ProbeTest()
     {
         AppSettings.Timeout = 1000;
-        Main.LinkTimeout = 2000;
     }
     ~ProbeTest() override { AppSettings = ApplicationSettings{}; }
 
@@ -63,12 +61,13 @@ protected:
     {
         QElapsedTimer clock;
         clock.start();
-        ProbeResult result = ProbeUrl(Main, url);
+        ProbeResult result = ProbeUrl(Prober, url, LinkTimeout);
         Elapsed = clock.elapsed();
         return result;
     }
 
-    frmMain Main;
+    HttpProbe Prober;
+    int16_t LinkTimeout = 2000;
     qint64 Elapsed = 0;
 };
 } // namespace
@@ -88,7 +87,9 @@ TEST(SplitProbeUrl, TakesHostPortAndPathAsTheProbeReadsThem)
          QStringLiteral("/a/b?x=1")},
         // The first colon is the port separator even inside the path.
         {QStringLiteral("http://host/a:b/c"), QStringLiteral("host"), QStringLiteral("b"), QStringLiteral("/a/c")},
-        {QStringLiteral("https://host/"), QStringLiteral("host"), QStringLiteral("80"), QStringLiteral("/")},
+        // https is told by its scheme in any letter case: TLS, on 443 unless the URL names a port.
+        {QStringLiteral("https://host/"), QStringLiteral("host"), QStringLiteral("443"), QStringLiteral("/")},
+        {QStringLiteral("HTTPS://host:8443/x"), QStringLiteral("host"), QStringLiteral("8443"), QStringLiteral("/x")},
         {QStringLiteral("http://host/p#top"), QStringLiteral("host"), QStringLiteral("80"), QStringLiteral("/p#top")},
         // A port without a path is completed with the root path.
         {QStringLiteral("http://host:8080"), QStringLiteral("host"), QStringLiteral("8080"), QStringLiteral("/")},
@@ -166,8 +167,6 @@ TEST_F(ProbeTest, SendsTheRequestAsSplitAndReadsStatusAndTitle)
         {QStringLiteral("http://127.0.0.1:") + port, "/"},
         {QStringLiteral("http://127.0.0.1:") + port + QStringLiteral("/a/b?x=1"), "/a/b?x=1"},
         {QStringLiteral("http://127.0.0.1:") + port + QStringLiteral("/p#top"), "/p#top"},
-        // https is probed as plain HTTP on the port the URL names.
-        {QStringLiteral("https://127.0.0.1:") + port + QStringLiteral("/"), "/"},
         // The colon in the path is the port separator: the port comes from the path.
         {QStringLiteral("http://127.0.0.1/a:") + port + QStringLiteral("/c"), "/a/c"},
     };
@@ -181,13 +180,13 @@ TEST_F(ProbeTest, SendsTheRequestAsSplitAndReadsStatusAndTitle)
         EXPECT_EQ(server.Requests()[i], Request(cases[i].Path));
         EXPECT_LT(Elapsed, 1000) << "the close ends the probe, not the time-out";
     }
-    EXPECT_EQ(Main.Probe.ProbeHost, QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(Main.Probe.ProbePath, QStringLiteral("/a/c"));
-    EXPECT_TRUE(Main.Probe.ReplyDone);
-    EXPECT_FALSE(Main.Probe.ReplyTimedOut);
-    EXPECT_FALSE(Main.Probe.Waiting);
-    EXPECT_FALSE(Main.XMLTimer->isActive());
-    EXPECT_EQ(Main.wsHttp->state(), QAbstractSocket::UnconnectedState);
+    EXPECT_EQ(Prober.ProbeHost, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(Prober.ProbePath, QStringLiteral("/a/c"));
+    EXPECT_TRUE(Prober.ReplyDone);
+    EXPECT_FALSE(Prober.ReplyTimedOut);
+    EXPECT_FALSE(Prober.Waiting());
+    EXPECT_FALSE(Prober.XMLTimer->isActive());
+    EXPECT_EQ(Prober.wsHttp->state(), QAbstractSocket::UnconnectedState);
 }
 
 TEST_F(ProbeTest, ReadsTheStatusFromCharactersTenToTwelve)
@@ -233,7 +232,7 @@ TEST_F(ProbeTest, ACloseWithoutAByteEndsAtOnceWithNoReply)
         c.ReadRequest();
         c.Close();
     });
-    Main.LinkTimeout = 5000;
+    LinkTimeout = 5000;
     const ProbeResult result = Probe(server.Url());
     EXPECT_EQ(result.Status, -1);
     EXPECT_TRUE(result.Title.isEmpty());
@@ -243,13 +242,13 @@ TEST_F(ProbeTest, ACloseWithoutAByteEndsAtOnceWithNoReply)
 
 TEST_F(ProbeTest, ARefusedConnectionEndsAtTheTimeOut)
 {
-    Main.LinkTimeout = 300;
+    LinkTimeout = 300;
     const ProbeResult result = Probe(QStringLiteral("http://127.0.0.1:") +
                                      QString::number(LoopbackServer::ClosedPort()) + QStringLiteral("/"));
     EXPECT_EQ(result.Status, -1);
     EXPECT_GE(Elapsed, 295);
     EXPECT_LE(Elapsed, 400);
-    EXPECT_TRUE(Main.Probe.ReplyTimedOut);
+    EXPECT_TRUE(Prober.ReplyTimedOut);
 }
 
 TEST_F(ProbeTest, AReplyThatNeverClosesIsReadAtTheTimeOut)
@@ -259,7 +258,7 @@ TEST_F(ProbeTest, AReplyThatNeverClosesIsReadAtTheTimeOut)
         c.Send("HTTP/1.1 200 OK\r\n\r\n<HTML><TITLE>Still Open</TITLE>");
         c.WaitForClientClose();
     });
-    Main.LinkTimeout = 300;
+    LinkTimeout = 300;
     const ProbeResult result = Probe(server.Url());
     EXPECT_EQ(result.Status, 200);
     EXPECT_EQ(result.Title, QStringLiteral("Still Open"));
@@ -271,7 +270,7 @@ TEST_F(ProbeTest, AddressesTheSocketCannotUseEndAtOnceWithoutAConnection)
 {
     LoopbackServer server(Answer(OkPage));
     const QString port = QString::number(server.Port());
-    Main.LinkTimeout = 5000;
+    LinkTimeout = 5000;
     const QString urls[] = {
         QString(),
         QStringLiteral("mailto:someone@127.0.0.1"),
@@ -291,7 +290,7 @@ TEST_F(ProbeTest, AddressesTheSocketCannotUseEndAtOnceWithoutAConnection)
         EXPECT_TRUE(result.Title.isEmpty());
         EXPECT_TRUE(result.RedirectUrl.isEmpty());
         EXPECT_LT(Elapsed, 1000);
-        EXPECT_FALSE(Main.XMLTimer->isActive());
+        EXPECT_FALSE(Prober.XMLTimer->isActive());
     }
     EXPECT_EQ(server.Connections(), 0);
 }
@@ -299,13 +298,13 @@ TEST_F(ProbeTest, AddressesTheSocketCannotUseEndAtOnceWithoutAConnection)
 TEST_F(ProbeTest, ATimeOutOfZeroOrLessFallsBackAndStillEnds)
 {
     LoopbackServer server(Silent);
-    Main.LinkTimeout = 0;
+    LinkTimeout = 0;
     AppSettings.Timeout = 300;
     EXPECT_EQ(Probe(server.Url()).Status, -1);
     EXPECT_GE(Elapsed, 295);
     EXPECT_LE(Elapsed, 400);
 
-    Main.LinkTimeout = -20;
+    LinkTimeout = -20;
     AppSettings.Timeout = 0;
     EXPECT_EQ(Probe(server.Url()).Status, -1);
     EXPECT_GE(Elapsed, 995);
@@ -324,12 +323,12 @@ TEST_F(ProbeTest, KeepsAtMostOneMebibyteOfAnEndlessReply)
             sent += static_cast<int64_t>(block.size());
         c.WaitForClientClose();
     });
-    Main.LinkTimeout = 300;
+    LinkTimeout = 300;
     const ProbeResult result = Probe(server.Url());
     EXPECT_EQ(result.Status, 200);
     EXPECT_EQ(result.Title, QStringLiteral("Flood"));
     EXPECT_LE(Elapsed, 400);
-    EXPECT_EQ(Main.Probe.ReplyText.size(), ReplyLimit);
+    EXPECT_EQ(Prober.ReplyText.size(), ReplyLimit);
     EXPECT_GT(sent.load(), 2 * ReplyLimit) << "the server must have sent more than was kept";
 }
 
@@ -337,7 +336,7 @@ TEST_F(ProbeTest, AResetRightAfterTheConnectEndsTheProbeWithNoReply)
 {
     // The request is written to a connection the server has already dropped.
     LoopbackServer server([](ServerConnection& c) { c.Reset(); });
-    Main.LinkTimeout = 300;
+    LinkTimeout = 300;
     const ProbeResult result = Probe(server.Url());
     EXPECT_EQ(result.Status, -1);
     EXPECT_LE(Elapsed, 400);
@@ -356,14 +355,14 @@ TEST_F(ProbeTest, WhatArrivesAfterAProbeEndedNeverReachesTheNextOne)
         c.WaitForClientClose();
     });
     LoopbackServer next(Answer(HttpReply("HTTP/1.1 404 Not Found")));
-    Main.LinkTimeout = 200;
+    LinkTimeout = 200;
     const ProbeResult first = Probe(late.Url());
     EXPECT_EQ(first.Status, 200);
     EXPECT_TRUE(first.Title.isEmpty());
-    Main.LinkTimeout = 2000;
+    LinkTimeout = 2000;
     const ProbeResult second = Probe(next.Url());
     EXPECT_EQ(second.Status, 404);
-    EXPECT_FALSE(Main.Probe.ReplyText.contains(QStringLiteral("Late")));
+    EXPECT_FALSE(Prober.ReplyText.contains(QStringLiteral("Late")));
 }
 
 TEST_F(ProbeTest, ASecondProbeWhileOneWaitsIsRefusedAndLeavesTheFirstAlone)
@@ -377,9 +376,9 @@ TEST_F(ProbeTest, ASecondProbeWhileOneWaitsIsRefusedAndLeavesTheFirstAlone)
     LoopbackServer other(Answer(HttpReply("HTTP/1.1 404 Not Found")));
     std::optional<ProbeResult> nested;
     bool waitingSeen = false;
-    QTimer::singleShot(20, &Main, [&] {
-        waitingSeen = Main.Probe.Waiting;
-        nested = ProbeUrl(Main, other.Url());
+    QTimer::singleShot(20, &Prober, [&] {
+        waitingSeen = Prober.Waiting();
+        nested = ProbeUrl(Prober, other.Url(), LinkTimeout);
     });
     const ProbeResult result = Probe(slow.Url());
     EXPECT_TRUE(waitingSeen);
@@ -393,7 +392,7 @@ TEST_F(ProbeTest, ASecondProbeWhileOneWaitsIsRefusedAndLeavesTheFirstAlone)
 TEST_F(ProbeTest, TheWaitSleepsBetweenEvents)
 {
     LoopbackServer server(Silent);
-    Main.LinkTimeout = 500;
+    LinkTimeout = 500;
     const double before = ProcessCpuMs();
     EXPECT_EQ(Probe(server.Url()).Status, -1);
     const double used = ProcessCpuMs() - before;

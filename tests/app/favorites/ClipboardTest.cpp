@@ -2,19 +2,20 @@
 
 #include "app/favorites/Rename.h"
 #include "app/forms/Pictures.h"
+#include "app/window/Commands.h"
 #include "tests/app/favorites/EditFixture.h"
 #include "tests/support/Privileges.h"
 
 namespace
 {
-const QByteArray Shortcut = "[InternetShortcut]\r\nURL=http://a.test/\r\n";
+const QByteArray LinkContent = "[InternetShortcut]\r\nURL=http://a.test/\r\n";
 
 using ClipboardTest = EditFixture;
 } // namespace
 
 TEST_F(ClipboardTest, ACopiedLinkIsPastedWithItsPictureAndASecondPasteIsSilent)
 {
-    Favorites.WriteFile(QStringLiteral("a.URL"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("a.URL"), LinkContent);
     Favorites.MakeFolder(QStringLiteral("Other"));
     Load();
     Node(QStringLiteral("a"))->SetImage(Pictures::LinkAnswered);
@@ -22,20 +23,20 @@ TEST_F(ClipboardTest, ACopiedLinkIsPastedWithItsPictureAndASecondPasteIsSilent)
 
     Select(QStringLiteral("a"));
     Main.mnuNodePopup.Item(6)->setEnabled(false);
-    CopyNode(Main);
-    ASSERT_TRUE(Main.ClipNode.has_value());
-    EXPECT_EQ(Main.ClipNode->Key, Favorites.Sub(QStringLiteral("a.URL")));
-    EXPECT_EQ(Node(QStringLiteral("a"))->Key(), Main.ClipNode->Key);
-    EXPECT_EQ(Main.ClipMode, ClipModes::Copy);
+    RunCommand(Main, Command::Copy);
+    ASSERT_TRUE(Main.Clip.ClipNode.has_value());
+    EXPECT_EQ(Main.Clip.ClipNode->Key, Favorites.Sub(QStringLiteral("a.URL")));
+    EXPECT_EQ(Node(QStringLiteral("a"))->Key(), Main.Clip.ClipNode->Key);
+    EXPECT_EQ(Main.Clip.ClipMode, ClipModes::Copy);
     EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
 
     Select(QStringLiteral("Other"));
-    PasteNode(Main);
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     EXPECT_EQ(Entries(QStringLiteral("Other")), QStringList{"a.URL"});
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Other/a.URL")), Shortcut);
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.URL")), Shortcut);
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Other/a.URL")), LinkContent);
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.URL")), LinkContent);
     EXPECT_EQ(Children(QStringLiteral("Other")), QStringList{"a"});
     TreeNode* pasted = Node(QStringLiteral("Other"))->Child(0);
     EXPECT_EQ(pasted->Image(), Pictures::LinkAnswered);
@@ -47,7 +48,7 @@ TEST_F(ClipboardTest, ACopiedLinkIsPastedWithItsPictureAndASecondPasteIsSilent)
 
 TEST_F(ClipboardTest, ALinkCutAndPastedIntoItsOwnFolderComesBack)
 {
-    Favorites.WriteFile(QStringLiteral("a.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
     Favorites.WriteFile(QStringLiteral("b.url"));
     Load();
     Node(QStringLiteral("a"))->SetImage(Pictures::LinkBroken);
@@ -55,17 +56,17 @@ TEST_F(ClipboardTest, ALinkCutAndPastedIntoItsOwnFolderComesBack)
 
     Select(QStringLiteral("a"));
     Main.mnuNodePopup.Item(6)->setEnabled(false);
-    CutNode(Main);
+    RunCommand(Main, Command::Cut);
     EXPECT_EQ(Node(QStringLiteral("a")), nullptr);
-    EXPECT_EQ(Main.ClipMode, ClipModes::Move);
+    EXPECT_EQ(Main.Clip.ClipMode, ClipModes::Move);
     EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
     EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
 
     Select(QStringLiteral("b"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.url")), Shortcut);
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.url")), LinkContent);
     ASSERT_NE(Node(QStringLiteral("a")), nullptr);
     EXPECT_EQ(Node(QStringLiteral("a"))->Parent(), Root());
     EXPECT_EQ(Node(QStringLiteral("a"))->Image(), Pictures::LinkBroken);
@@ -75,17 +76,17 @@ TEST_F(ClipboardTest, ALinkCutAndPastedIntoItsOwnFolderComesBack)
 
 TEST_F(ClipboardTest, AFolderCutAndPastedElsewhereIsMovedAndTheTreeReloaded)
 {
-    Favorites.WriteFile(QStringLiteral("News/n.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
     Favorites.MakeFolder(QStringLiteral("Other"));
     Load();
     Node(QStringLiteral("n"))->SetImage(Pictures::LinkAnswered);
 
     Select(QStringLiteral("News"));
-    CutNode(Main);
+    CutNode(*Main.tvFolders, Main.Clip);
     EXPECT_EQ(Node(QStringLiteral("News")), nullptr);
     EXPECT_EQ(Node(QStringLiteral("n")), nullptr);
     Select(QStringLiteral("Other"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     EXPECT_EQ(Entries(), QStringList{"Other"});
     EXPECT_EQ(Entries(QStringLiteral("Other/News")), QStringList{"n.url"});
@@ -98,7 +99,7 @@ TEST_F(ClipboardTest, AFolderCutAndPastedElsewhereIsMovedAndTheTreeReloaded)
 
     // Pasted again elsewhere, the source is gone: that is reported and no node appears.
     Select(QString());
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
     EXPECT_EQ(ReportedErrors(), QList<int>{76});
     EXPECT_TRUE(Logged());
     EXPECT_EQ(Count(QStringLiteral("News")), 1);
@@ -107,12 +108,12 @@ TEST_F(ClipboardTest, AFolderCutAndPastedElsewhereIsMovedAndTheTreeReloaded)
 
 TEST_F(ClipboardTest, AFolderCutAndPastedIntoItsOwnFolderComesBack)
 {
-    Favorites.WriteFile(QStringLiteral("News/n.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
     Load();
     Select(QStringLiteral("News"));
-    CutNode(Main);
+    CutNode(*Main.tvFolders, Main.Clip);
     Select(QString());
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     EXPECT_EQ(Entries(), QStringList{"News"});
     ASSERT_NE(Node(QStringLiteral("News")), nullptr);
@@ -122,26 +123,26 @@ TEST_F(ClipboardTest, AFolderCutAndPastedIntoItsOwnFolderComesBack)
 
 TEST_F(ClipboardTest, PastingWhereTheNameIsTakenOrBeforeAnyCopyDoesNothingSilently)
 {
-    Favorites.WriteFile(QStringLiteral("News/n.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
     Favorites.WriteFile(QStringLiteral("Other/News/other.url"));
     Favorites.WriteFile(QStringLiteral("Other/A.url"), "theirs");
-    Favorites.WriteFile(QStringLiteral("a.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
     Load();
     const int nodes = Nodes().Count();
 
     Select(QStringLiteral("a"));
-    PasteNode(Main);
-    EXPECT_FALSE(Main.ClipNode.has_value());
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    EXPECT_FALSE(Main.Clip.ClipNode.has_value());
 
     Select(QStringLiteral("News"));
-    CopyNode(Main);
+    CopyNode(*Main.tvFolders, Main.Clip);
     Select(QStringLiteral("Other"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     Select(QStringLiteral("a"));
-    CopyNode(Main);
+    CopyNode(*Main.tvFolders, Main.Clip);
     Select(QStringLiteral("Other"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     EXPECT_EQ(Entries(QStringLiteral("Other")), (QStringList{"A.url", "News"}));
     EXPECT_EQ(Entries(QStringLiteral("Other/News")), QStringList{"other.url"});
@@ -153,15 +154,15 @@ TEST_F(ClipboardTest, PastingWhereTheNameIsTakenOrBeforeAnyCopyDoesNothingSilent
 
 TEST_F(ClipboardTest, PastingALinkWhoseFileVanishedIsReportedAndAddsNoNode)
 {
-    Favorites.WriteFile(QStringLiteral("a.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
     Favorites.MakeFolder(QStringLiteral("Other"));
     Load();
     Select(QStringLiteral("a"));
-    CopyNode(Main);
+    CopyNode(*Main.tvFolders, Main.Clip);
     ASSERT_TRUE(QFile::remove(Favorites.Sub(QStringLiteral("a.url"))));
 
     Select(QStringLiteral("Other"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     EXPECT_EQ(ReportedErrors(), QList<int>{53});
     EXPECT_TRUE(Children(QStringLiteral("Other")).isEmpty());
@@ -170,22 +171,22 @@ TEST_F(ClipboardTest, PastingALinkWhoseFileVanishedIsReportedAndAddsNoNode)
 
 TEST_F(ClipboardTest, AFolderIsNotPastedIntoItselfOrItsSubfolders)
 {
-    Favorites.WriteFile(QStringLiteral("News/Sub/x.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("News/Sub/x.url"), LinkContent);
     Load();
 
     Select(QStringLiteral("News"));
-    CopyNode(Main);
-    PasteNode(Main);
+    CopyNode(*Main.tvFolders, Main.Clip);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
     Select(QStringLiteral("News/Sub"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
     Select(QStringLiteral("x"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     Select(QStringLiteral("News"));
-    CutNode(Main);
-    RefreshTree(Main);
+    CutNode(*Main.tvFolders, Main.Clip);
+    RefreshTree(*Main.tvFolders, Main.Favorites);
     Select(QStringLiteral("News/Sub"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     EXPECT_EQ(ReportedErrors(), (QList<int>{5, 5, 5, 5}));
     EXPECT_EQ(Entries(), QStringList{"News"});
@@ -196,45 +197,45 @@ TEST_F(ClipboardTest, AFolderIsNotPastedIntoItselfOrItsSubfolders)
 
 TEST_F(ClipboardTest, AFolderNamedLikeAShortcutIsPastedAsAFolder)
 {
-    Favorites.WriteFile(QStringLiteral("Old.URL/inner.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("Old.URL/inner.url"), LinkContent);
     Favorites.MakeFolder(QStringLiteral("Other"));
     Load();
     Select(QStringLiteral("Old.URL"));
-    CopyNode(Main);
+    CopyNode(*Main.tvFolders, Main.Clip);
     Select(QStringLiteral("Other"));
-    PasteNode(Main);
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
     EXPECT_EQ(Entries(QStringLiteral("Other/Old.URL")), QStringList{"inner.url"});
     EXPECT_EQ(Children(QStringLiteral("Other/Old.URL")), QStringList{"inner"});
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
-TEST_F(ClipboardTest, CopyingALinkTakesOverTheKeyAnEarlierCopyLeftBehind)
+TEST_F(ClipboardTest, ACopiedLinksKeyFollowsItsFileAndNeverBlocksAnother)
 {
-    Favorites.WriteFile(QStringLiteral("a.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
     Load();
     Select(QStringLiteral("a"));
-    CopyNode(Main);
-    RenameNode(Main, QStringLiteral("m"), Node(QStringLiteral("a")));
+    CopyNode(*Main.tvFolders, Main.Clip);
+    RenameNode(*Main.tvFolders, QStringLiteral("m"), Node(QStringLiteral("a")));
     Favorites.WriteFile(QStringLiteral("a.url"), "new a");
     TreeNode* again = Nodes().Add(Root(), TreeRelationship::Child, QString(), QStringLiteral("a"));
     again->SetImage(Pictures::LinkNotChecked);
     again->SetSelectedImage(Pictures::LinkNotChecked);
 
     again->SetSelected(true);
-    CopyNode(Main);
+    CopyNode(*Main.tvFolders, Main.Clip);
 
-    EXPECT_EQ(Main.ClipNode->Key, Favorites.Sub(QStringLiteral("a.url")));
+    EXPECT_EQ(Main.Clip.ClipNode->Key, Favorites.Sub(QStringLiteral("a.url")));
     EXPECT_EQ(again->Key(), Favorites.Sub(QStringLiteral("a.url")));
-    EXPECT_TRUE(Node(QStringLiteral("m"))->Key().isEmpty());
+    EXPECT_EQ(Node(QStringLiteral("m"))->Key(), Favorites.Sub(QStringLiteral("m.url")));
 }
 
 TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
 {
-    Favorites.WriteFile(QStringLiteral("News/n.url"), Shortcut);
-    Favorites.WriteFile(QStringLiteral("News/Locked/x.url"), Shortcut);
-    Favorites.WriteFile(QStringLiteral("a.url"), Shortcut);
-    Favorites.WriteFile(QStringLiteral("b.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("News/Locked/x.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("b.url"), LinkContent);
     SetMode(Favorites.Sub(QStringLiteral("News/Locked/x.url")), 0444);
     SetMode(Favorites.Sub(QStringLiteral("News/Locked")), 0555);
     SetMode(Favorites.Sub(QStringLiteral("a.url")), 0444);
@@ -260,7 +261,7 @@ TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
         const QStringList before = Entries();
         Select(c.Node);
         desktop::SetNextAnswer(desktop::vbNo);
-        DeleteNode(Main);
+        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
         ASSERT_EQ(desktop::ShownMessages().size(), 1);
         EXPECT_EQ(desktop::ShownMessages()[0].Prompt, c.Prompt);
         EXPECT_EQ(desktop::ShownMessages()[0].Title, c.Title);
@@ -269,7 +270,7 @@ TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
         EXPECT_NE(Node(c.Node), nullptr);
 
         desktop::SetNextAnswer(desktop::vbYes);
-        DeleteNode(Main);
+        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
         EXPECT_EQ(Node(c.Node), nullptr) << c.Node.toStdString();
     }
     EXPECT_EQ(Entries(), QStringList{"b.url"});
@@ -279,19 +280,19 @@ TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
 
 TEST_F(ClipboardTest, AFailedDeleteIsReportedAndTheTreeShowsWhatIsLeft)
 {
-    Favorites.WriteFile(QStringLiteral("Locked/l.url"), Shortcut);
-    Favorites.WriteFile(QStringLiteral("Locked/Sub/s.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("Locked/l.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("Locked/Sub/s.url"), LinkContent);
     SetMode(Favorites.Sub(QStringLiteral("Locked")), 0555);
     Load();
     {
         ScopedFilePermissions asUser;
         Select(QStringLiteral("l"));
         desktop::SetNextAnswer(desktop::vbYes);
-        DeleteNode(Main);
+        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
         // The folder's contents go, but the folder cannot leave its read-only parent.
         Select(QStringLiteral("Locked/Sub"));
         desktop::SetNextAnswer(desktop::vbYes);
-        DeleteNode(Main);
+        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
     }
     SetMode(Favorites.Sub(QStringLiteral("Locked")), 0755);
 
@@ -304,21 +305,21 @@ TEST_F(ClipboardTest, AFailedDeleteIsReportedAndTheTreeShowsWhatIsLeft)
 
 TEST_F(ClipboardTest, APasteThatCannotWriteAddsNoNode)
 {
-    Favorites.WriteFile(QStringLiteral("a.url"), Shortcut);
-    Favorites.WriteFile(QStringLiteral("News/n.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
     Favorites.MakeFolder(QStringLiteral("ReadOnly"));
     SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0555);
     Load();
     {
         ScopedFilePermissions asUser;
         Select(QStringLiteral("a"));
-        CopyNode(Main);
+        CopyNode(*Main.tvFolders, Main.Clip);
         Select(QStringLiteral("ReadOnly"));
-        PasteNode(Main);
+        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
         Select(QStringLiteral("News"));
-        CopyNode(Main);
+        CopyNode(*Main.tvFolders, Main.Clip);
         Select(QStringLiteral("ReadOnly"));
-        PasteNode(Main);
+        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
     }
     SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0755);
 
@@ -329,13 +330,13 @@ TEST_F(ClipboardTest, APasteThatCannotWriteAddsNoNode)
 
 TEST_F(ClipboardTest, TheRootIsNeitherCutNorDeleted)
 {
-    Favorites.WriteFile(QStringLiteral("a.url"), Shortcut);
+    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
     Load();
     Select(QString());
-    CutNode(Main);
-    DeleteNode(Main);
+    CutNode(*Main.tvFolders, Main.Clip);
+    DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
 
-    EXPECT_FALSE(Main.ClipNode.has_value());
+    EXPECT_FALSE(Main.Clip.ClipNode.has_value());
     EXPECT_EQ(Nodes().Count(), 2);
     EXPECT_EQ(Entries(), QStringList{"a.url"});
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());

@@ -26,8 +26,8 @@ protected:
         win32::RecordShellRequests(true);
         win32::ClearShellRequests();
         AppSettings.Timeout = 1000;
-        Main.FavoritesPath = Favorites.Path();
-        Main.FolderCount = 1;
+        Main.Favorites.FavoritesPath = Favorites.Path();
+        Main.Favorites.FolderCount = 1;
     }
     ~EditFixture() override
     {
@@ -41,7 +41,7 @@ protected:
     void Load()
     {
         Main.tvFolders->Nodes().Clear();
-        LoadFavoritesTree(Main);
+        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
     }
     TreeNodes& Nodes() { return Main.tvFolders->Nodes(); }
     TreeNode* Root() { return Nodes().Item(1); }

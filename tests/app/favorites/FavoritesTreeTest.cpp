@@ -37,12 +37,12 @@ protected:
     {
         desktop::App::SetPath(Program.Path());
         desktop::ClearShownMessages();
-        Main.FavoritesPath = Favorites.Path();
-        Main.FolderCount = 1;
+        Main.Favorites.FavoritesPath = Favorites.Path();
+        Main.Favorites.FolderCount = 1;
     }
     ~FavoritesTreeTest() override { desktop::App::SetPath(QString()); }
 
-    void Load() { LoadFavoritesTree(Main); }
+    void Load() { LoadFavoritesTree(*Main.tvFolders, Main.Favorites); }
     TreeNode* Root() { return Main.tvFolders->Nodes().Item(1); }
     TreeNode* Node(int index) { return Main.tvFolders->Nodes().Item(index); }
     QString Tree() { return Describe(Root()); }
@@ -72,7 +72,7 @@ TEST_F(FavoritesTreeTest, AnEmptyFolderGivesTheRootAloneAndItsTotals)
     EXPECT_EQ(Root()->SelectedImage(), Pictures::OpenFolder);
     EXPECT_TRUE(Root()->Expanded());
     EXPECT_TRUE(Root()->Selected());
-    EXPECT_EQ(TotalsText(Main.LinkCount, Main.FolderCount), QStringLiteral("Total: 0 Favorites in 1 Folders  "));
+    EXPECT_EQ(TotalsText(Main.Favorites.LinkCount, Main.Favorites.FolderCount), QStringLiteral("Total: 0 Favorites in 1 Folders  "));
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
@@ -85,8 +85,8 @@ TEST_F(FavoritesTreeTest, OnlyFilesEndingInUrlInAnyCaseBecomeLinks)
     Load();
 
     EXPECT_EQ(Tree(), QStringLiteral("Favorites[,a,b,c,x.url]"));
-    EXPECT_EQ(Main.LinkCount, 4);
-    EXPECT_EQ(Main.FolderCount, 2);
+    EXPECT_EQ(Main.Favorites.LinkCount, 4);
+    EXPECT_EQ(Main.Favorites.FolderCount, 2);
     for (int i = 2; i <= 5; ++i) {
         EXPECT_EQ(Node(i)->Image(), Pictures::LinkNotChecked);
         EXPECT_EQ(Node(i)->SelectedImage(), Pictures::LinkNotChecked);
@@ -116,7 +116,7 @@ TEST_F(FavoritesTreeTest, LinksComeFirstThenFoldersDepthFirst)
     EXPECT_EQ(order, (QStringList{"Favorites", "L1", "L2", "S1", "M", "Deep", "N", "S2"}));
     EXPECT_EQ(Main.tvFolders->Nodes().Item(Favorites.Sub(QStringLiteral("S1/Deep")))->Text(), QStringLiteral("Deep"));
     EXPECT_TRUE(Main.tvFolders->Nodes().Item(Favorites.Sub(QStringLiteral("S2")))->Expanded());
-    EXPECT_EQ(TotalsText(Main.LinkCount, Main.FolderCount), QStringLiteral("Total: 4 Favorites in 4 Folders  "));
+    EXPECT_EQ(TotalsText(Main.Favorites.LinkCount, Main.Favorites.FolderCount), QStringLiteral("Total: 4 Favorites in 4 Folders  "));
 }
 
 TEST_F(FavoritesTreeTest, LinkFilesAreFoundWhateverTheCaseOfTheirExtension)
@@ -137,7 +137,7 @@ TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)
     Node(4)->SetImage(Pictures::LinkAnswered);
     Node(3)->SetImage(Pictures::ClosedFolder);
 
-    RefreshTree(Main);
+    RefreshTree(*Main.tvFolders, Main.Favorites);
 
     EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,F[b]]"));
     EXPECT_EQ(Node(2)->Image(), Pictures::LinkNotChecked);
@@ -148,7 +148,7 @@ TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)
 
 TEST_F(FavoritesTreeTest, AMissingFavoritesFolderIsReportedTwiceAndLeavesTheRootAlone)
 {
-    Main.FavoritesPath = Favorites.Sub(QStringLiteral("gone"));
+    Main.Favorites.FavoritesPath = Favorites.Sub(QStringLiteral("gone"));
     Load();
     EXPECT_EQ(Main.tvFolders->Nodes().Count(), 1);
     EXPECT_EQ(ReportedErrors(), (QList<int>{76, 76}));
@@ -180,14 +180,14 @@ TEST_F(FavoritesTreeTest, TheLinkThatPassesTheCounterLimitIsAddedAndTheRestOfIts
     for (const char* name : {"a.url", "b.url", "c.url"})
         Favorites.WriteFile(QString::fromLatin1(name));
     Favorites.WriteFile(QStringLiteral("Sub/s.url"));
-    Main.LinkCount = 32766;
+    Main.Favorites.LinkCount = 32766;
 
     Load();
 
     // a takes the count to 32767; b would pass it: b is added, reported, and c skipped. The
     // subfolders are a step of their own and still load (and report their own overflow).
     EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,b,Sub[s]]"));
-    EXPECT_EQ(Main.LinkCount, 32767);
+    EXPECT_EQ(Main.Favorites.LinkCount, 32767);
     EXPECT_EQ(ReportedErrors(), (QList<int>{6, 6}));
     EXPECT_EQ(desktop::ShownMessages()[0].Prompt, QStringLiteral("Overflow"));
 }
@@ -197,12 +197,12 @@ TEST_F(FavoritesTreeTest, TheFolderThatPassesTheCounterLimitEndsItsParentsListin
     Favorites.WriteFile(QStringLiteral("S1/in1.url"));
     Favorites.WriteFile(QStringLiteral("S2/in2.url"));
     Favorites.WriteFile(QStringLiteral("S3/in3.url"));
-    Main.FolderCount = 32766;
+    Main.Favorites.FolderCount = 32766;
 
     Load();
 
     EXPECT_EQ(Tree(), QStringLiteral("Favorites[S1[in1],S2]"));
-    EXPECT_EQ(Main.FolderCount, 32767);
+    EXPECT_EQ(Main.Favorites.FolderCount, 32767);
     EXPECT_EQ(ReportedErrors(), (QList<int>{6}));
 }
 

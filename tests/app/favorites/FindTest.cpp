@@ -26,7 +26,7 @@ protected:
         Load();
         Main.resize(300, 400);
         Main.show();
-        Find = ShowFindDialog(Main);
+        Find = ShowFindDialog(*Main.tvFolders, &Main);
     }
     ~FindTest() override { delete Find.data(); }
 
@@ -261,12 +261,12 @@ TEST_F(FindTest, TheCommandsFollowTheFoundNode)
 
 TEST_F(FindTest, CancelClosesTheDialogAndItsSearch)
 {
-    EXPECT_EQ(ShowFindDialog(Main), Find.data());
+    EXPECT_EQ(ShowFindDialog(*Main.tvFolders, &Main), Find.data());
     Search(QStringLiteral("apple"));
     QTest::mouseClick(Button(2), Qt::LeftButton);
     EXPECT_FALSE(Find->isVisible());
 
-    frmFind* fresh = ShowFindDialog(Main);
+    frmFind* fresh = ShowFindDialog(*Main.tvFolders, &Main);
     EXPECT_TRUE(Find.isNull());
     EXPECT_TRUE(fresh->SearchText.isEmpty());
     EXPECT_FALSE(fresh->btnButton(1)->isEnabled());

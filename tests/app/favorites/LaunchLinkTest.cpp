@@ -18,7 +18,7 @@ protected:
     void Launch(const QString& text)
     {
         Select(text);
-        LaunchLink(Main);
+        LaunchLink(*Main.tvFolders);
     }
 };
 

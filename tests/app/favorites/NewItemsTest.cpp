@@ -23,7 +23,7 @@ class NewItemsTest : public EditFixture
 protected:
     void AddFolder(const QString& typed)
     {
-        frmNewFolder dialog(Main, &Main);
+        frmNewFolder dialog(*Main.tvFolders, &Main);
         dialog.show();
         QTest::keyClicks(dialog.txtFolder(), typed);
         QTest::mouseClick(dialog.btnButton(0), Qt::LeftButton);
@@ -31,7 +31,7 @@ protected:
     }
     void AddFavorite(const QString& desc, const QString& url)
     {
-        frmNewFavorite dialog(Main, &Main);
+        frmNewFavorite dialog(*Main.tvFolders, &Main);
         dialog.show();
         QTest::keyClicks(dialog.txtDesc(), desc);
         dialog.txtURL()->setText(url);
@@ -66,14 +66,14 @@ TEST(AddressWithScheme, HttpInAnyCaseOrAnotherSchemeIsKeptAndAnythingElseGetsIt)
 TEST_F(NewItemsTest, TheDialogsShowTheirCaptions)
 {
     Load();
-    frmNewFolder folder(Main, &Main);
+    frmNewFolder folder(*Main.tvFolders, &Main);
     EXPECT_EQ(folder.windowTitle(), QStringLiteral("New Folder"));
     EXPECT_EQ(folder.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Enter Name of Folder"));
     EXPECT_EQ(folder.findChild<QLineEdit*>(QStringLiteral("txtFolder"))->text(), QString());
     EXPECT_EQ(folder.findChild<QPushButton*>(QStringLiteral("btnButton_0"))->text(), QStringLiteral("&OK"));
     EXPECT_EQ(folder.findChild<QPushButton*>(QStringLiteral("btnButton_1"))->text(), QStringLiteral("&Cancel"));
 
-    frmNewFavorite favorite(Main, &Main);
+    frmNewFavorite favorite(*Main.tvFolders, &Main);
     EXPECT_EQ(favorite.windowTitle(), QStringLiteral("Create New Favorite"));
     EXPECT_EQ(favorite.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title(), QStringLiteral("New Favorite"));
     EXPECT_EQ(favorite.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Desc"));
@@ -100,7 +100,7 @@ TEST_F(NewItemsTest, CancelOrABlankNameClosesWithoutAChange)
         {QString(), 0},
     };
     for (const Case& c : folderCases) {
-        frmNewFolder folder(Main, &Main);
+        frmNewFolder folder(*Main.tvFolders, &Main);
         folder.show();
         QTest::keyClicks(folder.txtFolder(), c.Name);
         QTest::mouseClick(folder.btnButton(c.Button), Qt::LeftButton);
@@ -121,7 +121,7 @@ TEST_F(NewItemsTest, CancelOrABlankNameClosesWithoutAChange)
         {QString(), QStringLiteral("http://x.test"), 0},
     };
     for (const FavoriteCase& c : favoriteCases) {
-        frmNewFavorite favorite(Main, &Main);
+        frmNewFavorite favorite(*Main.tvFolders, &Main);
         favorite.show();
         favorite.txtDesc()->setText(c.Desc);
         favorite.txtURL()->setText(c.Url);
@@ -154,7 +154,7 @@ TEST_F(NewItemsTest, ANewFolderIsCreatedWithItsNameCleanedAndSelected)
 TEST_F(NewItemsTest, EnterInTheNameActsAsOkOnce)
 {
     Load();
-    frmNewFolder dialog(Main, &Main);
+    frmNewFolder dialog(*Main.tvFolders, &Main);
     QTimer::singleShot(0, &dialog, [&] {
         QTest::keyClicks(dialog.txtFolder(), QStringLiteral("Typed"));
         QTest::keyClick(dialog.txtFolder(), Qt::Key_Return);
@@ -233,7 +233,7 @@ TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
     Load();
     const int nodes = Nodes().Count();
 
-    frmNewFolder folder(Main, &Main);
+    frmNewFolder folder(*Main.tvFolders, &Main);
     folder.show();
     QTest::keyClicks(folder.txtFolder(), QStringLiteral("news"));
     QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
@@ -242,7 +242,7 @@ TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
     EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("New Folder"));
     EXPECT_TRUE(desktop::ShownMessages()[0].Prompt.contains(QStringLiteral("news")));
 
-    frmNewFavorite favorite(Main, &Main);
+    frmNewFavorite favorite(*Main.tvFolders, &Main);
     favorite.show();
     QTest::keyClicks(favorite.txtDesc(), QStringLiteral("old"));
     favorite.txtURL()->setText(QStringLiteral("http://new.test/"));
@@ -271,13 +271,13 @@ TEST_F(NewItemsTest, AFailureIsReportedAddsNoNodeAndKeepsTheDialogOpen)
     {
         ScopedFilePermissions asUser;
         Select(QStringLiteral("ReadOnly"));
-        frmNewFolder folder(Main, &Main);
+        frmNewFolder folder(*Main.tvFolders, &Main);
         folder.show();
         QTest::keyClicks(folder.txtFolder(), QStringLiteral("X"));
         QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
         EXPECT_TRUE(folder.isVisible());
 
-        frmNewFavorite favorite(Main, &Main);
+        frmNewFavorite favorite(*Main.tvFolders, &Main);
         favorite.show();
         QTest::keyClicks(favorite.txtDesc(), QStringLiteral("Y"));
         QTest::mouseClick(favorite.btnButton(0), Qt::LeftButton);
@@ -288,7 +288,7 @@ TEST_F(NewItemsTest, AFailureIsReportedAddsNoNodeAndKeepsTheDialogOpen)
     // A name that would leave the folder is refused too.
     Select(QString());
     for (const QString& name : {QStringLiteral("."), QStringLiteral("..")}) {
-        frmNewFolder folder(Main, &Main);
+        frmNewFolder folder(*Main.tvFolders, &Main);
         folder.show();
         QTest::keyClicks(folder.txtFolder(), name);
         QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);

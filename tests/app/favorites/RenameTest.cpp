@@ -22,15 +22,15 @@ protected:
     {
         desktop::App::SetPath(Program.Path());
         desktop::ClearShownMessages();
-        Main.FavoritesPath = Favorites.Path();
-        Main.FolderCount = 1;
+        Main.Favorites.FavoritesPath = Favorites.Path();
+        Main.Favorites.FolderCount = 1;
     }
     ~RenameTest() override { desktop::App::SetPath(QString()); }
 
     void Load()
     {
         Main.tvFolders->Nodes().Clear();
-        LoadFavoritesTree(Main);
+        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
     }
     TreeNode* Find(const QString& text)
     {
@@ -76,7 +76,7 @@ TEST_F(RenameTest, ALinkIsRenamedOnDiskAndInTheTreeWithItsNameCleaned)
 {
     Favorites.WriteFile(QStringLiteral("Old.URL"), "[InternetShortcut]\r\nURL=http://a.test/\r\n");
     Load();
-    RenameNode(Main, QStringLiteral("News/Today?"), Find(QStringLiteral("Old")));
+    RenameNode(*Main.tvFolders, QStringLiteral("News/Today?"), Find(QStringLiteral("Old")));
 
     EXPECT_EQ(Entries(), (QStringList{"News-Today-.url"}));
     EXPECT_EQ(Favorites.ReadFile(QStringLiteral("News-Today-.url")), QByteArray("[InternetShortcut]\r\nURL=http://a.test/\r\n"));
@@ -91,7 +91,7 @@ TEST_F(RenameTest, APageTitleWithALineBreakAndATabIsStoredWithSpaces)
 {
     Favorites.WriteFile(QStringLiteral("x.url"));
     Load();
-    RenameNode(Main, QStringLiteral("Home\r\nPage\tOne"), Find(QStringLiteral("x")));
+    RenameNode(*Main.tvFolders, QStringLiteral("Home\r\nPage\tOne"), Find(QStringLiteral("x")));
     EXPECT_EQ(Entries(), (QStringList{"Home  Page One.url"}));
     EXPECT_NE(Find(QStringLiteral("Home  Page One")), nullptr);
 }
@@ -104,9 +104,9 @@ TEST_F(RenameTest, ANameAlreadyTakenChangesNothingAndSaysNothing)
     Favorites.MakeFolder(QStringLiteral("Other"));
     Load();
 
-    RenameNode(Main, QStringLiteral("second"), Find(QStringLiteral("First")));
-    RenameNode(Main, QStringLiteral("SECOND"), Find(QStringLiteral("First")));
-    RenameNode(Main, QStringLiteral("other"), Find(QStringLiteral("Folder")));
+    RenameNode(*Main.tvFolders, QStringLiteral("second"), Find(QStringLiteral("First")));
+    RenameNode(*Main.tvFolders, QStringLiteral("SECOND"), Find(QStringLiteral("First")));
+    RenameNode(*Main.tvFolders, QStringLiteral("other"), Find(QStringLiteral("Folder")));
 
     EXPECT_EQ(Entries(), (QStringList{"First.url", "Folder", "Other", "second.url"}));
     EXPECT_EQ(Favorites.ReadFile(QStringLiteral("second.url")), QByteArray("second"));
@@ -123,7 +123,7 @@ TEST_F(RenameTest, ARenamedFolderKeepsEveryNodeBelowItUsable)
     Favorites.WriteFile(QStringLiteral("Older/keep.url"));
     Load();
 
-    RenameNode(Main, QStringLiteral("New"), Find(QStringLiteral("Old")));
+    RenameNode(*Main.tvFolders, QStringLiteral("New"), Find(QStringLiteral("Old")));
 
     EXPECT_EQ(Entries(), (QStringList{"New", "Older"}));
     TreeNode* folder = Find(QStringLiteral("New"));
@@ -136,9 +136,9 @@ TEST_F(RenameTest, ARenamedFolderKeepsEveryNodeBelowItUsable)
 
     TreeNode* deepLink = Find(QStringLiteral("d"));
     EXPECT_EQ(ReadShortcut(deepLink->Parent()->Key(), deepLink->Text()).Url, QStringLiteral("http://d.test/"));
-    RenameNode(Main, QStringLiteral("renamed"), deepLink);
+    RenameNode(*Main.tvFolders, QStringLiteral("renamed"), deepLink);
     EXPECT_TRUE(QFile::exists(Favorites.Sub(QStringLiteral("New/Sub/Deep/renamed.url"))));
-    RenameNode(Main, QStringLiteral("Deeper"), Find(QStringLiteral("Deep")));
+    RenameNode(*Main.tvFolders, QStringLiteral("Deeper"), Find(QStringLiteral("Deep")));
     EXPECT_TRUE(QFile::exists(Favorites.Sub(QStringLiteral("New/Sub/Deeper/renamed.url"))));
 }
 
@@ -147,8 +147,8 @@ TEST_F(RenameTest, ChangingOnlyTheLetterCaseWorks)
     Favorites.WriteFile(QStringLiteral("Foo.URL"));
     Favorites.MakeFolder(QStringLiteral("Bar"));
     Load();
-    RenameNode(Main, QStringLiteral("foo"), Find(QStringLiteral("Foo")));
-    RenameNode(Main, QStringLiteral("BAR"), Find(QStringLiteral("Bar")));
+    RenameNode(*Main.tvFolders, QStringLiteral("foo"), Find(QStringLiteral("Foo")));
+    RenameNode(*Main.tvFolders, QStringLiteral("BAR"), Find(QStringLiteral("Bar")));
     EXPECT_EQ(Entries(), (QStringList{"BAR", "foo.url"}));
     EXPECT_EQ(Find(QStringLiteral("BAR"))->Key(), Favorites.Sub(QStringLiteral("BAR")));
     EXPECT_NE(Find(QStringLiteral("foo")), nullptr);
@@ -160,9 +160,9 @@ TEST_F(RenameTest, NamesThatWouldLeaveTheFolderAreRefusedAndLogged)
     Favorites.MakeFolder(QStringLiteral("Folder"));
     Load();
 
-    RenameNode(Main, QString(), Find(QStringLiteral("Link")));
-    RenameNode(Main, QStringLiteral(".."), Find(QStringLiteral("Folder")));
-    RenameNode(Main, QStringLiteral("."), Find(QStringLiteral("Folder")));
+    RenameNode(*Main.tvFolders, QString(), Find(QStringLiteral("Link")));
+    RenameNode(*Main.tvFolders, QStringLiteral(".."), Find(QStringLiteral("Folder")));
+    RenameNode(*Main.tvFolders, QStringLiteral("."), Find(QStringLiteral("Folder")));
 
     EXPECT_EQ(Entries(), (QStringList{"Folder", "Link.url"}));
     EXPECT_NE(Find(QStringLiteral("Link")), nullptr);
@@ -172,7 +172,7 @@ TEST_F(RenameTest, NamesThatWouldLeaveTheFolderAreRefusedAndLogged)
     EXPECT_EQ(Program.ReadFile(QStringLiteral("ERROR.LOG")).count("\r\n"), 3);
 
     // As a link name ".." is harmless: it becomes the file "...url" in the same folder.
-    RenameNode(Main, QStringLiteral(".."), Find(QStringLiteral("Link")));
+    RenameNode(*Main.tvFolders, QStringLiteral(".."), Find(QStringLiteral("Link")));
     EXPECT_EQ(Entries(), (QStringList{"...url", "Folder"}));
 }
 
@@ -181,7 +181,7 @@ TEST_F(RenameTest, AMissingFileIsLoggedAndTheNodeKeepsItsText)
     Favorites.WriteFile(QStringLiteral("Gone.url"));
     Load();
     QFile::remove(Favorites.Sub(QStringLiteral("Gone.url")));
-    RenameNode(Main, QStringLiteral("Back"), Find(QStringLiteral("Gone")));
+    RenameNode(*Main.tvFolders, QStringLiteral("Back"), Find(QStringLiteral("Gone")));
     EXPECT_NE(Find(QStringLiteral("Gone")), nullptr);
     ASSERT_EQ(desktop::ShownMessages().size(), 1);
     EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("Error 53"));
@@ -194,8 +194,8 @@ TEST_F(RenameTest, AnOverlongNameIsCutToFitTheFileSystem)
     Load();
     // 300 two-byte characters: 600 bytes, far over the 255 a name may take.
     const QString title(300, QChar(0x00e9));
-    RenameNode(Main, title, Find(QStringLiteral("short")));
-    RenameNode(Main, title, Find(QStringLiteral("dir")));
+    RenameNode(*Main.tvFolders, title, Find(QStringLiteral("short")));
+    RenameNode(*Main.tvFolders, title, Find(QStringLiteral("dir")));
 
     const QString link = title.left(125);   // 250 bytes + ".url"
     const QString folder = title.left(127); // 254 bytes
@@ -207,7 +207,7 @@ TEST_F(RenameTest, AnOverlongNameIsCutToFitTheFileSystem)
 TEST_F(RenameTest, TheRootIsNeverRenamed)
 {
     Load();
-    RenameNode(Main, QStringLiteral("Elsewhere"), Main.tvFolders->Nodes().Item(1));
+    RenameNode(*Main.tvFolders, QStringLiteral("Elsewhere"), Main.tvFolders->Nodes().Item(1));
     EXPECT_TRUE(QDir(Favorites.Path()).exists());
     EXPECT_EQ(Main.tvFolders->Nodes().Item(1)->Text(), QStringLiteral("Favorites"));
 }

@@ -1,3 +1,4 @@
+#include "app/settings/Common.h"
 #include "app/settings/frmAbout.h"
 
 #include "app/window/Commands.h"

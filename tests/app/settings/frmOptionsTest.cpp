@@ -62,9 +62,9 @@ protected:
     QString SelectFavorite(const QString& name, const QByteArray& content)
     {
         const QString path = Favorites.WriteFile(name + QStringLiteral(".url"), content);
-        Main.FavoritesPath = Favorites.Path();
+        Main.Favorites.FavoritesPath = Favorites.Path();
         Main.tvFolders->Nodes().Clear();
-        LoadFavoritesTree(Main);
+        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
         TreeNode* root = Main.tvFolders->Nodes().Item(1);
         for (int i = 0; i < root->Children(); ++i) {
             if (root->Child(i)->Text() == name)
@@ -77,7 +77,7 @@ protected:
     // The dialog as the menus open it: created, then shown.
     std::unique_ptr<frmOptions> Open(OptionsMode mode)
     {
-        auto dialog = std::make_unique<frmOptions>(Main, mode);
+        auto dialog = std::make_unique<frmOptions>(*Main.tvFolders, mode);
         dialog->show();
         return dialog;
     }
@@ -449,8 +449,8 @@ TEST_F(frmOptionsTest, TheFavoritesNameCannotBeEdited)
 TEST_F(frmOptionsTest, PropertiesOfAFolderHaveNoFavoritesPage)
 {
     Favorites.MakeFolder(QStringLiteral("Folder"));
-    Main.FavoritesPath = Favorites.Path();
-    LoadFavoritesTree(Main); // the root is selected
+    Main.Favorites.FavoritesPath = Favorites.Path();
+    LoadFavoritesTree(*Main.tvFolders, Main.Favorites); // the root is selected
     const auto dialog = Open(OptionsMode::Properties);
     EXPECT_FALSE(dialog->PrefTab()->isTabEnabled(1));
     EXPECT_EQ(dialog->PrefTab()->currentIndex(), 0);
@@ -461,7 +461,7 @@ TEST_F(frmOptionsTest, PropertiesOfAFolderHaveNoFavoritesPage)
 TEST_F(frmOptionsTest, TheDialogRunsModallyAsTheMenusOpenIt)
 {
     SelectFavorite(QStringLiteral("Modal"), "[InternetShortcut]\r\nURL=http://example.com/\r\n");
-    frmOptions dialog(Main, OptionsMode::Properties);
+    frmOptions dialog(*Main.tvFolders, OptionsMode::Properties);
     QTimer::singleShot(0, &dialog, [&dialog] {
         EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
         EXPECT_EQ(dialog.txtURL()->text(), QStringLiteral("http://example.com/"));

@@ -128,8 +128,8 @@ protected:
     {
         Favorites.WriteFile(QStringLiteral("Link.url"));
         Favorites.MakeFolder(QStringLiteral("Folder"));
-        Main.FavoritesPath = Favorites.Path();
-        LoadFavoritesTree(Main);
+        Main.Favorites.FavoritesPath = Favorites.Path();
+        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
     }
 
     QAction* Governed(const Row& row)

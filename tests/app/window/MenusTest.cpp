@@ -1,3 +1,4 @@
+#include "app/settings/Common.h"
 #include "app/window/Menus.h"
 
 #include "app/favorites/FavoritesTree.h"
@@ -112,8 +113,8 @@ protected:
     {
         Favorites.WriteFile(QStringLiteral("Link.url"));
         Favorites.MakeFolder(QStringLiteral("Folder"));
-        Main.FavoritesPath = Favorites.Path();
-        LoadFavoritesTree(Main);
+        Main.Favorites.FavoritesPath = Favorites.Path();
+        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
         SetCommandRecorder([this](Command command) { Recorded.push_back(command); });
     }
     ~MenusTest() override { SetCommandRecorder(nullptr); }

@@ -33,8 +33,8 @@ protected:
         Favorites.WriteFile(QStringLiteral("News/Three.url"));
         Favorites.MakeFolder(QStringLiteral("News/Sport"));
         Favorites.MakeFolder(QStringLiteral("Empty"));
-        Main.FavoritesPath = Favorites.Path();
-        LoadFavoritesTree(Main);
+        Main.Favorites.FavoritesPath = Favorites.Path();
+        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
         Main.resize(400, 600);
         Main.show();
         QApplication::setActiveWindow(&Main);

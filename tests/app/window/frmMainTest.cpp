@@ -57,7 +57,7 @@ TEST_F(frmMainTest, StartUpLoadsTheFavoritesFolderFromTheProfileAndShowsTheTotal
     frmMain window;
     ASSERT_TRUE(window.Load());
 
-    EXPECT_EQ(window.FavoritesPath, Favorites.Path());
+    EXPECT_EQ(window.Favorites.FavoritesPath, Favorites.Path());
     EXPECT_EQ(window.tvFolders->Nodes().Count(), 4);
     EXPECT_EQ(window.sbStatus->PanelText(1), QStringLiteral("Total: 2 Favorites in 2 Folders  "));
     EXPECT_EQ(window.sbStatus->PanelCount(), 2);

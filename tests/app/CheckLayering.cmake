@@ -1,0 +1,16 @@
+# The checking, favorites and settings folders know nothing of the main window: they are
+# handed what they work on. Run with -DSOURCE_DIR=<repository>.
+set(offenders "")
+foreach(folder checking favorites settings)
+    file(GLOB_RECURSE sources "${SOURCE_DIR}/app/${folder}/*.h" "${SOURCE_DIR}/app/${folder}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+[\"<]app/window/")
+        if(includes)
+            list(APPEND offenders "${source}: ${includes}")
+        endif()
+    endforeach()
+endforeach()
+if(offenders)
+    list(JOIN offenders "\n" text)
+    message(FATAL_ERROR "These files include the main window's headers:\n${text}")
+endif()
