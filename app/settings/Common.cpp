@@ -4,6 +4,7 @@
 #include "platform/desktop/Application.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/runtime/ErrorRecord.h"
+#include "platform/runtime/RegularFile.h"
 #include "platform/win32/AnsiCodePage.h"
 #include "platform/win32/GuidGenerator.h"
 #include "platform/win32/ShellExecute.h"
@@ -13,6 +14,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -27,9 +31,14 @@ QString UserTimeText(const QTime& time)
 
 bool AppendTo(const QString& path, const QByteArray& line)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // A log that is not a regular file (a named pipe, a folder) is one that cannot be written.
+    QFile file;
+    const int fd = runtime::OpenRegularFile(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT);
+    if (fd < 0 || !file.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
+    }
     const bool written = file.write(line) == line.size();
     return file.flush() && written;
 }

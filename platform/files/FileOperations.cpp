@@ -2,6 +2,7 @@
 
 #include "platform/files/FileSystem.h"
 #include "platform/runtime/ErrorRecord.h"
+#include "platform/runtime/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -157,16 +158,17 @@ bool WriteAll(int fd, const char* data, size_t size)
 void CopyFileData(const QByteArray& from, const QByteArray& to)
 {
     // Not blocking: a named pipe that got here must not hang the window.
-    FileHandle in(::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.Get() < 0)
+    FileHandle in(runtime::OpenRegularFile(from.constData(), O_RDONLY));
+    if (in.Get() < 0) {
+        if (errno == EINVAL)
+            throw runtime::Error(runtime::PathFileAccessError);
         RaiseErrno(errno, QFile::decodeName(from));
+    }
     struct stat source
     {
     };
     if (::fstat(in.Get(), &source) != 0)
         RaiseErrno(errno, QFile::decodeName(from));
-    if (!S_ISREG(source.st_mode))
-        throw runtime::Error(runtime::PathFileAccessError);
 
     struct stat existing
     {

@@ -1,5 +1,7 @@
 #include "platform/win32/ProfileStrings.h"
 
+#include "platform/runtime/RegularFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -100,7 +102,8 @@ std::string_view Unquoted(std::string_view value)
 
 std::optional<std::string> ReadWholeFile(const char* fileName)
 {
-    const int fd = open(fileName, O_RDONLY | O_CLOEXEC);
+    // Anything but a regular file reads as no file at all; a named pipe would never answer.
+    const int fd = runtime::OpenRegularFile(fileName, O_RDONLY);
     if (fd < 0)
         return std::nullopt;
     std::string content;

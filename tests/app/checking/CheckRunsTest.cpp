@@ -1,6 +1,7 @@
 #include "app/checking/CheckRuns.h"
 
 #include "app/checking/HttpProbe.h"
+#include "app/favorites/Clipboard.h"
 #include "app/favorites/FavoritesTree.h"
 #include "app/forms/Pictures.h"
 #include "app/settings/AppSettings.h"
@@ -424,17 +425,32 @@ TEST_F(CheckRunsTest, CheckSelectedLinkKeepsItsNodeWhileTheSelectionMoves)
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
-TEST_F(CheckRunsTest, ALinkRemovedWhileItsProbeWaitsIsLeftAlone)
+TEST_F(CheckRunsTest, ALinkDeletedWhileItsProbeWaitsLeavesTheNodeThatTookItsPlaceAlone)
 {
-    const std::string content = WriteLink(QStringLiteral("a"), QStringLiteral("/slow"), "[Orrindale]\r\nRename=1\r\n");
+    // The page answers with a title and the link may be renamed: a check that lost track of
+    // its node would rename whatever node stands where it stood.
+    WriteLink(QStringLiteral("a"), QStringLiteral("/slow"), "[Orrindale]\r\nRename=1\r\n");
+    const std::string copied = WriteLink(QStringLiteral("Sub/c"), QStringLiteral("/moved"), "[Orrindale]\r\nRename=1\r\n");
     Load();
+    Node(QStringLiteral("c"))->SetSelected(true);
+    CopyNode(*Main.tvFolders, Main.Clip);
     Node(QStringLiteral("a"))->SetSelected(true);
-    QTimer::singleShot(20, &Main, [this] { Main.tvFolders->Nodes().Remove(Node(QStringLiteral("a"))); });
+    QTimer::singleShot(20, &Main, [this] {
+        desktop::SetNextAnswer(desktop::vbYes);
+        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+        Main.tvFolders->Nodes().Item(1)->SetSelected(true);
+        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    });
 
     CheckSelectedLink(Main.RunHost());
 
-    EXPECT_EQ(Main.tvFolders->Nodes().Count(), 1);
-    EXPECT_EQ(ReadLink(QStringLiteral("a")), content);
+    EXPECT_FALSE(QFile::exists(Favorites.Sub(QStringLiteral("a.url"))));
+    EXPECT_EQ(ReadLink(QStringLiteral("c")), copied);
+    const TreeNode* root = Main.tvFolders->Nodes().Item(1);
+    ASSERT_EQ(root->Children(), 2);
+    EXPECT_EQ(root->Child(1)->Text(), QStringLiteral("c"));
+    EXPECT_EQ(root->Child(1)->Image(), Pictures::LinkNotChecked);
+    EXPECT_EQ(QDir(Favorites.Path()).entryList(QDir::Files), QStringList{QStringLiteral("c.url")});
 }
 
 TEST_F(CheckRunsTest, HostileServersEndWithinTheTimeOutAndCorruptNothing)

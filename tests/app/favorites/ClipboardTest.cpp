@@ -62,8 +62,11 @@ TEST_F(ClipboardTest, ALinkCutAndPastedIntoItsOwnFolderComesBack)
     EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
     EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
 
-    Select(QStringLiteral("b"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    // Pasted there again and again: the node is back once, and stays once.
+    for (int paste = 0; paste < 3; ++paste) {
+        Select(QStringLiteral("b"));
+        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    }
 
     EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
     EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.url")), LinkContent);
@@ -340,4 +343,67 @@ TEST_F(ClipboardTest, TheRootIsNeitherCutNorDeleted)
     EXPECT_EQ(Nodes().Count(), 2);
     EXPECT_EQ(Entries(), QStringList{"a.url"});
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+}
+
+TEST_F(ClipboardTest, TheClipboardFollowsItsNodeThroughRenamesAndNewPictures)
+{
+    Favorites.WriteFile(QStringLiteral("P/F/f.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("P/l.url"), LinkContent);
+    Favorites.MakeFolder(QStringLiteral("T"));
+    Load();
+
+    // A folder copied, then renamed with its parent: the paste copies it from where it is now.
+    Select(QStringLiteral("F"));
+    CopyNode(*Main.tvFolders, Main.Clip);
+    RenameNode(*Main.tvFolders, QStringLiteral("G"), Node(QStringLiteral("F")));
+    RenameNode(*Main.tvFolders, QStringLiteral("Q"), Node(QStringLiteral("P")));
+    Select(QStringLiteral("T"));
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    EXPECT_EQ(Entries(QStringLiteral("T/G")), QStringList{"f.url"});
+
+    // A link copied, renamed and checked afterwards: pasted under its new name, with its picture.
+    Select(QStringLiteral("l"));
+    CopyNode(*Main.tvFolders, Main.Clip);
+    RenameNode(*Main.tvFolders, QStringLiteral("m"), Node(QStringLiteral("l")));
+    Node(QStringLiteral("m"))->SetImage(Pictures::LinkBroken);
+    Node(QStringLiteral("m"))->SetSelectedImage(Pictures::LinkBroken);
+    Select(QStringLiteral("T"));
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    EXPECT_EQ(Entries(QStringLiteral("T")), (QStringList{"G", "m.url"}));
+    EXPECT_EQ(Node(QStringLiteral("T"))->Child(1)->Image(), Pictures::LinkBroken);
+
+    // A cut link whose folder is renamed before the paste is still found.
+    Select(QStringLiteral("m"));
+    CutNode(*Main.tvFolders, Main.Clip);
+    RenameNode(*Main.tvFolders, QStringLiteral("R"), Node(QStringLiteral("Q")));
+    Select(QString());
+    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    EXPECT_EQ(Entries(), (QStringList{"m.url", "R", "T"}));
+    EXPECT_EQ(Entries(QStringLiteral("R")), QStringList{"G"});
+    EXPECT_EQ(ReportedErrors(), QList<int>{});
+
+    // A deleted item empties the clipboard: a paste then does nothing.
+    Select(QStringLiteral("R/G"));
+    CopyNode(*Main.tvFolders, Main.Clip);
+    desktop::SetNextAnswer(desktop::vbYes);
+    DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    EXPECT_FALSE(Main.Clip.ClipNode.has_value());
+}
+
+TEST_F(ClipboardTest, AFolderRenamedToAPathACopiedLinkOnceHadIsRenamedInTheTreeToo)
+{
+    Favorites.WriteFile(QStringLiteral("foo.url"), LinkContent);
+    Favorites.MakeFolder(QStringLiteral("Dir"));
+    Load();
+    Select(QStringLiteral("foo"));
+    CopyNode(*Main.tvFolders, Main.Clip);
+    RenameNode(*Main.tvFolders, QStringLiteral("bar"), Node(QStringLiteral("foo")));
+
+    RenameNode(*Main.tvFolders, QStringLiteral("foo.url"), Node(QStringLiteral("Dir")));
+
+    EXPECT_EQ(Entries(), (QStringList{"bar.url", "foo.url"}));
+    TreeNode* folder = Node(QStringLiteral("foo.url"));
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(folder->Key(), Favorites.Sub(QStringLiteral("foo.url")));
+    EXPECT_EQ(ReportedErrors(), QList<int>{});
 }

@@ -136,10 +136,18 @@ TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)
     Node(2)->SetImage(Pictures::LinkBroken);
     Node(4)->SetImage(Pictures::LinkAnswered);
     Node(3)->SetImage(Pictures::ClosedFolder);
+    // Totals near the limit: a reload that went on counting from them would overflow and
+    // cut the tree short.
+    Main.Favorites.LinkCount = 32767;
+    Main.Favorites.FolderCount = 32767;
 
+    RefreshTree(*Main.tvFolders, Main.Favorites);
     RefreshTree(*Main.tvFolders, Main.Favorites);
 
     EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,F[b]]"));
+    EXPECT_EQ(Main.Favorites.LinkCount, 2);
+    EXPECT_EQ(Main.Favorites.FolderCount, 2);
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
     EXPECT_EQ(Node(2)->Image(), Pictures::LinkNotChecked);
     EXPECT_EQ(Node(3)->Image(), Pictures::OpenFolder);
     EXPECT_EQ(Node(4)->Image(), Pictures::LinkNotChecked);
