@@ -68,15 +68,15 @@ void RemoveExtension(const std::u16string& rememberedAs)
 
 bool BrowserTakesExtensions(const QString& version)
 {
-    // The major number is what counts: "10" and "11" are later than "5", though they sort
-    // before it as text.
-    const QString text = version.trimmed();
+    // The first character decides, compared as text with "5"; but a version that begins with
+    // a number is compared by that number, for "10" and "11" are later than "5" though they
+    // sort before it as text.
     qsizetype digits = 0;
-    while (digits < text.size() && text.at(digits) >= QLatin1Char('0') && text.at(digits) <= QLatin1Char('9'))
+    while (digits < version.size() && version.at(digits) >= QLatin1Char('0') && version.at(digits) <= QLatin1Char('9'))
         ++digits;
     if (digits == 0)
-        return false;
-    const QString major = text.left(digits);
+        return !version.isEmpty() && version.at(0) >= QLatin1Char('5');
+    const QString major = version.left(digits);
     // More digits than any number needs still make a later version.
     bool converted = false;
     const int number = major.toInt(&converted);

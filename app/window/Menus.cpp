@@ -6,6 +6,7 @@
 #include "platform/controls/ImageList.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -203,10 +204,16 @@ void BuildMenus(frmMain& Main)
     Main.mnuFolder->setDefaultAction(Main.mnuFolderPopup.Item(1));
 }
 
+namespace
+{
+constexpr int ToolButtonPadding = 7;
+} // namespace
+
 void BuildToolbar(frmMain& Main)
 {
     QToolBar* bar = Main.tbToolbar;
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->layout()->setSpacing(0);
     for (const ButtonEntry& entry : ToolbarEntries()) {
         const QString key = QString::fromUtf8(entry.Key);
         QAction* button = nullptr;
@@ -215,6 +222,10 @@ void BuildToolbar(frmMain& Main)
         } else {
             button = bar->addAction(Main.Images->Image(entry.Picture), QString());
             button->setObjectName(key);
+            // Eleven buttons and four separators fit the designed width only with buttons a
+            // little narrower than the style's own: otherwise Help goes into the overflow menu.
+            if (QWidget* item = bar->widgetForAction(button))
+                item->setFixedWidth(bar->iconSize().width() + ToolButtonPadding);
             button->setToolTip(QString::fromUtf8(entry.ToolTip));
             QObject::connect(button, &QAction::triggered, &Main, [&Main, button] { tbToolbar_ButtonClick(Main, button); });
         }

@@ -13,6 +13,7 @@
 #include "platform/controls/StatusBar.h"
 #include "platform/controls/TreeView.h"
 #include "platform/desktop/Application.h"
+#include "platform/desktop/EndOfSession.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/desktop/Screen.h"
 #include "platform/runtime/ErrorRecord.h"
@@ -106,6 +107,9 @@ bool frmMain::Load()
         return false;
     }
     LoadFavoritesTree(*tvFolders, Favorites);
+    // A logout, a shutdown or a kill ends the program without closing the window: the
+    // settings are saved as a close saves them.
+    desktop::OnEndOfSession([this] { Unload(); });
     UpdateCommandState(*this, RootSelected);
     sbStatus->SetPanelText(1, TotalsText(Favorites.LinkCount, Favorites.FolderCount));
     return true;
@@ -123,12 +127,12 @@ double frmMain::Top() const
 
 double frmMain::Width() const
 {
-    return frameGeometry().width() * desktop::Screen::TwipsPerPixelX();
+    return WantedOuterWidth_.value_or(frameGeometry().width()) * desktop::Screen::TwipsPerPixelX();
 }
 
 double frmMain::Height() const
 {
-    return frameGeometry().height() * desktop::Screen::TwipsPerPixelY();
+    return WantedOuterHeight_.value_or(frameGeometry().height()) * desktop::Screen::TwipsPerPixelY();
 }
 
 void frmMain::SetLeft(double twips)
@@ -143,14 +147,70 @@ void frmMain::SetTop(double twips)
 
 void frmMain::SetWidth(double twips)
 {
+    const int outer = qRound(twips / desktop::Screen::TwipsPerPixelX());
     const int frame = frameGeometry().width() - width();
-    resize(std::max(1, qRound(twips / desktop::Screen::TwipsPerPixelX()) - frame), height());
+    // Before the window is decorated its frame reads 0; the outer size is then kept and
+    // taken once the frame is known, or the frame would be added to it at every start. The
+    // size it has already (the designed one, on a first start) is kept as it is.
+    WantedOuterWidth_.reset();
+    if (frame <= 0 && outer == width())
+        return;
+    if (frame <= 0)
+        WantedOuterWidth_ = outer;
+    resize(std::max(1, outer - frame), height());
+    SizeForWanted_ = size();
 }
 
 void frmMain::SetHeight(double twips)
 {
+    const int outer = qRound(twips / desktop::Screen::TwipsPerPixelY());
     const int frame = frameGeometry().height() - height();
-    resize(width(), std::max(1, qRound(twips / desktop::Screen::TwipsPerPixelY()) - frame));
+    WantedOuterHeight_.reset();
+    if (frame <= 0 && outer == height())
+        return;
+    if (frame <= 0)
+        WantedOuterHeight_ = outer;
+    resize(width(), std::max(1, outer - frame));
+    SizeForWanted_ = size();
+}
+
+void frmMain::ApplyWantedOuterSize()
+{
+    if (!WantedOuterWidth_ && !WantedOuterHeight_)
+        return;
+    // Resized since by the user or the window manager: what they chose stands.
+    if (size() != SizeForWanted_) {
+        WantedOuterWidth_.reset();
+        WantedOuterHeight_.reset();
+        return;
+    }
+    const int frameWidth = frameGeometry().width() - width();
+    const int frameHeight = frameGeometry().height() - height();
+    if (frameWidth <= 0 && frameHeight <= 0)
+        return;
+    const int newWidth = WantedOuterWidth_ ? std::max(1, *WantedOuterWidth_ - frameWidth) : width();
+    const int newHeight = WantedOuterHeight_ ? std::max(1, *WantedOuterHeight_ - frameHeight) : height();
+    WantedOuterWidth_.reset();
+    WantedOuterHeight_.reset();
+    resize(newWidth, newHeight);
+}
+
+bool frmMain::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    // The frame becomes known when the window manager has decorated the window, which it
+    // tells by moving or resizing it.
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+        ApplyWantedOuterSize();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 bool frmMain::IsOnScreen() const

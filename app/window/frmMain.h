@@ -92,6 +92,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -105,7 +106,14 @@ private:
     // Saves the settings as the window closes; a failure is logged and the window closes all the same.
     void Unload();
 
+    // The outer size asked for while the window's frame was not known yet (before it is shown
+    // and decorated): the window reports it until the frame is known, then takes it exactly.
+    void ApplyWantedOuterSize();
+
     std::unique_ptr<Ui::frmMain> ui;
     std::unique_ptr<CheckRunHost> RunHost_;
+    std::optional<int> WantedOuterWidth_;
+    std::optional<int> WantedOuterHeight_;
+    QSize SizeForWanted_; // the inner size set for the wanted outer size
     std::optional<NodeRef> PopupNode_; // the node of the pop-up shown last
 };

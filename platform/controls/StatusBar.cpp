@@ -6,6 +6,8 @@ StatusBar::StatusBar(QWidget* parent, int panelCount) : QStatusBar(parent)
     for (int i = 1; i <= panelCount; ++i) {
         auto* panel = new QLabel(this);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
+        // Panels show folder names and progress texts: never markup.
+        panel->setTextFormat(Qt::PlainText);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setMinimumWidth(60);

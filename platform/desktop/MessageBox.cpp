@@ -108,6 +108,8 @@ int MsgBox(const QString& prompt, int style, const QString& title)
 
     QMessageBox box(IconOf(style), title.isEmpty() ? QApplication::applicationName() : title, prompt,
                     QMessageBox::NoButton, QApplication::activeWindow());
+    // Prompts carry names, titles and addresses from outside: shown as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     const auto answers = ButtonsOf(style);
     std::vector<std::pair<QAbstractButton*, int>> buttons;
     for (int answer : answers) {

@@ -110,7 +110,7 @@ TEST_F(BrowserIntegrationTest, RealGuidsHaveTheRegistryForm)
     EXPECT_NE(NewGuidString(), first);
 }
 
-TEST_F(BrowserIntegrationTest, TheMajorVersionDecidesWhetherExtensionsAreOffered)
+TEST_F(BrowserIntegrationTest, ALeadingNumberOrElseTheFirstCharacterDecidesWhetherExtensionsAreOffered)
 {
     const std::pair<const char*, bool> versions[] = {
         {"5", true},
@@ -119,13 +119,15 @@ TEST_F(BrowserIntegrationTest, TheMajorVersionDecidesWhetherExtensionsAreOffered
         {"9.11.9600.18231", true},
         {"10", true},
         {"11.0.22621.1", true},
-        {" 7.0", true},
         {"123456789012345", true},
         {"0", false},
         {"4.0", false},
         {"4.72.3110.8", false},
+        // Not a number first: its first character against "5", as text.
         {"", false},
-        {"unknown", false},
+        {" 7.0", false},
+        {"unknown", true},
+        {"A", true},
         {".5", false},
         {"-6", false},
     };

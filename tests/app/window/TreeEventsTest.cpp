@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -136,6 +137,21 @@ TEST_F(TreeEventsTest, ANodeClickSetsTheCommandsAndTheFolderText)
     EXPECT_TRUE(Main.mnuLinksMenu.Item(6)->isEnabled());
     Click(Node(QStringLiteral("News")));
     EXPECT_FALSE(Main.mnuLinksMenu.Item(6)->isEnabled());
+}
+
+TEST_F(TreeEventsTest, AFolderNameWithMarkupIsShownAsWritten)
+{
+    // Shown as markup, the name would be underlined and broken over two lines.
+    const QString name = QStringLiteral("<u>News&lt;<br>x");
+    Favorites.MakeFolder(name);
+    Main.tvFolders->Nodes().Clear();
+    LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
+    Click(Node(name));
+    const QLabel* panel = Main.sbStatus->Panel(2);
+    ASSERT_EQ(panel->text(), QStringLiteral(" 0 Items in ") + name + QStringLiteral(" folder "));
+    QLabel oneLine(QStringLiteral("x"));
+    oneLine.setFont(panel->font());
+    EXPECT_EQ(panel->sizeHint().height() - panel->frameWidth() * 2, oneLine.sizeHint().height());
 }
 
 TEST_F(TreeEventsTest, DuringACheckANodeClickKeepsTheRunsRestrictions)

@@ -165,7 +165,7 @@ TEST_F(frmMainTest, TheTreeFillsTheSpaceBetweenToolBarAndStatusBar)
     EXPECT_EQ(window.tvFolders->width(), client->width());
 }
 
-TEST_F(frmMainTest, ASecondStartEndsAtOnceWithoutTouchingAnything)
+TEST_F(frmMainTest, ASecondStartEndsAtOnceAndTheFirstSavesWhenTerminated)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -193,6 +193,48 @@ TEST_F(frmMainTest, ASecondStartEndsAtOnceWithoutTouchingAnything)
     EXPECT_EQ(first.state(), QProcess::Running);
     EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey));
 
-    first.kill();
-    first.waitForFinished();
+    // Ended from outside, as a logout ends it: the settings are saved as a close saves them.
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, SettingsKey).size(), 8u);
+}
+
+TEST_F(frmMainTest, ThePlacementSurvivesStartAndExitUnchangedWithAFrame)
+{
+    std::vector<std::string> saved;
+    for (int start = 0; start < 3; ++start) {
+        frmMain window;
+        ASSERT_TRUE(window.Load());
+        window.show();
+        QApplication::processEvents();
+        // The round trip is only worth testing where the frame adds to the inner size.
+        EXPECT_GT(window.frameGeometry().height(), window.height());
+        ASSERT_TRUE(window.close());
+        std::string values;
+        for (const char* name : {"Top", "Left", "Height", "Width"})
+            values += Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, name).second;
+        saved.push_back(values);
+    }
+    EXPECT_EQ(saved[1], saved[0]);
+    EXPECT_EQ(saved[2], saved[0]);
+}
+
+TEST_F(frmMainTest, TheToolBarShowsAllItsButtonsAtTheDesignedSize)
+{
+    frmMain window;
+    ASSERT_TRUE(window.Load());
+    window.show();
+    QApplication::processEvents();
+    ASSERT_EQ(window.centralWidget()->width(), 289);
+    // Nothing goes into the overflow menu: every button and separator stands on the bar.
+    const QWidget* overflow = window.tbToolbar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+    EXPECT_TRUE(!overflow || !overflow->isVisible());
+    ASSERT_EQ(window.tbToolbar->actions().size(), 15);
+    for (QAction* action : window.tbToolbar->actions()) {
+        const QWidget* item = window.tbToolbar->widgetForAction(action);
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(item->isVisible()) << action->objectName().toStdString();
+        EXPECT_LE(item->geometry().right(), window.tbToolbar->width()) << action->objectName().toStdString();
+    }
 }
