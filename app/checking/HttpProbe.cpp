@@ -216,6 +216,7 @@ bool HttpProbe::Start(const QString& url, int16_t linkTimeout)
     // The state is single: a second probe would reset it under the one under way.
     if (Waiting_)
         return false;
+    ++Serial_;
     Url_ = url;
     Result_ = ProbeResult{};
     Elapsed_.start();
@@ -330,9 +331,23 @@ ProbeResult ProbeUrl(HttpProbe& probe, const QString& url, int16_t linkTimeout)
 {
     if (probe.Waiting())
         return ProbeResult{};
-    if (!probe.Start(url, linkTimeout))
+    // The result is taken the moment this probe ends: the events dispatched after it may
+    // start the next probe on the same object, whose result would be read in its place.
+    ProbeResult result;
+    bool ended = false;
+    const quint64 serial = probe.Serial() + 1;
+    const QMetaObject::Connection taken = QObject::connect(&probe, &HttpProbe::Finished, &probe, [&] {
+        if (!ended && probe.Serial() == serial) {
+            result = probe.Result();
+            ended = true;
+        }
+    });
+    if (!probe.Start(url, linkTimeout)) {
+        QObject::disconnect(taken);
         return probe.Result();
-    while (probe.Waiting())
+    }
+    while (!ended && probe.Waiting() && probe.Serial() == serial)
         desktop::WaitForEvents();
-    return probe.Result();
+    QObject::disconnect(taken);
+    return result;
 }

@@ -76,6 +76,8 @@ public:
     bool Waiting() const { return Waiting_; }
     // What the probe that ended last gave.
     const ProbeResult& Result() const { return Result_; }
+    // Which probe this object runs or ran last: a new number for every start.
+    quint64 Serial() const { return Serial_; }
 
     // The state of the probe under way, shared by its handlers.
     QString ProbeHost;          // host of the URL being probed, without its port
@@ -102,6 +104,7 @@ private:
     QString Url_;
     ProbeResult Result_;
     QElapsedTimer Elapsed_;
+    quint64 Serial_ = 0;
     bool Waiting_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/favorites/FavoritesTree.h"
 #include "app/favorites/Rename.h"
+#include "app/forms/Pictures.h"
 #include "app/settings/Common.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/files/FileOperations.h"
@@ -48,8 +49,46 @@ void GiveLinkKey(TreeView& tree, TreeNode* node)
     }
 }
 
+TreeNode* AddLinkNode(TreeView& tree, TreeNode* target, const ClippedNode& clip)
+{
+    TreeNode* node = tree.Nodes().Add(target, TreeRelationship::Child, QString(), clip.Text);
+    node->SetImage(clip.Image);
+    node->SetSelectedImage(clip.SelectedImage);
+    return node;
+}
+
+// An item cut and never pasted is still where it was: when the clipboard takes another item,
+// its node comes back, so the tree goes on showing every favorite on disk.
+void RestoreUnpasted(TreeView& tree, Clipboard& clipboard)
+{
+    if (!clipboard.ClipNode || clipboard.ClipMode != ClipModes::Move)
+        return;
+    ClippedNode& clip = *clipboard.ClipNode;
+    clip.Follow(tree);
+    if (clip.Node || !(clip.Folder ? files::FolderExists(clip.Key) : files::FileExists(clip.Key)))
+        return;
+    TreeNode* parent = clip.Parent ? clip.Parent.get() : tree.Nodes().Find(QFileInfo(clip.Key).path());
+    if (!parent)
+        return;
+    if (!clip.Folder) {
+        AddLinkNode(tree, parent, clip);
+        return;
+    }
+    TreeNode* folder = tree.Nodes().Add(parent, TreeRelationship::Child, clip.Key, clip.Text);
+    folder->SetImage(Pictures::OpenFolder);
+    folder->SetSelectedImage(Pictures::OpenFolder);
+    // Shown again as a load shows it; the totals of the last load stay as they are.
+    FavoritesFolder uncounted;
+    AddShortcuts(tree, uncounted, clip.Key, folder);
+    AddSubfolders(tree, uncounted, clip.Key, folder);
+}
+
 void Remember(TreeView& tree, Clipboard& clipboard, TreeNode* node)
 {
+    const NodeRef remembered(node);
+    RestoreUnpasted(tree, clipboard);
+    if (!remembered)
+        return;
     ClippedNode clip;
     clip.Node = NodeRef(node);
     clip.Folder = IsFolderNode(node);
@@ -57,14 +96,6 @@ void Remember(TreeView& tree, Clipboard& clipboard, TreeNode* node)
         GiveLinkKey(tree, node);
     clip.Follow(tree);
     clipboard.ClipNode = clip;
-}
-
-TreeNode* AddLinkNode(TreeView& tree, TreeNode* target, const ClippedNode& clip)
-{
-    TreeNode* node = tree.Nodes().Add(target, TreeRelationship::Child, QString(), clip.Text);
-    node->SetImage(clip.Image);
-    node->SetSelectedImage(clip.SelectedImage);
-    return node;
 }
 
 void PasteLink(TreeView& tree, TreeNode* target, ClippedNode& clip, bool move)

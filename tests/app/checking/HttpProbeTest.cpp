@@ -5,6 +5,7 @@
 #include "tests/app/checking/QStringPrinter.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -387,6 +388,22 @@ TEST_F(ProbeTest, ASecondProbeWhileOneWaitsIsRefusedAndLeavesTheFirstAlone)
     EXPECT_EQ(result.Status, 200);
     EXPECT_EQ(result.Title, QStringLiteral("First"));
     EXPECT_EQ(other.Connections(), 0);
+
+    // A probe started on the same object once the first has ended, but before its wait has
+    // returned (a dialog's own event loop was running meanwhile), leaves the first its result.
+    nested.reset();
+    QTimer::singleShot(20, &Prober, [&] {
+        QEventLoop dialog;
+        QTimer::singleShot(300, &dialog, [&] {
+            nested = ProbeUrl(Prober, other.Url(), LinkTimeout);
+            dialog.quit();
+        });
+        dialog.exec();
+    });
+    const ProbeResult again = Probe(slow.Url());
+    ASSERT_TRUE(nested.has_value());
+    EXPECT_EQ(nested->Status, 404);
+    EXPECT_EQ(again.Title, QStringLiteral("First"));
 }
 
 TEST_F(ProbeTest, TheWaitSleepsBetweenEvents)
