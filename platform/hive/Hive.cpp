@@ -551,6 +551,24 @@ size_t Hive::Depth(KeyId key)
     return depth;
 }
 
+// The cursor of key's listing: its own when it has one, else the one used longest ago.
+Hive::Cursor& Hive::CursorOf(std::vector<Cursor>& cursors, KeyId key)
+{
+    Cursor* chosen = nullptr;
+    for (Cursor& cursor : cursors) {
+        if (cursor.Key == key) {
+            chosen = &cursor;
+            break;
+        }
+        if (!chosen || cursor.Used < chosen->Used)
+            chosen = &cursor;
+    }
+    if (!chosen || (chosen->Key != key && cursors.size() < CursorsKept))
+        chosen = &cursors.emplace_back();
+    chosen->Used = ++cursorUses_;
+    return *chosen;
+}
+
 // Whether index is the one after where cursor stopped in key, with nothing changed since, by
 // this process or another. Inside a longer transaction no other process's change can show.
 bool Hive::Continues(Cursor& cursor, KeyId key, DWORD index)
@@ -704,17 +722,18 @@ LONG Hive::DeleteValue(KeyId key, std::string_view name)
 LONG Hive::ValueAt(KeyId key, DWORD index, StoredValue& value)
 {
     return Run(false, [&] {
-        const bool next = Continues(values_, key, index);
+        Cursor& cursor = CursorOf(values_, key);
+        const bool next = Continues(cursor, key, index);
         Statement select(*this, next ? SelectValueAfter : SelectValueAt);
-        select.Bind(1, key).Bind(2, next ? std::stoll(values_.After) : index);
+        select.Bind(1, key).Bind(2, next ? std::stoll(cursor.After) : index);
         if (!select.Step()) {
-            values_.Key = 0;
+            cursor.Key = 0;
             return Missing(key, ERROR_NO_MORE_ITEMS);
         }
         value.Name = select.Ansi(0);
         value.Type = static_cast<DWORD>(select.Int(1));
         value.Data = select.Ansi(2);
-        values_.After = std::to_string(select.Int(3));
+        cursor.After = std::to_string(select.Int(3));
         return ERROR_SUCCESS;
     });
 }
@@ -722,20 +741,21 @@ LONG Hive::ValueAt(KeyId key, DWORD index, StoredValue& value)
 LONG Hive::SubKeyAt(KeyId key, DWORD index, StoredKey& subkey)
 {
     return Run(false, [&] {
-        const bool next = Continues(subKeys_, key, index);
+        Cursor& cursor = CursorOf(subKeys_, key);
+        const bool next = Continues(cursor, key, index);
         Statement select(*this, next ? SelectChildAfter : SelectChildAt);
         select.Bind(1, key);
         if (next)
-            select.BindText(2, subKeys_.After);
+            select.BindText(2, cursor.After);
         else
             select.Bind(2, index);
         if (!select.Step()) {
-            subKeys_.Key = 0;
+            cursor.Key = 0;
             return Missing(key, ERROR_NO_MORE_ITEMS);
         }
         subkey.Name = select.Ansi(0);
         subkey.LastWriteTime = static_cast<uint64_t>(select.Int(1));
-        subKeys_.After = select.Bytes(2);
+        cursor.After = select.Bytes(2);
         return ERROR_SUCCESS;
     });
 }

@@ -124,7 +124,11 @@ private:
         std::string After;
         int64_t Version = -1;
         uint64_t Changes = 0;
+        uint64_t Used = 0;
     };
+    // A few keys' cursors, so a listing that lists each subkey's own subkeys as it goes (as a
+    // recursive walk does) still continues where it stopped in the parent.
+    static constexpr size_t CursorsKept = 32;
 
     Hive(std::string path, sqlite3* db);
     static win32::LONG MakeNewHive(const std::string& path, std::string& error);
@@ -140,6 +144,7 @@ private:
     KeyId AddKey(KeyId parent, const std::string& name);
     void Touch(KeyId key);
     size_t Depth(KeyId key);
+    Cursor& CursorOf(std::vector<Cursor>& cursors, KeyId key);
     bool Continues(Cursor& cursor, KeyId key, win32::DWORD index);
 
     std::string path_;
@@ -154,8 +159,9 @@ private:
     win32::LONG broken_ = 0;
     uint64_t changes_ = 0;
     std::string damage_;
-    Cursor subKeys_;
-    Cursor values_;
+    std::vector<Cursor> subKeys_;
+    std::vector<Cursor> values_;
+    uint64_t cursorUses_ = 0;
 };
 
 } // namespace hive
