@@ -208,6 +208,7 @@ public:
             Step(write ? "BEGIN IMMEDIATE" : "BEGIN");
             hive_.broken_ = ERROR_SUCCESS;
             hive_.writing_ = write;
+            ++hive_.transactions_;
         }
         ++hive_.nesting_;
     }
@@ -573,7 +574,8 @@ Hive::Cursor& Hive::CursorOf(std::vector<Cursor>& cursors, KeyId key)
 // this process or another. Inside a longer transaction no other process's change can show.
 bool Hive::Continues(Cursor& cursor, KeyId key, DWORD index)
 {
-    int64_t now = -2;
+    // A listing inside a longer transaction continues only within that transaction.
+    int64_t now = -static_cast<int64_t>(transactions_);
     if (nesting_ == 1) {
         Statement version(*this, "PRAGMA data_version");
         now = version.Step() ? version.Int(0) : -1;

@@ -155,6 +155,7 @@ private:
     std::recursive_mutex lock_;
     int nesting_ = 0;
     bool writing_ = false;
+    uint64_t transactions_ = 0;
     // The failure of the file itself met inside the outer transaction, which must then not commit.
     win32::LONG broken_ = 0;
     uint64_t changes_ = 0;

@@ -321,6 +321,8 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
         const std::string fold = FoldName(name);
         KeyId key = 0;
         bool made = false;
+        const auto found = std::find_if(m.Values.begin(), m.Values.end(),
+                                        [&](const StoredValue& v) { return FoldName(v.Name) == fold; });
         switch (random() % 4) {
         case 0:
             ASSERT_EQ(hive->CreateKey(top, {name}, true, key, made), ERROR_SUCCESS);
@@ -332,8 +334,6 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
         case 2: {
             const std::string data(random() % 50, 'x');
             ASSERT_EQ(hive->SetValue(top, name, REG_BINARY, data), ERROR_SUCCESS);
-            auto found = std::find_if(m.Values.begin(), m.Values.end(),
-                                      [&](const StoredValue& v) { return FoldName(v.Name) == fold; });
             if (found == m.Values.end())
                 m.Values.push_back({name, REG_BINARY, data});
             else
@@ -341,8 +341,6 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
             break;
         }
         default: {
-            auto found = std::find_if(m.Values.begin(), m.Values.end(),
-                                      [&](const StoredValue& v) { return FoldName(v.Name) == fold; });
             EXPECT_EQ(hive->DeleteValue(top, name), found == m.Values.end() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS);
             if (found != m.Values.end())
                 m.Values.erase(found);
