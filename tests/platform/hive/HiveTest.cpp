@@ -355,6 +355,7 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
         for (DWORD i = from; i < keys.size(); ++i) {
             ASSERT_EQ(hive->SubKeyAt(top, i, subkey), ERROR_SUCCESS);
             EXPECT_EQ(subkey.Name, keys[i]);
+            EXPECT_GT(subkey.LastWriteTime, 0u);
         }
         EXPECT_EQ(hive->SubKeyAt(top, static_cast<DWORD>(keys.size()), subkey), ERROR_NO_MORE_ITEMS);
         StoredValue value;
