@@ -209,6 +209,7 @@ public:
             hive_.broken_ = ERROR_SUCCESS;
             hive_.writing_ = write;
             ++hive_.transactions_;
+            hive_.touched_.clear();
         }
         ++hive_.nesting_;
     }
@@ -530,11 +531,17 @@ KeyId Hive::AddKey(KeyId parent, const std::string& name)
     insert.Bind(5, static_cast<int64_t>(FileTimeNow()));
     insert.Step();
     Touch(parent);
-    return sqlite3_last_insert_rowid(db_);
+    const KeyId added = sqlite3_last_insert_rowid(db_);
+    touched_.insert(added);
+    return added;
 }
 
+// Marks a key as written now. A transaction marks each key once, when it first changes it, so a
+// file of 100,000 keys under one parent does not rewrite that parent 100,000 times.
 void Hive::Touch(KeyId key)
 {
+    if (!touched_.insert(key).second)
+        return;
     Statement update(*this, UpdateWritten);
     update.Bind(1, key).Bind(2, static_cast<int64_t>(FileTimeNow()));
     update.Step();

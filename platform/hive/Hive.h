@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -156,6 +157,7 @@ private:
     int nesting_ = 0;
     bool writing_ = false;
     uint64_t transactions_ = 0;
+    std::unordered_set<KeyId> touched_;
     // The failure of the file itself met inside the outer transaction, which must then not commit.
     win32::LONG broken_ = 0;
     uint64_t changes_ = 0;
