@@ -363,6 +363,7 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
         for (DWORD i = 0; i < model.Values.size(); ++i) {
             ASSERT_EQ(hive->ValueAt(top, i, value), ERROR_SUCCESS);
             EXPECT_EQ(value.Name, model.Values[i].Name);
+            EXPECT_EQ(value.Type, REG_BINARY);
             EXPECT_EQ(value.Data, model.Values[i].Data);
             ASSERT_EQ(hive->GetValue(top, FoldName(value.Name), value), ERROR_SUCCESS);
             EXPECT_EQ(value.Data, model.Values[i].Data);
