@@ -42,8 +42,21 @@ std::shared_ptr<Hive> CurrentHive(win32::LONG& status)
 
 std::string LastOpenError()
 {
-    std::lock_guard guard(Lock);
-    return LastError;
+    std::shared_ptr<Hive> open;
+    {
+        std::lock_guard guard(Lock);
+        if (!Current)
+            return LastError;
+        open = Current;
+    }
+    return open->Damage();
+}
+
+win32::LONG RunAsOne(bool write, const std::function<win32::LONG()>& work)
+{
+    win32::LONG status = win32::ERROR_SUCCESS;
+    const std::shared_ptr<Hive> current = CurrentHive(status);
+    return current ? current->RunAsOne(write, work) : status;
 }
 
 void ResetForTests()

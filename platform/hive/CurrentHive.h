@@ -2,6 +2,7 @@
 #include "platform/hive/Hive.h"
 #include "platform/win32/WinTypes.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,8 +15,13 @@ namespace hive
 // when it cannot be used; LastOpenError() then says why.
 std::shared_ptr<Hive> CurrentHive(win32::LONG& status);
 
-// Why the last attempt to open the current hive failed; empty after a successful open.
+// Why the current hive cannot be used: why the last attempt to open it failed, or the damage
+// found in it since it was opened; empty when neither.
 std::string LastOpenError();
+
+// Runs work on the current hive as one transaction (see Hive::RunAsOne): the registry functions
+// it calls change everything or, unless it returns ERROR_SUCCESS, nothing.
+win32::LONG RunAsOne(bool write, const std::function<win32::LONG()>& work);
 
 // Forgets the open hive, so the next registry call opens HivePath() anew. For tests, which
 // remove their hive files between cases.

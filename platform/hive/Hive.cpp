@@ -4,10 +4,16 @@
 #include "platform/hive/KeyName.h"
 #include "platform/win32/AnsiCodePage.h"
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fcntl.h>
 #include <new>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace hive
 {
@@ -45,6 +51,16 @@ uint64_t FileTimeNow()
     constexpr uint64_t EpochDifference = 11644473600ull * 10000000ull;
     const auto since1970 = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
     return EpochDifference + static_cast<uint64_t>(since1970 / 100);
+}
+
+bool IsRootId(KeyId key)
+{
+    return key >= FirstRootId && key <= LastRootId;
+}
+
+std::string Quoted(const std::string& path)
+{
+    return "The registry hive \"" + path + "\"";
 }
 
 LONG StatusFor(int code, bool write)
@@ -102,10 +118,14 @@ const char* const DeleteKeyValues = "DELETE FROM reg_values WHERE key = ?1";
 const char* const DeleteKeyRow = "DELETE FROM reg_keys WHERE id = ?1";
 const char* const SelectWritten = "SELECT written FROM reg_keys WHERE id = ?1";
 const char* const SelectChildAt =
-    "SELECT name, written FROM reg_keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2";
+    "SELECT name, written, fold FROM reg_keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2";
+const char* const SelectChildAfter =
+    "SELECT name, written, fold FROM reg_keys WHERE parent = ?1 AND fold > ?2 ORDER BY fold LIMIT 1";
 const char* const SelectValue = "SELECT name, type, data FROM reg_values WHERE key = ?1 AND fold = ?2";
 const char* const SelectValueAt =
-    "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2";
+    "SELECT name, type, data, id FROM reg_values WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2";
+const char* const SelectValueAfter =
+    "SELECT name, type, data, id FROM reg_values WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT 1";
 const char* const UpsertValue =
     "INSERT INTO reg_values(key, name, fold, type, size, data) VALUES(?1, ?2, ?3, ?4, ?5, ?6) "
     "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, size = excluded.size, data = excluded.data";
@@ -177,27 +197,51 @@ private:
 };
 
 // A transaction that rolls back unless committed. A writer takes the write lock at the start,
-// so two writers queue on the busy time-out instead of one failing half-way.
+// so two writers queue on the busy time-out instead of one failing half-way. An operation
+// inside another transaction is part of that one and has nothing of its own to begin or end.
 class Hive::Transaction
 {
 public:
-    Transaction(Hive& hive, bool write) : hive_(hive) { hive_.Execute(write ? "BEGIN IMMEDIATE" : "BEGIN"); }
+    Transaction(Hive& hive, bool write) : hive_(hive), outer_(hive.nesting_ == 0)
+    {
+        if (outer_) {
+            Step(write ? "BEGIN IMMEDIATE" : "BEGIN");
+            hive_.broken_ = ERROR_SUCCESS;
+            hive_.writing_ = write;
+            ++hive_.transactions_;
+            hive_.touched_.clear();
+        }
+        ++hive_.nesting_;
+    }
     ~Transaction()
     {
-        if (!done_)
+        --hive_.nesting_;
+        if (outer_ && !done_)
             sqlite3_exec(hive_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    void Commit()
+    // Commits the transaction; inside another one, leaves that to the outer one. An operation
+    // inside that the file itself failed (a full disk, an I/O error) may be half done, so then
+    // nothing is committed, whatever the outer work made of the failure.
+    LONG Commit()
     {
-        hive_.Execute("COMMIT");
+        if (!outer_)
+            return ERROR_SUCCESS;
+        if (hive_.broken_ != ERROR_SUCCESS)
+            return hive_.broken_;
+        Step("COMMIT");
         done_ = true;
+        return ERROR_SUCCESS;
     }
 
 private:
+    // Prepared once: an operation's own work is often no more than one lookup.
+    void Step(const char* sql) { Statement(hive_, sql).Step(); }
+
     Hive& hive_;
+    const bool outer_;
     bool done_ = false;
 };
 
@@ -215,23 +259,27 @@ std::unique_ptr<Hive> Hive::Open(const std::string& path, LONG& status, std::str
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status existing = fs::status(path, ec);
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
     if (fs::is_directory(existing)) {
-        error = "The registry hive \"" + path + "\" cannot be opened: it is a folder.";
+        error = Quoted(path) + " cannot be opened: it is a folder.";
         status = ERROR_CANTOPEN;
         return nullptr;
     }
     if (!fs::exists(existing)) {
-        const fs::path folder = fs::path(path).parent_path();
-        if (!folder.empty())
-            fs::create_directories(folder, ec);
-        flags |= SQLITE_OPEN_CREATE;
+        status = MakeNewHive(path, error);
+        if (status != ERROR_SUCCESS)
+            return nullptr;
+    } else if (fs::is_regular_file(existing) && fs::file_size(path, ec) == 0 && !ec) {
+        // A new hive is never empty (see MakeNewHive): an empty file is a hive that lost its
+        // contents, and making it new would lose the rest (the library's registration) unseen.
+        error = Quoted(path) + " is empty (0 bytes) and cannot be used; it was left as it is. Delete the file to " +
+                "start afresh with a new hive.";
+        status = ERROR_BADDB;
+        return nullptr;
     }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        error =
-            "The registry hive \"" + path + "\" cannot be opened: " + (db ? sqlite3_errmsg(db) : "out of memory") + ".";
+        error = Quoted(path) + " cannot be opened: " + (db ? sqlite3_errmsg(db) : "out of memory") + ".";
         sqlite3_close_v2(db);
         status = ERROR_CANTOPEN;
         return nullptr;
@@ -243,63 +291,85 @@ std::unique_ptr<Hive> Hive::Open(const std::string& path, LONG& status, std::str
     return hive;
 }
 
-// Checks that the file is a hive of a layout this program knows, making a new hive of a
-// fresh file. Nothing is written to a file that turns out not to be a hive.
+// Makes a new hive whole in a file of its own beside path, then links it into place without
+// replacing anything. So no process ever opens a half-made hive, and when several make it at
+// once one of them wins and the others open the winner's file.
+LONG Hive::MakeNewHive(const std::string& path, std::string& error)
+{
+    namespace fs = std::filesystem;
+    static std::atomic<unsigned> made{0};
+    std::error_code ec;
+    const fs::path folder = fs::path(path).parent_path();
+    if (!folder.empty())
+        fs::create_directories(folder, ec);
+    const std::string temporary = path + ".new-" + std::to_string(getpid()) + "-" + std::to_string(made++);
+    const auto failed = [&](const std::string& why) {
+        error = Quoted(path) + " cannot be created: " + why + ".";
+        std::remove(temporary.c_str());
+        return ERROR_CANTOPEN;
+    };
+    {
+        sqlite3* db = nullptr;
+        const int rc = sqlite3_open_v2(temporary.c_str(), &db,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        Hive fresh(temporary, db);
+        if (rc != SQLITE_OK)
+            return failed(db ? sqlite3_errmsg(db) : "out of memory");
+        try {
+            // Write-ahead logging lets readers go on while another process writes; the mode is
+            // kept in the file.
+            fresh.Execute("PRAGMA journal_mode=WAL");
+            Transaction creation(fresh, true);
+            fresh.CreateSchema();
+            creation.Commit();
+        } catch (const Failure& failure) {
+            return failed(failure.Message);
+        }
+    }
+    bool linked = link(temporary.c_str(), path.c_str()) == 0;
+    const int linkError = linked ? 0 : errno;
+    if (!linked && linkError != EEXIST) {
+        // A file system without hard links: put the file in place only while nothing is there.
+        linked = renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
+        if (!linked && errno != EEXIST)
+            return failed(std::strerror(linkError));
+    }
+    std::remove(temporary.c_str());
+    if (linked) {
+        // The registry names the Favorites folder; make sure it exists, as a new profile does.
+        const std::string home = HomeFolder();
+        if (!home.empty())
+            fs::create_directories(home + "/Favorites", ec);
+    }
+    return ERROR_SUCCESS;
+}
+
+// Checks that the file is a sound hive of a layout this program knows. Nothing is written to a
+// file that turns out not to be one.
 LONG Hive::Prepare(std::string& error)
 {
     sqlite3_busy_timeout(db_, BusyTimeoutMs);
-    struct Layout
-    {
-        int64_t Application = 0;
-        int64_t Version = 0;
-        int64_t Objects = 0;
-        bool Fresh() const { return Application == 0 && Version == 0 && Objects == 0; }
-    };
-    const auto readLayout = [this] {
-        Layout layout;
-        Statement application(*this, "PRAGMA application_id");
-        layout.Application = application.Step() ? application.Int(0) : 0;
-        Statement version(*this, "PRAGMA user_version");
-        layout.Version = version.Step() ? version.Int(0) : 0;
-        Statement objects(*this, "SELECT count(*) FROM sqlite_master");
-        layout.Objects = objects.Step() ? objects.Int(0) : 0;
-        return layout;
-    };
-    const std::string quoted = "The registry hive \"" + path_ + "\"";
+    const std::string quoted = Quoted(path_);
     try {
-        Layout layout = readLayout();
-        bool seeded = false;
-        if (layout.Fresh()) {
-            // Write-ahead logging lets readers go on while another process writes. A failure
-            // to switch only costs concurrency, so it is not an error.
-            sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-            // Another process may be creating the same hive: decide again under the lock.
-            Transaction creation(*this, true);
-            layout = readLayout();
-            if (layout.Fresh()) {
-                CreateSchema();
-                layout = readLayout();
-                seeded = true;
-            }
-            creation.Commit();
-        }
-        if (layout.Application != ApplicationId || layout.Version < 1) {
+        Statement application(*this, "PRAGMA application_id");
+        const int64_t applicationId = application.Step() ? application.Int(0) : 0;
+        Statement version(*this, "PRAGMA user_version");
+        const int64_t layout = version.Step() ? version.Int(0) : 0;
+        if (applicationId != ApplicationId || layout < 1) {
             error = quoted + " is not a registry hive; it was left as it is.";
             return ERROR_BADDB;
         }
-        if (layout.Version > SchemaVersion) {
-            error = quoted + " was written by a newer version of Strandmoor (layout " + std::to_string(layout.Version) +
+        if (layout > SchemaVersion) {
+            error = quoted + " was written by a newer version of Strandmoor (layout " + std::to_string(layout) +
                     "; this version reads layout " + std::to_string(SchemaVersion) + "); it was left as it is.";
             return ERROR_BADDB;
         }
-        Execute("PRAGMA synchronous=NORMAL");
-        if (seeded) {
-            // The registry names the Favorites folder; make sure it exists, as a new profile does.
-            const std::string home = HomeFolder();
-            std::error_code ec;
-            if (!home.empty())
-                std::filesystem::create_directories(home + "/Favorites", ec);
+        const LONG soundness = CheckIntegrity();
+        if (soundness != ERROR_SUCCESS) {
+            error = damage_.empty() ? quoted + " cannot be read; it was left as it is." : damage_;
+            return soundness == ERROR_BADDB ? ERROR_BADDB : ERROR_CANTOPEN;
         }
+        Execute("PRAGMA synchronous=NORMAL");
         return ERROR_SUCCESS;
     } catch (const Failure& failure) {
         switch (failure.Code) {
@@ -317,6 +387,36 @@ LONG Hive::Prepare(std::string& error)
         error = quoted + " cannot be opened: out of memory.";
         return ERROR_OUTOFMEMORY;
     }
+}
+
+LONG Hive::CheckIntegrity()
+{
+    return Run(false, [&] {
+        // The first problem found is enough to say the file is damaged.
+        Statement check(*this, "PRAGMA quick_check(1)");
+        const std::string verdict = check.Step() ? check.Bytes(0) : std::string("no verdict");
+        if (verdict == "ok")
+            return ERROR_SUCCESS;
+        NoteDamage(verdict);
+        return ERROR_BADDB;
+    });
+}
+
+void Hive::NoteDamage(const std::string& detail)
+{
+    if (damage_.empty())
+        damage_ = Quoted(path_) + " is damaged (" + detail + "); it was left as it is.";
+}
+
+std::string Hive::Damage()
+{
+    std::lock_guard guard(lock_);
+    return damage_;
+}
+
+LONG Hive::RunAsOne(bool write, const std::function<LONG()>& work)
+{
+    return Run(write, work);
 }
 
 // Lays out a new hive: the tables, the predefined roots and the value that tells the program
@@ -368,18 +468,26 @@ void Hive::Execute(const char* sql)
         throw Failure{rc, sqlite3_errmsg(db_)};
 }
 
-// Runs one operation as one transaction; only a successful operation is committed.
+// Runs one operation as one transaction; only a successful operation is committed. Nothing is
+// written into a hive found damaged.
 template <typename Work> LONG Hive::Run(bool write, Work work)
 {
     std::lock_guard guard(lock_);
+    if (write && !damage_.empty())
+        return ERROR_BADDB;
     try {
+        if (write)
+            ++changes_;
         Transaction transaction(*this, write);
         const LONG status = work();
-        if (status == ERROR_SUCCESS)
-            transaction.Commit();
-        return status;
+        return status == ERROR_SUCCESS ? transaction.Commit() : status;
     } catch (const Failure& failure) {
-        return StatusFor(failure.Code, write);
+        if (failure.Code == SQLITE_CORRUPT || failure.Code == SQLITE_NOTADB)
+            NoteDamage(failure.Message);
+        const LONG status = StatusFor(failure.Code, write);
+        if (nesting_ > 0)
+            broken_ = status;
+        return status;
     } catch (const std::bad_alloc&) {
         return ERROR_OUTOFMEMORY;
     }
@@ -402,6 +510,13 @@ bool Hive::KeyExists(KeyId key)
     return select.Step();
 }
 
+// The status for something not found in key: status, or ERROR_KEY_DELETED when the key itself is
+// gone. Asked only when a lookup finds nothing, since a key that has something in it exists.
+LONG Hive::Missing(KeyId key, LONG status)
+{
+    return KeyExists(key) ? status : ERROR_KEY_DELETED;
+}
+
 KeyId Hive::Child(KeyId parent, const std::string& name)
 {
     Statement select(*this, SelectChild);
@@ -416,26 +531,81 @@ KeyId Hive::AddKey(KeyId parent, const std::string& name)
     insert.Bind(5, static_cast<int64_t>(FileTimeNow()));
     insert.Step();
     Touch(parent);
-    return sqlite3_last_insert_rowid(db_);
+    const KeyId added = sqlite3_last_insert_rowid(db_);
+    touched_.insert(added);
+    return added;
 }
 
+// Marks a key as written now. A transaction marks each key once, when it first changes it, so a
+// file of 100,000 keys under one parent does not rewrite that parent 100,000 times.
 void Hive::Touch(KeyId key)
 {
+    if (!touched_.insert(key).second)
+        return;
     Statement update(*this, UpdateWritten);
     update.Bind(1, key).Bind(2, static_cast<int64_t>(FileTimeNow()));
     update.Step();
 }
 
+// How many levels below its root a key lies, counted no further than one past the limit.
+size_t Hive::Depth(KeyId key)
+{
+    size_t depth = 0;
+    for (; key != 0 && !IsRootId(key) && depth <= MaxKeyDepth; ++depth) {
+        Statement parent(*this, SelectKey);
+        parent.Bind(1, key);
+        key = parent.Step() ? parent.Int(0) : 0;
+    }
+    return depth;
+}
+
+// The cursor of key's listing: its own when it has one, else the one used longest ago.
+Hive::Cursor& Hive::CursorOf(std::vector<Cursor>& cursors, KeyId key)
+{
+    Cursor* chosen = nullptr;
+    for (Cursor& cursor : cursors) {
+        if (cursor.Key == key) {
+            chosen = &cursor;
+            break;
+        }
+        if (!chosen || cursor.Used < chosen->Used)
+            chosen = &cursor;
+    }
+    if (!chosen || (chosen->Key != key && cursors.size() < CursorsKept))
+        chosen = &cursors.emplace_back();
+    chosen->Used = ++cursorUses_;
+    return *chosen;
+}
+
+// Whether index is the one after where cursor stopped in key, with nothing changed since, by
+// this process or another. Inside a longer transaction no other process's change can show.
+bool Hive::Continues(Cursor& cursor, KeyId key, DWORD index)
+{
+    // A listing inside a longer transaction continues only within that transaction.
+    int64_t now = -static_cast<int64_t>(transactions_);
+    if (nesting_ == 1) {
+        Statement version(*this, "PRAGMA data_version");
+        now = version.Step() ? version.Int(0) : -1;
+    }
+    const bool continues =
+        cursor.Key == key && index > 0 && cursor.Index == index - 1 && cursor.Version == now && cursor.Changes == changes_;
+    cursor.Key = key;
+    cursor.Index = index;
+    cursor.Version = now;
+    cursor.Changes = changes_;
+    return continues;
+}
+
 LONG Hive::FindKey(KeyId from, const std::vector<std::string>& path, KeyId& found)
 {
     return Run(false, [&] {
-        if (!KeyExists(from))
+        if (path.empty() && !KeyExists(from))
             return ERROR_KEY_DELETED;
         KeyId key = from;
         for (const std::string& part : path) {
             key = Child(key, part);
             if (key == 0)
-                return ERROR_FILE_NOT_FOUND;
+                return Missing(from, ERROR_FILE_NOT_FOUND);
         }
         found = key;
         return ERROR_SUCCESS;
@@ -444,27 +614,35 @@ LONG Hive::FindKey(KeyId from, const std::vector<std::string>& path, KeyId& foun
 
 LONG Hive::CreateKey(KeyId from, const std::vector<std::string>& path, bool mayCreate, KeyId& found, bool& created)
 {
+    std::lock_guard guard(lock_);
     created = false;
-    // Most calls open a key that exists; they need no write lock.
-    const LONG existing = FindKey(from, path, found);
-    if (existing != ERROR_FILE_NOT_FOUND)
-        return existing;
+    // Most calls open a key that exists; outside a writing transaction they need no write lock.
+    if (nesting_ == 0 || !writing_) {
+        const LONG existing = FindKey(from, path, found);
+        if (existing != ERROR_FILE_NOT_FOUND)
+            return existing;
+    }
     return Run(true, [&] {
-        if (!KeyExists(from))
-            return ERROR_KEY_DELETED;
         KeyId key = from;
         bool added = false;
         for (const std::string& part : path) {
-            const KeyId child = Child(key, part);
+            const KeyId child = added ? 0 : Child(key, part);
             if (child != 0) {
                 key = child;
                 continue;
             }
+            // A key that has a child exists; one about to get its first must be checked.
+            if (key == from && !KeyExists(from))
+                return ERROR_KEY_DELETED;
             if (!mayCreate)
                 return ERROR_ACCESS_DENIED;
+            if (!added && Depth(from) + path.size() > MaxKeyDepth)
+                return ERROR_BADKEY;
             key = AddKey(key, part);
             added = true;
         }
+        if (path.empty() && !KeyExists(from))
+            return ERROR_KEY_DELETED;
         found = key;
         created = added;
         return ERROR_SUCCESS;
@@ -474,23 +652,27 @@ LONG Hive::CreateKey(KeyId from, const std::vector<std::string>& path, bool mayC
 LONG Hive::DeleteKey(KeyId from, const std::vector<std::string>& path)
 {
     return Run(true, [&] {
-        if (!KeyExists(from))
-            return ERROR_KEY_DELETED;
+        KeyId parentId = 0;
         KeyId key = from;
         for (const std::string& part : path) {
+            parentId = key;
             key = Child(key, part);
             if (key == 0)
-                return ERROR_FILE_NOT_FOUND;
+                return Missing(from, ERROR_FILE_NOT_FOUND);
         }
-        if (key >= FirstRootId && key <= LastRootId)
+        if (path.empty()) {
+            Statement parent(*this, SelectKey);
+            parent.Bind(1, key);
+            if (!parent.Step())
+                return ERROR_KEY_DELETED;
+            parentId = parent.Int(0);
+        }
+        if (IsRootId(key))
             return ERROR_ACCESS_DENIED;
         Statement children(*this, CountChildren);
         children.Bind(1, key);
         if (children.Step() && children.Int(0) > 0)
             return ERROR_ACCESS_DENIED;
-        Statement parent(*this, SelectKey);
-        parent.Bind(1, key);
-        const KeyId parentId = parent.Step() ? parent.Int(0) : 0;
         Statement values(*this, DeleteKeyValues);
         values.Bind(1, key).Step();
         Statement row(*this, DeleteKeyRow);
@@ -504,12 +686,10 @@ LONG Hive::DeleteKey(KeyId from, const std::vector<std::string>& path)
 LONG Hive::GetValue(KeyId key, std::string_view name, StoredValue& value)
 {
     return Run(false, [&] {
-        if (!KeyExists(key))
-            return ERROR_KEY_DELETED;
         Statement select(*this, SelectValue);
         select.Bind(1, key).BindText(2, AnsiToUtf8(FoldName(name)));
         if (!select.Step())
-            return ERROR_FILE_NOT_FOUND;
+            return Missing(key, ERROR_FILE_NOT_FOUND);
         value.Name = select.Ansi(0);
         value.Type = static_cast<DWORD>(select.Int(1));
         value.Data = select.Ansi(2);
@@ -538,13 +718,11 @@ LONG Hive::SetValue(KeyId key, std::string_view name, DWORD type, std::string_vi
 LONG Hive::DeleteValue(KeyId key, std::string_view name)
 {
     return Run(true, [&] {
-        if (!KeyExists(key))
-            return ERROR_KEY_DELETED;
         Statement remove(*this, DeleteValueRow);
         remove.Bind(1, key).BindText(2, AnsiToUtf8(FoldName(name)));
         remove.Step();
         if (sqlite3_changes(db_) == 0)
-            return ERROR_FILE_NOT_FOUND;
+            return Missing(key, ERROR_FILE_NOT_FOUND);
         Touch(key);
         return ERROR_SUCCESS;
     });
@@ -553,15 +731,18 @@ LONG Hive::DeleteValue(KeyId key, std::string_view name)
 LONG Hive::ValueAt(KeyId key, DWORD index, StoredValue& value)
 {
     return Run(false, [&] {
-        if (!KeyExists(key))
-            return ERROR_KEY_DELETED;
-        Statement select(*this, SelectValueAt);
-        select.Bind(1, key).Bind(2, index);
-        if (!select.Step())
-            return ERROR_NO_MORE_ITEMS;
+        Cursor& cursor = CursorOf(values_, key);
+        const bool next = Continues(cursor, key, index);
+        Statement select(*this, next ? SelectValueAfter : SelectValueAt);
+        select.Bind(1, key).Bind(2, next ? std::stoll(cursor.After) : index);
+        if (!select.Step()) {
+            cursor.Key = 0;
+            return Missing(key, ERROR_NO_MORE_ITEMS);
+        }
         value.Name = select.Ansi(0);
         value.Type = static_cast<DWORD>(select.Int(1));
         value.Data = select.Ansi(2);
+        cursor.After = std::to_string(select.Int(3));
         return ERROR_SUCCESS;
     });
 }
@@ -569,14 +750,21 @@ LONG Hive::ValueAt(KeyId key, DWORD index, StoredValue& value)
 LONG Hive::SubKeyAt(KeyId key, DWORD index, StoredKey& subkey)
 {
     return Run(false, [&] {
-        if (!KeyExists(key))
-            return ERROR_KEY_DELETED;
-        Statement select(*this, SelectChildAt);
-        select.Bind(1, key).Bind(2, index);
-        if (!select.Step())
-            return ERROR_NO_MORE_ITEMS;
+        Cursor& cursor = CursorOf(subKeys_, key);
+        const bool next = Continues(cursor, key, index);
+        Statement select(*this, next ? SelectChildAfter : SelectChildAt);
+        select.Bind(1, key);
+        if (next)
+            select.BindText(2, cursor.After);
+        else
+            select.Bind(2, index);
+        if (!select.Step()) {
+            cursor.Key = 0;
+            return Missing(key, ERROR_NO_MORE_ITEMS);
+        }
         subkey.Name = select.Ansi(0);
         subkey.LastWriteTime = static_cast<uint64_t>(select.Int(1));
+        cursor.After = select.Bytes(2);
         return ERROR_SUCCESS;
     });
 }

@@ -13,6 +13,12 @@ namespace hive
 constexpr size_t MaxKeyNameLength = 255;
 constexpr size_t MaxValueNameLength = 16383;
 
+// The deepest a key may lie below its root: Software\A is 2 levels deep. A deeper key is refused
+// with ERROR_BADKEY ("the configuration registry key is invalid"), not ERROR_INVALID_PARAMETER:
+// the arguments of the call are sound, it is the key that cannot be, and a status of its own
+// lets a caller say so instead of blaming a name.
+constexpr size_t MaxKeyDepth = 512;
+
 // The form two names are compared and sorted by: upper case, as the registry compares names.
 // Covers every letter of the code page, not only ASCII ("é" matches "É", "ÿ" matches "Ÿ").
 std::string FoldName(std::string_view ansi);

@@ -24,7 +24,8 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
 // Opens an existing key below hKey; an empty or null subkey opens hKey itself again.
 LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
-// Opens a key below hKey, creating every missing key on the path.
+// Opens a key below hKey, creating every missing key on the path. A new key more than 512 levels
+// below its root is refused with ERROR_BADKEY (see MaxKeyDepth).
 LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD Reserved, char* lpClass, DWORD dwOptions, REGSAM samDesired,
                      void* lpSecurityAttributes, PHKEY phkResult, LPDWORD lpdwDisposition);
 // Reads a value's type and data; without a buffer only reports the size.

@@ -2,6 +2,7 @@
 #include "platform/win32/Registry.h"
 #include "tests/support/TestFolder.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -47,13 +48,15 @@ protected:
         setenv("STRANDMOOR_HIVE", path.toUtf8().constData(), 1);
     }
 
-    RunResult Run(const QStringList& args, const QByteArray& input = QByteArray())
+    RunResult Run(const QStringList& args, const QByteArray& input = QByteArray(),
+                  const QString& program = QStringLiteral(REG_TOOL_PATH), const QString& workingFolder = QString())
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("STRANDMOOR_HIVE"), hivePath);
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(REG_TOOL_PATH), args);
+        process.setWorkingDirectory(workingFolder);
+        process.start(program, args);
         EXPECT_TRUE(process.waitForStarted(30000));
         process.write(input);
         process.closeWriteChannel();
@@ -254,6 +257,8 @@ TEST_F(RegTool, QueriesKeysValuesAndTrees)
     RegCloseKey(key);
     key = Create("Software\\Tool\\Inner");
     Set(key, "deep", REG_SZ, std::string("x\0", 2));
+    // Control characters are shown escaped: one value is one line.
+    Set(key, "line\nbreak", REG_SZ, std::string("tab\there\x1B[2J\x81\0", 15));
     RegCloseKey(key);
 
     RunResult result = Run({"query", "HKCU\\Software\\Tool"});
@@ -272,6 +277,7 @@ TEST_F(RegTool, QueriesKeysValuesAndTrees)
                           "\n"
                           "HKEY_CURRENT_USER\\Software\\Tool\\Inner\n"
                           "    deep    REG_SZ    x\n"
+                          "    line\\nbreak    REG_SZ    tab\\there\\x1B[2J\\x81\n"
                           "\n");
 
     result = Run({"query", "HKCU\\Software\\Tool", "/v", "deep", "/s"});
@@ -394,19 +400,94 @@ TEST_F(RegTool, ImportAppliesDeletionsFromAnAnsiFile)
     EXPECT_EQ(Value("Software\\Kept", "new").second, std::string("caf\xE9\0", 5));
 }
 
-TEST_F(RegTool, BrokenImportFileChangesNothing)
+// A file that cannot be imported whole imports nothing, also when its fault shows only as it is
+// applied, and the message says where and what is wrong.
+TEST_F(RegTool, HostileImportFilesChangeNothing)
 {
-    const QString file = folder.WriteFile(QStringLiteral("broken.reg"), "Windows Registry Editor Version 5.00\n"
-                                                                        "[HKEY_CURRENT_USER\\Software\\First]\n"
-                                                                        "\"a\"=\"1\"\n"
-                                                                        "\"b\"=dword:not a number\n");
-    const RunResult result = Run({"import", file});
-    EXPECT_EQ(result.Exit, 1);
-    EXPECT_NE(result.Err.find("line 4"), std::string::npos) << result.Err;
-    EXPECT_FALSE(KeyExists("Software\\First"));
+    RegCloseKey(Create("Software\\Kept"));
+    const std::string head = "Windows Registry Editor Version 5.00\n[-HKEY_CURRENT_USER\\Software\\Kept]\n"
+                             "[HKEY_CURRENT_USER\\Software\\Hostile]\n\"a\"=\"1\"\n";
+    std::string deep = "[HKEY_CURRENT_USER\\Software\\Hostile";
+    for (int depth = 3; depth <= 513; ++depth)
+        deep += "\\L";
+    struct Case
+    {
+        const char* Name;
+        std::string Text;
+        std::vector<std::string> Said;
+    };
+    const Case cases[] = {
+        {"513 levels deep", head + deep + "]\n", {"line 5: ", "more than 512 levels"}},
+        {"long value name", head + "\"" + std::string(17000, 'n') + "\"=\"x\"\n", {"line 5: Invalid value name"}},
+        {"long key name", head + "[HKCU\\Software\\" + std::string(300, 'k') + "]\n", {"line 5: ", "255 characters"}},
+        {"continued past the end", head + "\"b\"=hex:01,02,\\\n", {"line 5: the data continues past the end"}},
+        {"bad number", head + "\"b\"=dword:not a number\n", {"line 5: "}},
+        {"a folder", "", {"it is a folder"}},
+        {"no such file", "", {"Error opening the file"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QString name = QString::fromLatin1(c.Name) + QStringLiteral(".reg");
+        const QString file = c.Text.empty() ? (c.Name[0] == 'a' ? folder.MakeFolder(name) : folder.Sub(name))
+                                            : folder.WriteFile(name, QByteArray::fromStdString(c.Text));
+        const RunResult result = Run({"import", file});
+        EXPECT_EQ(result.Exit, 1);
+        for (const std::string& said : c.Said)
+            EXPECT_NE(result.Err.find(said), std::string::npos) << result.Err;
+        EXPECT_FALSE(KeyExists("Software\\Hostile"));
+        EXPECT_TRUE(KeyExists("Software\\Kept"));
+    }
+}
 
-    const RunResult missing = Run({"import", folder.Sub(QStringLiteral("no such file.reg"))});
-    EXPECT_EQ(missing.Exit, 1);
+// A tree 500 levels deep and one 100,000 keys wide go through every command whole, in time
+// in proportion to their size. The bound is some ten times what they take here (the hive
+// benchmark measures them), far below what work growing with depth times size would take.
+TEST_F(RegTool, DeepAndWideTreesGoThroughEveryCommand)
+{
+    constexpr qint64 BoundMs = 20000;
+    for (const bool deep : {true, false}) {
+        SCOPED_TRACE(deep ? "deep" : "wide");
+        const int sections = deep ? 499 : 100000; // Tree and the keys below it, or the keys below Tree
+        std::string text = "Windows Registry Editor Version 5.00\r\n";
+        std::string name = "HKEY_CURRENT_USER\\Software\\Tree";
+        for (int i = 0; i < sections; ++i) {
+            const std::string key = deep ? name : name + "\\K" + std::to_string(i);
+            text += "\r\n[" + key + "]\r\n\"v\"=dword:" + std::to_string((i + deep) % 10) + "\r\n";
+            if (deep)
+                name += "\\L";
+        }
+        UseHive(folder.Sub(deep ? QStringLiteral("deep.hive") : QStringLiteral("wide.hive")));
+        const QString file = folder.WriteFile(QStringLiteral("tree.reg"), QByteArray::fromStdString(text));
+        const QString exported = folder.Sub(QStringLiteral("exported.reg"));
+        QElapsedTimer timer;
+        const auto timed = [&](const QStringList& args) {
+            timer.start();
+            const RunResult result = Run(args);
+            EXPECT_EQ(result.Exit, 0) << result.Err;
+            EXPECT_LT(timer.elapsed(), BoundMs) << args.join(QLatin1Char(' ')).toStdString();
+            return result;
+        };
+        timed({"import", file});
+        const RunResult listed = timed({"query", "HKCU\\Software\\Tree", "/s"});
+        size_t listedKeys = 0;
+        for (size_t at = listed.Out.find("\nHKEY_"); at != std::string::npos; at = listed.Out.find("\nHKEY_", at + 1))
+            ++listedKeys;
+        EXPECT_EQ(listedKeys, static_cast<size_t>(deep ? sections : sections + 1));
+        timed({"export", "HKCU\\Software\\Tree", exported, "/y"});
+        timed({"delete", "HKCU\\Software\\Tree", "/f"});
+        EXPECT_FALSE(KeyExists("Software\\Tree"));
+        EXPECT_TRUE(KeyExists("Software"));
+        timed({"import", exported});
+        const std::string last = deep ? name.substr(18, name.size() - 20) : "Software\\Tree\\K99999";
+        EXPECT_EQ(Value(last.c_str(), "v"), std::make_pair(REG_DWORD, Bytes({9, 0, 0, 0})));
+        HKEY key = 0;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tree", 0, KEY_READ, &key), ERROR_SUCCESS);
+        DWORD subkeys = 0;
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr);
+        RegCloseKey(key);
+        EXPECT_EQ(subkeys, deep ? 1u : 100000u);
+    }
 }
 
 TEST_F(RegTool, ExportReportsNamesItCannotWrite)
@@ -452,16 +533,49 @@ TEST_F(RegTool, RejectsInvalidCommandLines)
     EXPECT_NE(help.Out.find("REG ADD KeyName"), std::string::npos);
 }
 
-TEST_F(RegTool, FileThatIsNotAHiveIsReportedAndLeftAlone)
+// The tool reads nothing from and writes nothing into a hive that is not sound, and its
+// message names the file.
+TEST_F(RegTool, FileThatIsNotASoundHiveIsReportedAndLeftAlone)
 {
-    const QByteArray garbage("this is a text file, not a registry hive\n");
-    const QString path = folder.WriteFile(QStringLiteral("notes.txt"), garbage);
-    UseHive(path);
-    for (const QStringList& args : {QStringList{"query", "HKCU\\Software"},
-                                    QStringList{"add", "HKCU\\Software\\X", "/v", "a", "/d", "1", "/f"}}) {
-        const RunResult result = Run(args);
-        EXPECT_EQ(result.Exit, 1);
-        EXPECT_NE(result.Err.find("is not a registry hive"), std::string::npos) << result.Err;
+    HKEY key = Create("Software\\Filler");
+    for (int i = 0; i < 400; ++i)
+        Set(key, ("v" + std::to_string(i)).c_str(), REG_SZ, std::string(100, 'x'));
+    RegCloseKey(key);
+    hive::ResetForTests();
+    QByteArray damaged = folder.ReadFile(QStringLiteral("registry.hive"));
+    damaged.replace(damaged.size() / 2, 8192, QByteArray(8192, '\x5A'));
+    const struct
+    {
+        QString Name;
+        QByteArray Bytes;
+        const char* Said;
+    } cases[] = {
+        {QStringLiteral("notes.txt"), "this is a text file, not a registry hive\n", "is not a registry hive"},
+        {QStringLiteral("damaged.hive"), damaged, "is damaged"},
+        {QStringLiteral("empty.hive"), QByteArray(), "Delete the file to start afresh"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Said);
+        UseHive(folder.WriteFile(c.Name, c.Bytes));
+        for (const QStringList& args : {QStringList{"query", "HKCU\\Software", "/s"},
+                                        QStringList{"add", "HKCU\\Software\\X", "/v", "a", "/d", "1", "/f"}}) {
+            const RunResult result = Run(args);
+            EXPECT_EQ(result.Exit, 1);
+            EXPECT_NE(result.Err.find(c.Said), std::string::npos) << result.Err;
+            EXPECT_NE(result.Err.find(hivePath.toStdString()), std::string::npos) << result.Err;
+        }
+        EXPECT_EQ(folder.ReadFile(c.Name), c.Bytes);
     }
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("notes.txt")), garbage);
+}
+
+// A bare library name is a file in the current folder, never the copy the tool's own search
+// path would find.
+TEST_F(RegTool, RegsvrLoadsOnlyTheNamedFile)
+{
+    const QString empty = folder.MakeFolder(QStringLiteral("empty"));
+    const RunResult result = Run({"Tarnhold.so"}, {}, QStringLiteral(REGSVR_TOOL_PATH), empty);
+    EXPECT_EQ(result.Exit, 3);
+    EXPECT_NE(result.Err.find((empty + QStringLiteral("/Tarnhold.so")).toStdString()), std::string::npos) << result.Err;
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
 }

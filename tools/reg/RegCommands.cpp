@@ -9,6 +9,7 @@
 #include "tools/reg/RegKeys.h"
 #include "tools/reg/RegPath.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -37,10 +38,29 @@ std::string Upper(std::string text)
     return text;
 }
 
-// Registry text (ANSI) for the terminal, and command-line text (UTF-8) for the registry.
+// Registry text (ANSI) for the terminal, and command-line text (UTF-8) for the registry. A
+// name or data shown stays on its line: control characters are shown escaped ("\n", "\x1B"),
+// so they can neither split a listing nor steer the terminal.
 std::string Shown(std::string_view ansi)
 {
-    return AnsiToUtf8(ansi);
+    const auto control = [](char c) {
+        const char16_t shown = AnsiToChar(static_cast<unsigned char>(c));
+        return shown < 0x20 || (shown >= 0x7F && shown <= 0x9F);
+    };
+    if (std::none_of(ansi.begin(), ansi.end(), control))
+        return AnsiToUtf8(ansi);
+    std::string out;
+    for (const char c : ansi) {
+        if (!control(c)) {
+            out += AnsiToUtf8(std::string_view(&c, 1));
+            continue;
+        }
+        char escaped[8];
+        const char* named = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : nullptr;
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(c));
+        out += named ? named : escaped;
+    }
+    return out;
 }
 
 std::string Typed(std::string_view utf8)
@@ -187,6 +207,40 @@ bool ParseOptions(const std::vector<std::string>& args, const std::set<std::stri
     return true;
 }
 
+// What a failed registry call was about, so its status can be told in words that fit.
+enum class Subject
+{
+    Key,
+    Value,
+};
+
+std::string Describe(LONG status, Subject about = Subject::Key)
+{
+    switch (status) {
+    case ERROR_FILE_NOT_FOUND:
+        return "The system was unable to find the specified registry key or value.";
+    case ERROR_ACCESS_DENIED:
+        return "Access is denied.";
+    case ERROR_BADDB:
+    case ERROR_CANTOPEN: {
+        const std::string why = hive::LastOpenError();
+        return why.empty() ? "The registry hive cannot be used." : why;
+    }
+    case ERROR_BADKEY:
+        return "Invalid key name: the key would lie more than " + std::to_string(hive::MaxKeyDepth) +
+               " levels below its root.";
+    case ERROR_INVALID_PARAMETER:
+        if (about == Subject::Value)
+            return "Invalid value name: it is longer than " + std::to_string(hive::MaxValueNameLength) + " characters.";
+        return "Invalid key name: a part of it is longer than " + std::to_string(hive::MaxKeyNameLength) +
+               " characters.";
+    case ERROR_BAD_PATHNAME:
+        return "Invalid key name.";
+    default:
+        return "The registry operation failed (error " + std::to_string(status) + ").";
+    }
+}
+
 class Command
 {
 public:
@@ -204,9 +258,9 @@ public:
         return 1;
     }
 
-    int Failed(LONG status, const std::string& where = {})
+    int Failed(LONG status, Subject about = Subject::Key)
     {
-        console_.Err << "ERROR: " << where << Describe(status) << "\n";
+        console_.Err << "ERROR: " << Describe(status, about) << "\n";
         return 1;
     }
 
@@ -245,26 +299,6 @@ public:
     std::istream& In() { return console_.In; }
 
 private:
-    static std::string Describe(LONG status)
-    {
-        switch (status) {
-        case ERROR_FILE_NOT_FOUND:
-            return "The system was unable to find the specified registry key or value.";
-        case ERROR_ACCESS_DENIED:
-            return "Access is denied.";
-        case ERROR_BADDB:
-        case ERROR_CANTOPEN: {
-            const std::string why = hive::LastOpenError();
-            return why.empty() ? "The registry hive cannot be used." : why;
-        }
-        case ERROR_BAD_PATHNAME:
-        case ERROR_INVALID_PARAMETER:
-            return "Invalid key name.";
-        default:
-            return "The registry operation failed (error " + std::to_string(status) + ").";
-        }
-    }
-
     std::string operation_;
     Console& console_;
 };
@@ -280,43 +314,31 @@ void PrintValue(std::ostream& out, const KeyValue& value)
 LONG PrintTree(std::ostream& out, const KeyPath& path, const std::optional<std::string>& filter, bool recurse,
                size_t& matches)
 {
-    KeyHandle key;
-    LONG status = key.Open(path, KEY_READ);
-    if (status != ERROR_SUCCESS)
-        return status;
-    std::vector<KeyValue> values;
-    status = ReadValues(key.Get(), values);
-    if (status != ERROR_SUCCESS)
-        return status;
-    std::vector<std::string> children;
-    status = ReadSubKeys(key.Get(), children);
-    if (status != ERROR_SUCCESS)
-        return status;
-    std::vector<const KeyValue*> shown;
-    for (const KeyValue& value : values) {
-        if (!filter || hive::FoldName(value.Name) == hive::FoldName(*filter))
-            shown.push_back(&value);
-    }
-    if (!filter || !shown.empty()) {
-        out << Shown(FullName(path)) << "\n";
-        for (const KeyValue* value : shown)
-            PrintValue(out, *value);
-        out << "\n";
-    }
-    matches += shown.size();
-    if (!recurse) {
-        if (!filter) {
-            for (const std::string& child : children)
-                out << Shown(FullName(Child(path, child))) << "\n";
-        }
-        return ERROR_SUCCESS;
-    }
-    for (const std::string& child : children) {
-        status = PrintTree(out, Child(path, child), filter, true, matches);
+    const auto print = [&](HKEY key, const std::string& name, const std::vector<std::string>& subkeys) {
+        std::vector<KeyValue> values;
+        const LONG status = ReadValues(key, values);
         if (status != ERROR_SUCCESS)
             return status;
-    }
-    return ERROR_SUCCESS;
+        std::vector<const KeyValue*> shown;
+        for (const KeyValue& value : values) {
+            if (!filter || hive::FoldName(value.Name) == hive::FoldName(*filter))
+                shown.push_back(&value);
+        }
+        if (!filter || !shown.empty()) {
+            out << Shown(name) << "\n";
+            for (const KeyValue* value : shown)
+                PrintValue(out, *value);
+            out << "\n";
+        }
+        matches += shown.size();
+        if (!recurse && !filter) {
+            for (const std::string& subkey : subkeys)
+                out << Shown(name + "\\" + subkey) << "\n";
+        }
+        return ERROR_SUCCESS;
+    };
+    // One unchanging state of the hive for the whole listing.
+    return hive::RunAsOne(false, [&] { return WalkTree(path, KEY_READ, recurse, print); });
 }
 
 int Query(const std::vector<std::string>& args, Console& console)
@@ -400,7 +422,7 @@ int Add(const std::vector<std::string>& args, Console& console)
     status = RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data->data()),
                             static_cast<DWORD>(data->size()));
     if (status != ERROR_SUCCESS)
-        return command.Failed(status);
+        return command.Failed(status, Subject::Value);
     return command.Succeeded();
 }
 
@@ -440,50 +462,50 @@ int Delete(const std::vector<std::string>& args, Console& console)
     if (options.Has("VA")) {
         if (!force && !command.Confirm("Delete all values under the registry key " + Shown(FullName(path)) + " "))
             return command.Declined();
-        std::vector<KeyValue> values;
-        status = ReadValues(key.Get(), values);
-        for (size_t i = 0; status == ERROR_SUCCESS && i < values.size(); ++i)
-            status = RegDeleteValueA(key.Get(), values[i].Name.c_str());
+        status = hive::RunAsOne(true, [&] {
+            std::vector<KeyValue> values;
+            LONG deleted = ReadValues(key.Get(), values);
+            for (size_t i = 0; deleted == ERROR_SUCCESS && i < values.size(); ++i)
+                deleted = RegDeleteValueA(key.Get(), values[i].Name.c_str());
+            return deleted;
+        });
         return status == ERROR_SUCCESS ? command.Succeeded() : command.Failed(status);
     }
     if (!force && !command.Confirm("Permanently delete the registry key " + Shown(FullName(path)) + " "))
         return command.Declined();
-    status = DeleteTree(path);
+    // The whole tree goes, or (when something fails half-way) none of it.
+    key.Close();
+    status = hive::RunAsOne(true, [&] { return DeleteTree(path); });
     return status == ERROR_SUCCESS ? command.Succeeded() : command.Failed(status);
 }
 
-// Writes a key and everything below it. Names a file cannot hold are listed in skipped.
+// Writes a key and everything below it, as one unchanging state of the hive. Names a file
+// cannot hold are listed in skipped; a key skipped so is skipped with everything below it.
 LONG ExportTree(const KeyPath& path, RegFileWriter& writer, std::vector<std::string>& skipped)
 {
-    KeyHandle key;
-    LONG status = key.Open(path, KEY_READ);
-    if (status != ERROR_SUCCESS)
-        return status;
-    const std::string name = FullName(path);
-    if (!Writable(name)) {
-        skipped.push_back("the key " + Shown(name));
-        return ERROR_SUCCESS;
-    }
-    std::vector<KeyValue> values;
-    std::vector<std::string> children;
-    status = ReadValues(key.Get(), values);
-    if (status == ERROR_SUCCESS)
-        status = ReadSubKeys(key.Get(), children);
-    if (status != ERROR_SUCCESS)
-        return status;
-    writer.AddKey(name);
-    for (const KeyValue& value : values) {
-        if (Writable(value.Name))
-            writer.AddValue(value.Name, value.Type, value.Data);
-        else
-            skipped.push_back("the value " + Shown(value.Name) + " of " + Shown(name));
-    }
-    for (const std::string& child : children) {
-        status = ExportTree(Child(path, child), writer, skipped);
+    std::string skippedKey;
+    const auto write = [&](HKEY key, const std::string& name, const std::vector<std::string>&) {
+        if (!skippedKey.empty() && name.compare(0, skippedKey.size() + 1, skippedKey + "\\") == 0)
+            return ERROR_SUCCESS;
+        if (!Writable(name)) {
+            skippedKey = name;
+            skipped.push_back("the key " + Shown(name));
+            return ERROR_SUCCESS;
+        }
+        std::vector<KeyValue> values;
+        const LONG status = ReadValues(key, values);
         if (status != ERROR_SUCCESS)
             return status;
-    }
-    return ERROR_SUCCESS;
+        writer.AddKey(name);
+        for (const KeyValue& value : values) {
+            if (Writable(value.Name))
+                writer.AddValue(value.Name, value.Type, value.Data);
+            else
+                skipped.push_back("the value " + Shown(value.Name) + " of " + Shown(name));
+        }
+        return ERROR_SUCCESS;
+    };
+    return hive::RunAsOne(false, [&] { return WalkTree(path, KEY_READ, true, write); });
 }
 
 // Replaces the file in one step, so an interrupted export leaves the old file or the new
@@ -543,32 +565,58 @@ int Export(const std::vector<std::string>& args, Console& console)
     return command.Succeeded();
 }
 
-LONG Apply(const RegFileItem& item)
+// Applies a file's changes in order. The key of the last section stays open for the values
+// that follow it, so a section is looked up once, not once for each of its values.
+class Importer
 {
-    KeyHandle key;
-    switch (item.What) {
-    case RegFileItem::Kind::Key:
-        return key.Create(item.Key);
-    case RegFileItem::Kind::DeleteKey: {
-        const LONG status = DeleteTree(item.Key);
-        return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+public:
+    // about says what a failure was about.
+    LONG Apply(const RegFileItem& item, Subject& about)
+    {
+        about = Subject::Key;
+        switch (item.What) {
+        case RegFileItem::Kind::Key:
+            return Use(item.Key, true);
+        case RegFileItem::Kind::DeleteKey: {
+            key_.Close();
+            const LONG status = DeleteTree(item.Key);
+            return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+        }
+        case RegFileItem::Kind::Value: {
+            const LONG status = Use(item.Key, true);
+            if (status != ERROR_SUCCESS)
+                return status;
+            about = Subject::Value;
+            return RegSetValueExA(key_.Get(), item.Name.c_str(), 0, item.Type,
+                                  reinterpret_cast<const BYTE*>(item.Data.data()), static_cast<DWORD>(item.Data.size()));
+        }
+        case RegFileItem::Kind::DeleteValue: {
+            LONG status = Use(item.Key, false);
+            if (status == ERROR_SUCCESS)
+                status = RegDeleteValueA(key_.Get(), item.Name.c_str());
+            return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+        }
+        }
+        return ERROR_INVALID_PARAMETER;
     }
-    case RegFileItem::Kind::Value: {
-        const LONG status = key.Create(item.Key);
-        if (status != ERROR_SUCCESS)
-            return status;
-        return RegSetValueExA(key.Get(), item.Name.c_str(), 0, item.Type,
-                              reinterpret_cast<const BYTE*>(item.Data.data()), static_cast<DWORD>(item.Data.size()));
-    }
-    case RegFileItem::Kind::DeleteValue: {
-        LONG status = key.Open(item.Key, KEY_ALL_ACCESS);
+
+private:
+    // Opens (or with create, creates) the key unless it is open already.
+    LONG Use(const KeyPath& path, bool create)
+    {
+        const std::string name = FullName(path);
+        if (key_.Get() != 0 && name == name_)
+            return ERROR_SUCCESS;
+        name_.clear();
+        const LONG status = create ? key_.Create(path) : key_.Open(path, KEY_ALL_ACCESS);
         if (status == ERROR_SUCCESS)
-            status = RegDeleteValueA(key.Get(), item.Name.c_str());
-        return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+            name_ = name;
+        return status;
     }
-    }
-    return ERROR_INVALID_PARAMETER;
-}
+
+    KeyHandle key_;
+    std::string name_;
+};
 
 int Import(const std::vector<std::string>& args, Console& console)
 {
@@ -583,6 +631,9 @@ int Import(const std::vector<std::string>& args, Console& console)
     if (options.Positional.size() != 1)
         return command.InvalidSyntax();
     const std::string& file = options.Positional[0];
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+        return command.Error("Error opening the file " + file + ": it is a folder.");
     std::ifstream in(file, std::ios::binary);
     if (!in.is_open())
         return command.Error("Error opening the file " + file + ".");
@@ -594,12 +645,26 @@ int Import(const std::vector<std::string>& args, Console& console)
     std::string error;
     if (!ParseRegFile(content.str(), items, error))
         return command.Error(file + ", " + error + " Nothing was imported.");
-    for (const RegFileItem& item : items) {
-        const LONG status = Apply(item);
-        if (status != ERROR_SUCCESS)
-            return command.Failed(status, file + ", line " + std::to_string(item.Line) + ": ");
-    }
-    return command.Succeeded();
+    // The whole file is one change: a line that cannot be applied takes back the lines before.
+    const RegFileItem* failed = nullptr;
+    Subject about = Subject::Key;
+    const LONG status = hive::RunAsOne(true, [&] {
+        Importer importer;
+        for (const RegFileItem& item : items) {
+            const LONG applied = importer.Apply(item, about);
+            if (applied != ERROR_SUCCESS) {
+                failed = &item;
+                return applied;
+            }
+        }
+        return ERROR_SUCCESS;
+    });
+    if (status == ERROR_SUCCESS)
+        return command.Succeeded();
+    if (!failed)
+        return command.Failed(status);
+    return command.Error(file + ", line " + std::to_string(failed->Line) + ": " + Describe(status, about) +
+                         " Nothing was imported.");
 }
 } // namespace
 

@@ -394,8 +394,10 @@ bool ParseRegFile(std::string_view bytes, std::vector<RegFileItem>& items, std::
     items.clear();
     const std::string text = DecodeToAnsi(bytes);
     Parser parser;
+    // A line break ends a line; it does not begin another one, so data continued on the last
+    // line runs past the end of the file whether or not that line has its line break.
     std::string_view rest(text);
-    while (true) {
+    while (!rest.empty()) {
         const size_t cut = rest.find('\n');
         parser.Lines.push_back(rest.substr(0, cut));
         if (cut == std::string_view::npos)

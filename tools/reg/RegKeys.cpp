@@ -2,6 +2,8 @@
 
 #include "platform/win32/Registry.h"
 
+#include <algorithm>
+
 namespace regtool
 {
 
@@ -21,8 +23,13 @@ void KeyHandle::Close()
 
 LONG KeyHandle::Open(const KeyPath& path, REGSAM access)
 {
+    return Open(path.Root, path.Sub.c_str(), access);
+}
+
+LONG KeyHandle::Open(HKEY parent, const char* subkey, REGSAM access)
+{
     Close();
-    return RegOpenKeyExA(path.Root, path.Sub.c_str(), 0, access, &key_);
+    return RegOpenKeyExA(parent, subkey, 0, access, &key_);
 }
 
 LONG KeyHandle::Create(const KeyPath& path)
@@ -35,25 +42,29 @@ LONG KeyHandle::Create(const KeyPath& path)
 LONG ReadValues(HKEY key, std::vector<KeyValue>& values)
 {
     values.clear();
+    // Most names and data fit these; a value that does not is read again at its own size.
+    std::string name(256, '\0');
+    std::string data(1024, '\0');
     for (DWORD index = 0;; ++index) {
         KeyValue value;
-        DWORD nameLength = 0;
-        DWORD size = 0;
-        char probe = 0;
-        LONG status = RegEnumValueA(key, index, &probe, &nameLength, nullptr, &value.Type, nullptr, &size);
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        LONG status = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &value.Type,
+                                    reinterpret_cast<BYTE*>(data.data()), &size);
+        if (status == ERROR_MORE_DATA) {
+            name.resize(std::max<size_t>(name.size(), nameLength + 1));
+            data.resize(std::max<size_t>(data.size(), size));
+            nameLength = static_cast<DWORD>(name.size());
+            size = static_cast<DWORD>(data.size());
+            status = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &value.Type,
+                                   reinterpret_cast<BYTE*>(data.data()), &size);
+        }
         if (status == ERROR_NO_MORE_ITEMS)
             return ERROR_SUCCESS;
-        if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
-            return status;
-        std::string name(nameLength + 1, '\0');
-        value.Data.assign(size, '\0');
-        DWORD nameCapacity = nameLength + 1;
-        status = RegEnumValueA(key, index, name.data(), &nameCapacity, nullptr, &value.Type,
-                               reinterpret_cast<BYTE*>(value.Data.data()), &size);
         if (status != ERROR_SUCCESS)
             return status;
-        value.Name = name.substr(0, nameCapacity);
-        value.Data.resize(size);
+        value.Name.assign(name, 0, nameLength);
+        value.Data.assign(data, 0, size);
         values.push_back(std::move(value));
     }
 }
@@ -73,26 +84,60 @@ LONG ReadSubKeys(HKEY key, std::vector<std::string>& names)
     }
 }
 
+LONG WalkTree(const KeyPath& path, REGSAM access, bool recurse, const EnterKey& enter, const LeaveKey& leave)
+{
+    // One level for each key on the way down from path: its handle, its subkeys, the next one
+    // to visit, and how long the full name is down to it.
+    struct Level
+    {
+        KeyHandle Key;
+        std::vector<std::string> SubKeys;
+        size_t Next = 0;
+        size_t NameLength = 0;
+    };
+    std::vector<Level> levels;
+    std::string name = FullName(path);
+    const auto enterKey = [&](HKEY parent, const char* subkey) {
+        Level level;
+        LONG status = level.Key.Open(parent, subkey, access);
+        if (status == ERROR_SUCCESS)
+            status = ReadSubKeys(level.Key.Get(), level.SubKeys);
+        if (status == ERROR_SUCCESS)
+            status = enter(level.Key.Get(), name, level.SubKeys);
+        level.NameLength = name.size();
+        if (!recurse)
+            level.SubKeys.clear();
+        levels.push_back(std::move(level));
+        return status;
+    };
+    LONG status = enterKey(path.Root, path.Sub.c_str());
+    while (status == ERROR_SUCCESS && !levels.empty()) {
+        Level& level = levels.back();
+        if (level.Next < level.SubKeys.size()) {
+            const std::string& subkey = level.SubKeys[level.Next++];
+            name.resize(level.NameLength);
+            name += "\\" + subkey;
+            status = enterKey(level.Key.Get(), subkey.c_str());
+            continue;
+        }
+        level.Key.Close();
+        if (leave) {
+            const bool top = levels.size() == 1;
+            const Level* parent = top ? nullptr : &levels[levels.size() - 2];
+            status = top ? leave(path.Root, path.Sub) : leave(parent->Key.Get(), parent->SubKeys[parent->Next - 1]);
+        }
+        levels.pop_back();
+    }
+    return status;
+}
+
 LONG DeleteTree(const KeyPath& path)
 {
     if (path.Sub.empty())
         return ERROR_ACCESS_DENIED;
-    std::vector<std::string> children;
-    {
-        KeyHandle key;
-        LONG status = key.Open(path, KEY_READ);
-        if (status != ERROR_SUCCESS)
-            return status;
-        status = ReadSubKeys(key.Get(), children);
-        if (status != ERROR_SUCCESS)
-            return status;
-    }
-    for (const std::string& child : children) {
-        const LONG status = DeleteTree(Child(path, child));
-        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-            return status;
-    }
-    return RegDeleteKeyA(path.Root, path.Sub.c_str());
+    return WalkTree(
+        path, KEY_READ, true, [](HKEY, const std::string&, const std::vector<std::string>&) { return ERROR_SUCCESS; },
+        [](HKEY parent, const std::string& name) { return RegDeleteKeyA(parent, name.c_str()); });
 }
 
 } // namespace regtool

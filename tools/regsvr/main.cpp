@@ -7,8 +7,11 @@
 #include "platform/win32/ComActivation.h"
 #include "platform/win32/ComErrorInfo.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
+#include <filesystem>
 #include <limits.h>
 #include <stdlib.h>
 #include <string>
@@ -70,9 +73,21 @@ int main(int argc, char** argv)
         return BadArguments;
     }
 
-    // The library records its own path in the class keys, so load it by its absolute path.
+    // The library records its own path in the class keys, so load it by its absolute path. A
+    // name without a folder is a file in the current folder, never one the loader would find
+    // on its search path (the tool's own folder among them).
     char resolved[PATH_MAX];
-    const std::string path = realpath(library.c_str(), resolved) ? std::string(resolved) : library;
+    if (!realpath(library.c_str(), resolved)) {
+        const int error = errno;
+        if (!silent) {
+            std::error_code ec;
+            const std::string absolute = std::filesystem::absolute(library, ec).string();
+            std::fprintf(stderr, "regsvr: cannot load %s: %s\n", ec ? library.c_str() : absolute.c_str(),
+                         std::strerror(error));
+        }
+        return LoadFailed;
+    }
+    const std::string path = resolved;
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         if (!silent)

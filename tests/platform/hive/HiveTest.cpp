@@ -1,6 +1,7 @@
 #include "platform/hive/Hive.h"
 
 #include "platform/hive/CurrentHive.h"
+#include "platform/hive/KeyName.h"
 #include "platform/win32/Registry.h"
 #include "tests/support/TestFolder.h"
 
@@ -8,8 +9,11 @@
 #include <QFileInfo>
 
 #include <cstdlib>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <random>
 #include <sqlite3.h>
 #include <string>
 
@@ -32,12 +36,21 @@ void RunSql(const QString& path, const char* sql)
     sqlite3_close(db);
 }
 
-// Makes a hive file and closes it again.
+// Makes a hive file of some 40 pages and closes it again.
 void MakeHive(const QString& path)
 {
     LONG status = ERROR_SUCCESS;
     std::string error;
-    ASSERT_NE(Hive::Open(path.toStdString(), status, error), nullptr) << error;
+    auto hive = Hive::Open(path.toStdString(), status, error);
+    ASSERT_NE(hive, nullptr) << error;
+    KeyId key = 0;
+    bool created = false;
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"Software", "K" + std::to_string(i % 30)}, true,
+                                  key, created),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(hive->SetValue(key, "v" + std::to_string(i), REG_SZ, std::string(100, 'd')), ERROR_SUCCESS);
+    }
 }
 
 class HiveFile : public ::testing::Test
@@ -117,18 +130,20 @@ TEST_F(HiveFile, ReopenedHiveKeepsItsDataAndIsNotSeededAgain)
     EXPECT_EQ(value.Data, "\x01\x02");
 }
 
-TEST_F(HiveFile, EmptyFileBecomesAHive)
+// Whatever the file holds, every read and write is refused with a clear error naming the file,
+// and the file stays exactly as it was.
+TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
 {
-    const QString path = folder.WriteFile(QStringLiteral("registry.hive"));
-    auto hive = Open(path);
-    ASSERT_NE(hive, nullptr);
-    KeyId key = 0;
-    EXPECT_EQ(hive->FindKey(Hive::RootKey(HKEY_CURRENT_USER), ShellFolders, key), ERROR_SUCCESS);
-}
-
-// Whatever the file holds, the answer is a clear error and the file stays exactly as it was.
-TEST_F(HiveFile, FileThatIsNotAHiveIsReportedAndLeftUntouched)
-{
+    const QString whole = folder.Sub(QStringLiteral("whole.hive"));
+    MakeHive(whole);
+    const QByteArray hive = folder.ReadFile(QStringLiteral("whole.hive"));
+    ASSERT_GT(hive.size(), 16 * 4096);
+    const auto damaged = [&](const char* name, const QByteArray& bytes) {
+        return [this, name, bytes] { return folder.WriteFile(QString::fromLatin1(name), bytes); };
+    };
+    QByteArray overwritten = hive;
+    for (int i = 0; i < 8192; ++i)
+        overwritten[hive.size() / 2 + i] = static_cast<char>(i * 7);
     struct Case
     {
         const char* Name;
@@ -161,21 +176,17 @@ TEST_F(HiveFile, FileThatIsNotAHiveIsReportedAndLeftUntouched)
              return path;
          },
          "newer version"},
-        {"truncated hive",
-         [&] {
-             const QString path = folder.Sub(QStringLiteral("whole.hive"));
-             MakeHive(path);
-             return folder.WriteFile(QStringLiteral("truncated.hive"),
-                                     folder.ReadFile(QStringLiteral("whole.hive")).left(4096 + 100));
-         },
-         "registry hive"},
+        {"truncated in its header", damaged("header.hive", hive.left(60)), "is not a registry hive"},
+        {"truncated after a page", damaged("page.hive", hive.left(4096 + 100)), "is damaged"},
+        {"truncated in half", damaged("half.hive", hive.left(hive.size() / 2)), "is damaged"},
+        {"middle pages overwritten", damaged("overwritten.hive", overwritten), "is damaged"},
+        // Left by a hive that lost its contents; making it new would lose the rest unseen.
+        {"empty", damaged("empty.hive", QByteArray()), "Delete the file to start afresh"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         const QString path = c.Make();
-        const QByteArray before =
-            QFileInfo(path).exists() ? folder.ReadFile(QDir(folder.Path()).relativeFilePath(path)) : QByteArray();
-        ASSERT_FALSE(before.isEmpty());
+        const QByteArray before = folder.ReadFile(QDir(folder.Path()).relativeFilePath(path));
 
         LONG status = ERROR_SUCCESS;
         std::string error;
@@ -183,6 +194,7 @@ TEST_F(HiveFile, FileThatIsNotAHiveIsReportedAndLeftUntouched)
         EXPECT_EQ(status, ERROR_BADDB);
         EXPECT_NE(error.find(path.toStdString()), std::string::npos) << error;
         EXPECT_NE(error.find(c.Reason), std::string::npos) << error;
+        EXPECT_NE(error.find("left as it is"), std::string::npos) << error;
 
         // The registry functions answer with the status and keep the reason for the caller.
         setenv("STRANDMOOR_HIVE", path.toUtf8().constData(), 1);
@@ -194,6 +206,7 @@ TEST_F(HiveFile, FileThatIsNotAHiveIsReportedAndLeftUntouched)
         const BYTE data[] = {1};
         EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_BINARY, data, 1), ERROR_BADDB);
         EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software"), ERROR_BADDB);
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_BADDB);
         EXPECT_EQ(hive::LastOpenError(), error);
 
         const QByteArray after = folder.ReadFile(QDir(folder.Path()).relativeFilePath(path));
@@ -249,4 +262,150 @@ TEST_F(HiveFile, StringsAreStoredAsTextInTheFile)
     EXPECT_EQ(text(3), "8000");
     sqlite3_finalize(stmt);
     sqlite3_close(db);
+}
+
+// A key may lie 512 levels below its root, counted from the root whichever key a path starts at;
+// a deeper one is refused and nothing of its path is made.
+TEST_F(HiveFile, KeysDeeperThan512LevelsAreRefused)
+{
+    setenv("STRANDMOOR_HIVE", folder.Sub(QStringLiteral("registry.hive")).toUtf8().constData(), 1);
+    std::string path = "Software";
+    for (int depth = 2; depth <= 500; ++depth)
+        path += "\\L";
+    HKEY deep = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &deep, nullptr),
+              ERROR_SUCCESS);
+    const std::string twelve = "1\\2\\3\\4\\5\\6\\7\\8\\9\\10\\11\\12";
+    HKEY key = 0;
+    EXPECT_EQ(RegCreateKeyExA(deep, (twelve + "\\13").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_BADKEY);
+    EXPECT_EQ(RegOpenKeyExA(deep, "1", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\" + twelve + "\\13").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_BADKEY);
+    ASSERT_EQ(RegCreateKeyExA(deep, twelve.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    // A key already there is opened however deep the path to it is.
+    EXPECT_EQ(RegCreateKeyExA(deep, twelve.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    RegCloseKey(deep);
+}
+
+// Random changes to one key, some of them in transactions that fail and take back everything,
+// some between the steps of a listing, against a model of the key: after every step the hive
+// lists, counts and reads exactly what the model holds.
+TEST_F(HiveFile, RandomChangesMatchAModel)
+{
+    auto hive = Open(folder.Sub(QStringLiteral("registry.hive")));
+    ASSERT_NE(hive, nullptr);
+    KeyId top = 0;
+    bool created = false;
+    ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"Model"}, true, top, created), ERROR_SUCCESS);
+    struct Model
+    {
+        std::map<std::string, std::string> SubKeys; // folded name -> first spelling
+        std::vector<StoredValue> Values;             // in creation order
+    } model;
+    const char* names[] = {"alpha", "Beta", "gamma_2", "d", "a longer name here", "Zulu", "_x", "\xE9t\xE9"};
+    std::mt19937 random(20);
+    const auto pick = [&] {
+        std::string name = names[random() % std::size(names)];
+        if (random() % 2)
+            name = FoldName(name);
+        return name;
+    };
+    const auto change = [&](Model& m) {
+        const std::string name = pick();
+        const std::string fold = FoldName(name);
+        KeyId key = 0;
+        bool made = false;
+        const auto found = std::find_if(m.Values.begin(), m.Values.end(),
+                                        [&](const StoredValue& v) { return FoldName(v.Name) == fold; });
+        switch (random() % 4) {
+        case 0:
+            ASSERT_EQ(hive->CreateKey(top, {name}, true, key, made), ERROR_SUCCESS);
+            EXPECT_EQ(made, m.SubKeys.emplace(fold, name).second);
+            break;
+        case 1:
+            EXPECT_EQ(hive->DeleteKey(top, {name}), m.SubKeys.erase(fold) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+            break;
+        case 2: {
+            const std::string data(random() % 50, 'x');
+            ASSERT_EQ(hive->SetValue(top, name, REG_BINARY, data), ERROR_SUCCESS);
+            if (found == m.Values.end())
+                m.Values.push_back({name, REG_BINARY, data});
+            else
+                found->Data = data;
+            break;
+        }
+        default: {
+            EXPECT_EQ(hive->DeleteValue(top, name), found == m.Values.end() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS);
+            if (found != m.Values.end())
+                m.Values.erase(found);
+        }
+        }
+    };
+    const auto compare = [&](DWORD from) {
+        std::vector<std::string> keys;
+        for (const auto& [fold, name] : model.SubKeys)
+            keys.push_back(name);
+        StoredKey subkey;
+        for (DWORD i = from; i < keys.size(); ++i) {
+            ASSERT_EQ(hive->SubKeyAt(top, i, subkey), ERROR_SUCCESS);
+            EXPECT_EQ(subkey.Name, keys[i]);
+            EXPECT_GT(subkey.LastWriteTime, 0u);
+        }
+        EXPECT_EQ(hive->SubKeyAt(top, static_cast<DWORD>(keys.size()), subkey), ERROR_NO_MORE_ITEMS);
+        StoredValue value;
+        size_t longest = 0;
+        for (DWORD i = 0; i < model.Values.size(); ++i) {
+            ASSERT_EQ(hive->ValueAt(top, i, value), ERROR_SUCCESS);
+            EXPECT_EQ(value.Name, model.Values[i].Name);
+            EXPECT_EQ(value.Type, REG_BINARY);
+            EXPECT_EQ(value.Data, model.Values[i].Data);
+            ASSERT_EQ(hive->GetValue(top, FoldName(value.Name), value), ERROR_SUCCESS);
+            EXPECT_EQ(value.Data, model.Values[i].Data);
+            longest = std::max(longest, model.Values[i].Data.size());
+        }
+        EXPECT_EQ(hive->ValueAt(top, static_cast<DWORD>(model.Values.size()), value), ERROR_NO_MORE_ITEMS);
+        KeyInfo info;
+        ASSERT_EQ(hive->QueryInfo(top, info), ERROR_SUCCESS);
+        EXPECT_EQ(info.SubKeys, keys.size());
+        EXPECT_EQ(info.Values, model.Values.size());
+        EXPECT_EQ(info.MaxValueLen, longest);
+        size_t longestKey = 0;
+        for (const std::string& name : keys)
+            longestKey = std::max(longestKey, name.size());
+        EXPECT_EQ(info.MaxSubKeyLen, longestKey);
+    };
+    for (int step = 0; step < 300 && !HasFailure(); ++step) {
+        SCOPED_TRACE(step);
+        if (step % 10 == 9) {
+            // A transaction that fails half-way leaves no trace.
+            Model scratch = model;
+            EXPECT_EQ(hive->RunAsOne(true,
+                                     [&] {
+                                         for (int i = 0; i < 3; ++i)
+                                             change(scratch);
+                                         return ERROR_CANTWRITE;
+                                     }),
+                      ERROR_CANTWRITE);
+        } else if (step % 10 == 4 && !model.SubKeys.empty()) {
+            // A listing goes on correctly after a change between two of its steps.
+            StoredKey first;
+            ASSERT_EQ(hive->SubKeyAt(top, 0, first), ERROR_SUCCESS);
+            change(model);
+            compare(1);
+        } else {
+            change(model);
+        }
+        compare(0);
+    }
+    // Neither a root nor a key with subkeys is deleted.
+    EXPECT_EQ(hive->DeleteKey(Hive::RootKey(HKEY_USERS), {}), ERROR_ACCESS_DENIED);
+    KeyId key = 0;
+    ASSERT_EQ(hive->CreateKey(top, {"child", "grandchild"}, true, key, created), ERROR_SUCCESS);
+    EXPECT_EQ(hive->DeleteKey(top, {"child"}), ERROR_ACCESS_DENIED);
 }

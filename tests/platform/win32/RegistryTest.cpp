@@ -203,20 +203,6 @@ TEST_F(Registry, SubkeysEnumerateSortedWithoutRegardToCase)
     EXPECT_GT(written, 0u);
 }
 
-TEST_F(Registry, ValuesEnumerateInTheOrderCreated)
-{
-    HKEY key = Create("Software\\Ordered");
-    for (const char* name : {"c", "a", "b"})
-        ASSERT_EQ(Set(key, name, REG_SZ, std::string("1\0", 2)), ERROR_SUCCESS);
-    EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"c", "a", "b"}));
-    // Replacing a value keeps its place; deleting and creating it again puts it last.
-    ASSERT_EQ(Set(key, "A", REG_DWORD, std::string(4, '\0')), ERROR_SUCCESS);
-    EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"c", "a", "b"}));
-    ASSERT_EQ(RegDeleteValueA(key, "c"), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, "c", REG_SZ, std::string("2\0", 2)), ERROR_SUCCESS);
-    EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"a", "b", "c"}));
-}
-
 TEST_F(Registry, QueryReportsSizesAndShortBuffers)
 {
     HKEY key = Create("Software\\Query");
