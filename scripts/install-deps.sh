@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
-    libsqlite3-dev
+    libsqlite3-dev libssl3 ca-certificates
     libgtest-dev libgmock-dev libbenchmark-dev
     fp-utils
-    xvfb xauth xdotool imagemagick python3
+    xvfb xauth xdotool imagemagick python3 openbox
     dpkg-dev file
 )
 

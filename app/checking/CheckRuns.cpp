@@ -8,6 +8,9 @@
 #include "platform/desktop/Application.h"
 #include "platform/desktop/MessageBox.h"
 
+#include <QPointer>
+#include <QTimer>
+
 #include <memory>
 #include <vector>
 
@@ -53,9 +56,45 @@ private:
     NodeRef node_;
 };
 
+// While a run goes on the tree is drawn at most about 30 times a second, so a fast run is not
+// spent drawing; the last results are drawn at once when it ends.
+class ThrottledDrawing
+{
+public:
+    explicit ThrottledDrawing(QWidget* view) : view_(view)
+    {
+        view_->setUpdatesEnabled(false);
+        timer_.setInterval(33);
+        QObject::connect(&timer_, &QTimer::timeout, view_, [this] { Draw(); });
+        timer_.start();
+    }
+    ~ThrottledDrawing()
+    {
+        timer_.stop();
+        if (view_)
+            Draw();
+        if (view_)
+            view_->setUpdatesEnabled(true);
+    }
+    ThrottledDrawing(const ThrottledDrawing&) = delete;
+    ThrottledDrawing& operator=(const ThrottledDrawing&) = delete;
+
+private:
+    void Draw()
+    {
+        view_->setUpdatesEnabled(true);
+        view_->repaint();
+        view_->setUpdatesEnabled(false);
+    }
+
+    QPointer<QWidget> view_;
+    QTimer timer_;
+};
+
 // Checks the links in order, as many at once as the window allows.
 void RunLinks(CheckRunHost& host, const std::vector<TreeNode*>& nodes)
 {
+    const ThrottledDrawing drawing(host.Tree().viewport());
     std::vector<std::unique_ptr<TreeLink>> links;
     std::vector<CheckedLink*> order;
     links.reserve(nodes.size());

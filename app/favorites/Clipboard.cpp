@@ -6,6 +6,7 @@
 #include "app/settings/Common.h"
 #include "platform/desktop/MessageBox.h"
 #include "platform/files/FileOperations.h"
+#include "platform/files/FileSystem.h"
 #include "platform/runtime/ErrorRecord.h"
 
 #include <QDir>
@@ -67,20 +68,25 @@ void RestoreUnpasted(TreeView& tree, Clipboard& clipboard)
     clip.Follow(tree);
     if (clip.Node || !(clip.Folder ? files::FolderExists(clip.Key) : files::FileExists(clip.Key)))
         return;
-    TreeNode* parent = clip.Parent ? clip.Parent.get() : tree.Nodes().Find(QFileInfo(clip.Key).path());
-    if (!parent)
+    // Shown under the name it has on disk, once: an item of that name in another letter case
+    // may stand there meanwhile, and may have its node already.
+    const QFileInfo real(files::ResolvePath(clip.Key));
+    TreeNode* parent = tree.Nodes().Find(real.path());
+    if (!parent || NodeOfItem(tree, real.filePath(), clip.Folder))
         return;
     if (!clip.Folder) {
-        AddLinkNode(tree, parent, clip);
+        ClippedNode shown = clip;
+        shown.Text = real.fileName().chopped(4);
+        AddLinkNode(tree, parent, shown);
         return;
     }
-    TreeNode* folder = tree.Nodes().Add(parent, TreeRelationship::Child, clip.Key, clip.Text);
+    TreeNode* folder = tree.Nodes().Add(parent, TreeRelationship::Child, real.filePath(), real.fileName());
     folder->SetImage(Pictures::OpenFolder);
     folder->SetSelectedImage(Pictures::OpenFolder);
     // Shown again as a load shows it; the totals of the last load stay as they are.
     FavoritesFolder uncounted;
-    AddShortcuts(tree, uncounted, clip.Key, folder);
-    AddSubfolders(tree, uncounted, clip.Key, folder);
+    AddShortcuts(tree, uncounted, real.filePath(), folder);
+    AddSubfolders(tree, uncounted, real.filePath(), folder);
 }
 
 void Remember(TreeView& tree, Clipboard& clipboard, TreeNode* node)

@@ -1,6 +1,11 @@
-// Checking links against a loopback server: Check All over 1,000 favorites next to a plain
-// sequential loop of blocking connect/send/receive calls over the same addresses, and the
-// processor time a probe costs while it waits for a server that says nothing.
+// Checking links against loopback servers, each figure beside the one it is compared with:
+// - Check All over 1,000 favorites answering at once, one probe at a time and many at once,
+//   next to a plain loop of blocking connect/send/receive calls over the same addresses;
+// - the same over https (TLS) next to plain http;
+// - 200 favorites on 20 hosts, each reply 100 ms late and 40 of them on hosts that never
+//   answer: one probe at a time and many at once, with the run's processor time;
+// - the processor time a run costs with the window shown;
+// - the processor time of a probe waiting on a server that says nothing, plain and TLS.
 #include "app/checking/CheckRuns.h"
 #include "app/checking/HttpProbe.h"
 #include "app/favorites/FavoritesTree.h"
@@ -10,10 +15,12 @@
 #include "platform/controls/TreeView.h"
 #include "platform/desktop/MessageBox.h"
 #include "tests/app/checking/LoopbackServer.h"
+#include "tests/app/checking/TlsServer.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSslCertificate>
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
@@ -24,6 +31,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace std::chrono_literals;
+
 namespace
 {
 constexpr int LinkCount = 1000;
@@ -33,35 +42,21 @@ const std::string SmallPage = HttpReply("HTTP/1.1 200 OK", "Content-Type: text/h
 
 LoopbackServer& AnsweringServer()
 {
-    static LoopbackServer server([](ServerConnection& c) {
-        c.ReadRequest();
-        c.Send(SmallPage);
-        c.Close();
-    });
+    static LoopbackServer server(
+        [](ServerConnection& c) {
+            c.ReadRequest();
+            c.Send(SmallPage);
+            c.Close();
+        },
+        {"127.0.0.1", true, {}});
     return server;
 }
 
-QString LinkUrl(int i)
+TlsServer& AnsweringTlsServer()
 {
-    return AnsweringServer().Url(QStringLiteral("/link%1").arg(i));
-}
-
-// 1,000 favorites, linksPerFolder to a folder: 100 folders of 10 as a Favorites folder
-// usually is, or all of them in one.
-QString Favorites(int linksPerFolder)
-{
-    static QTemporaryDir dir;
-    const QString root = dir.path() + QStringLiteral("/Favorites%1").arg(linksPerFolder);
-    if (QDir(root).exists())
-        return root;
-    for (int i = 0; i < LinkCount; ++i) {
-        const QString folder = root + QStringLiteral("/Folder %1").arg(i / linksPerFolder, 3, 10, QLatin1Char('0'));
-        QDir().mkpath(folder);
-        QFile file(folder + QStringLiteral("/Link %1.url").arg(i, 4, 10, QLatin1Char('0')));
-        file.open(QIODevice::WriteOnly);
-        file.write("[InternetShortcut]\r\nURL=" + LinkUrl(i).toLatin1() + "\r\n");
-    }
-    return root;
+    static TlsServer server(TlsServer::CertificateFolder() + QStringLiteral("/server.pem"),
+                            [](const std::string&) { return SmallPage; });
+    return server;
 }
 
 double ProcessCpuMs()
@@ -71,45 +66,170 @@ double ProcessCpuMs()
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-void ReportPerLink(benchmark::State& state)
+// A Favorites folder of the given addresses, linksPerFolder to a folder.
+QString WriteFavorites(const QString& name, const std::vector<QString>& urls, int linksPerFolder)
 {
-    state.SetItemsProcessed(state.iterations() * LinkCount);
-    state.counters["time_per_link"] = benchmark::Counter(static_cast<double>(state.iterations() * LinkCount),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    static QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/") + name;
+    if (QDir(root).exists())
+        return root;
+    for (size_t i = 0; i < urls.size(); ++i) {
+        const QString folder = root + QStringLiteral("/Folder %1").arg(static_cast<int>(i) / linksPerFolder, 3, 10, QLatin1Char('0'));
+        QDir().mkpath(folder);
+        QFile file(folder + QStringLiteral("/Link %1.url").arg(i, 4, 10, QLatin1Char('0')));
+        file.open(QIODevice::WriteOnly);
+        file.write("[InternetShortcut]\r\nURL=" + urls[i].toLatin1() + "\r\n");
+    }
+    return root;
 }
 
-void CheckAllOverLoopback(benchmark::State& state)
+std::vector<QString> AnsweringUrls(bool tls)
 {
-    AppSettings.Timeout = 2000;
+    std::vector<QString> urls;
+    for (int i = 0; i < LinkCount; ++i) {
+        const QString path = QStringLiteral("/link%1").arg(i);
+        urls.push_back(tls ? AnsweringTlsServer().Url(path) : AnsweringServer().Url(path));
+    }
+    return urls;
+}
+
+// A run host that is the window's, with other limits.
+class LimitedHost : public CheckRunHost
+{
+public:
+    LimitedHost(CheckRunHost& window, CheckRunLimits limits) : window_(window), limits_(limits) {}
+    TreeView& Tree() override { return window_.Tree(); }
+    bool CheckRunning() const override { return window_.CheckRunning(); }
+    void SetCheckRunning(bool running) override { window_.SetCheckRunning(running); }
+    void ShowRunText(const QString& text) override { window_.ShowRunText(text); }
+    void RunStarted() override { window_.RunStarted(); }
+    void RunFinished() override { window_.RunFinished(); }
+    HttpProbe& Probe() override { return window_.Probe(); }
+    CheckRunLimits RunLimits() const override { return limits_; }
+
+private:
+    CheckRunHost& window_;
+    CheckRunLimits limits_;
+};
+
+CheckRunLimits Limits(int64_t parallel)
+{
+    return parallel ? CheckRunLimits{} : CheckRunLimits{1, 1};
+}
+
+int CountPictures(const frmMain& window, int picture)
+{
+    int count = 0;
+    for (int i = 1; i <= window.tvFolders->Nodes().Count(); ++i)
+        count += window.tvFolders->Nodes().Item(i)->Image() == picture ? 1 : 0;
+    return count;
+}
+
+// Runs Check All over a folder and reports the time and processor time per link.
+void CheckAll(benchmark::State& state, const QString& favorites, int links, CheckRunLimits limits, bool shown,
+              int expectAnswered)
+{
+    AppSettings.Timeout = 1000;
     AppSettings.ChangeName = false;
     frmMain window;
-    window.FavoritesPath = Favorites(static_cast<int>(state.range(0)));
-    LoadFavoritesTree(window);
-    for (auto _ : state)
-        CheckAllLinks(window);
-    int answered = 0;
-    for (int i = 1; i <= window.tvFolders->Nodes().Count(); ++i)
-        answered += window.tvFolders->Nodes().Item(i)->Image() == Pictures::LinkAnswered ? 1 : 0;
-    if (answered != LinkCount)
-        state.SkipWithError("not every link was answered");
-    ReportPerLink(state);
+    window.Favorites = FavoritesFolder{favorites, 0, 1};
+    LoadFavoritesTree(*window.tvFolders, window.Favorites);
+    if (shown)
+        window.show();
+    LimitedHost host(window.RunHost(), limits);
+    double cpu = 0;
+    for (auto _ : state) {
+        const double before = ProcessCpuMs();
+        CheckAllLinks(host);
+        cpu += ProcessCpuMs() - before;
+    }
+    if (CountPictures(window, Pictures::LinkAnswered) != expectAnswered)
+        state.SkipWithError("not every link gave the expected picture");
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["time_per_link"] = benchmark::Counter(static_cast<double>(state.iterations() * links),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["cpu_ms_per_run"] = cpu / runs;
+    state.counters["cpu_ms_per_1000_links"] = cpu / runs * 1000.0 / links;
 }
 
-// The probes of Check All alone, without the shortcut files and the tree.
+// 1,000 favorites in 100 folders, answering at once (arguments: parallel, shown).
+void CheckAllAnswering(benchmark::State& state)
+{
+    CheckAll(state, WriteFavorites(QStringLiteral("answering"), AnsweringUrls(false), 10), LinkCount,
+             Limits(state.range(0)), state.range(1) != 0, LinkCount);
+}
+
+// The same over https (argument: parallel).
+void CheckAllAnsweringTls(benchmark::State& state)
+{
+    CheckAll(state, WriteFavorites(QStringLiteral("answering-tls"), AnsweringUrls(true), 10), LinkCount,
+             Limits(state.range(0)), false, LinkCount);
+}
+
+// 200 favorites on 20 hosts (127.0.0.1 to 127.0.0.20), each reply 100 ms late; the 40 on the
+// last four hosts never answer (argument: parallel).
+void CheckAllSlowHosts(benchmark::State& state)
+{
+    static std::vector<std::unique_ptr<LoopbackServer>> hosts;
+    static std::vector<QString> urls;
+    if (hosts.empty()) {
+        for (int host = 1; host <= 20; ++host) {
+            const bool silent = host > 16;
+            hosts.push_back(std::make_unique<LoopbackServer>(
+                [silent](ServerConnection& c) {
+                    c.ReadRequest();
+                    if (silent) {
+                        c.WaitForClientClose();
+                        return;
+                    }
+                    c.Pause(100ms);
+                    c.Send(SmallPage);
+                    c.Close();
+                },
+                LoopbackServer::Options{"127.0.0." + std::to_string(host), true, {}}));
+        }
+        for (int i = 0; i < 200; ++i)
+            urls.push_back(hosts[static_cast<size_t>(i % 20)]->Url(QStringLiteral("/page%1").arg(i)));
+    }
+    CheckAll(state, WriteFavorites(QStringLiteral("slow-hosts"), urls, 10), 200, Limits(state.range(0)), false, 160);
+}
+
+// 32 favorites on 16 hosts that accept and never answer: the run's processor time while all
+// its probes wait out a one-second time-out.
+void CheckAllSilentHosts(benchmark::State& state)
+{
+    static std::vector<std::unique_ptr<LoopbackServer>> hosts;
+    static std::vector<QString> urls;
+    if (hosts.empty()) {
+        for (int host = 1; host <= 16; ++host) {
+            hosts.push_back(std::make_unique<LoopbackServer>(
+                [](ServerConnection& c) {
+                    c.ReadRequest();
+                    c.WaitForClientClose();
+                },
+                LoopbackServer::Options{"127.0.1." + std::to_string(host), true, {}}));
+        }
+        for (int i = 0; i < 32; ++i)
+            urls.push_back(hosts[static_cast<size_t>(i % 16)]->Url(QStringLiteral("/quiet%1").arg(i)));
+    }
+    CheckAll(state, WriteFavorites(QStringLiteral("silent-hosts"), urls, 32), 32, CheckRunLimits{}, false, 0);
+}
+
+// The probes alone, one after another on one probe object, without files and tree.
 void ProbesOverLoopback(benchmark::State& state)
 {
-    AppSettings.Timeout = 2000;
-    frmMain window;
-    window.LinkTimeout = 2000;
+    HttpProbe probe;
+    const std::vector<QString> urls = AnsweringUrls(false);
     int answered = 0;
     for (auto _ : state) {
         answered = 0;
-        for (int i = 0; i < LinkCount; ++i)
-            answered += ProbeUrl(window, LinkUrl(i)).Status == 200 ? 1 : 0;
+        for (const QString& url : urls)
+            answered += ProbeUrl(probe, url, 2000).Status == 200 ? 1 : 0;
     }
     if (answered != LinkCount)
         state.SkipWithError("not every probe was answered");
-    ReportPerLink(state);
+    state.counters["time_per_link"] = benchmark::Counter(static_cast<double>(state.iterations() * LinkCount),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // The same requests with blocking calls and nothing else: no files, no tree, no event loop.
@@ -117,8 +237,8 @@ void BlockingLoopOverLoopback(benchmark::State& state)
 {
     std::vector<QByteArray> requests;
     std::vector<uint16_t> ports;
-    for (int i = 0; i < LinkCount; ++i) {
-        const ProbeTarget target = *SplitProbeUrl(LinkUrl(i));
+    for (const QString& url : AnsweringUrls(false)) {
+        const ProbeTarget target = *SplitProbeUrl(url);
         requests.push_back(ProbeRequest(target.Host, target.Path));
         ports.push_back(*ProbePort(target.Port));
     }
@@ -126,15 +246,14 @@ void BlockingLoopOverLoopback(benchmark::State& state)
     int answered = 0;
     for (auto _ : state) {
         answered = 0;
-        for (int i = 0; i < LinkCount; ++i) {
+        for (size_t i = 0; i < requests.size(); ++i) {
             const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
             sockaddr_in address{};
             address.sin_family = AF_INET;
             address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            address.sin_port = htons(ports[static_cast<size_t>(i)]);
+            address.sin_port = htons(ports[i]);
             if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-                send(s, requests[static_cast<size_t>(i)].constData(),
-                     static_cast<size_t>(requests[static_cast<size_t>(i)].size()), MSG_NOSIGNAL) > 0) {
+                send(s, requests[i].constData(), static_cast<size_t>(requests[i].size()), MSG_NOSIGNAL) > 0) {
                 std::string reply;
                 ssize_t count = 0;
                 while ((count = recv(s, buffer, sizeof buffer, 0)) > 0)
@@ -146,39 +265,53 @@ void BlockingLoopOverLoopback(benchmark::State& state)
     }
     if (answered != LinkCount)
         state.SkipWithError("not every request was answered");
-    ReportPerLink(state);
+    state.counters["time_per_link"] = benchmark::Counter(static_cast<double>(state.iterations() * LinkCount),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-// Processor time of the whole process while one probe waits out a one-second time-out.
+// Processor time of the whole process while one probe waits out a one-second time-out on a
+// server that accepts and says nothing (argument: TLS, the handshake done first).
 void ProbeWaitingOnASilentServer(benchmark::State& state)
 {
     LoopbackServer silent([](ServerConnection& c) {
         c.ReadRequest();
         c.WaitForClientClose();
     });
-    frmMain window;
-    window.LinkTimeout = 1000;
+    TlsServer silentTls(TlsServer::CertificateFolder() + QStringLiteral("/server.pem"), nullptr);
+    const QString url = state.range(0) ? silentTls.Url() : silent.Url();
+    HttpProbe probe;
     double cpu = 0;
     for (auto _ : state) {
         const double before = ProcessCpuMs();
-        const ProbeResult result = ProbeUrl(window, silent.Url());
+        const ProbeResult result = ProbeUrl(probe, url, 1000);
         cpu += ProcessCpuMs() - before;
         benchmark::DoNotOptimize(result.Status);
     }
-    state.counters["cpu_ms_per_probe"] = cpu / static_cast<double>(state.iterations());
+    state.counters["cpu_ms_per_second"] = cpu / static_cast<double>(state.iterations());
 }
 } // namespace
 
 BENCHMARK(BlockingLoopOverLoopback)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(ProbesOverLoopback)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK(CheckAllOverLoopback)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK(ProbeWaitingOnASilentServer)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(CheckAllAnswering)
+    ->ArgNames({"parallel", "shown"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
+BENCHMARK(CheckAllAnsweringTls)->ArgName("parallel")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(CheckAllSlowHosts)->ArgName("parallel")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(CheckAllSilentHosts)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(ProbeWaitingOnASilentServer)->ArgName("tls")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     desktop::InterceptMessageBoxes(true);
+    TrustProbeCertificates(QSslCertificate::fromPath(TlsServer::CertificateFolder() + QStringLiteral("/ca.pem")));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

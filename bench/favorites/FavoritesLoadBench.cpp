@@ -48,18 +48,18 @@ const QString& Favorites()
 void LoadIntoTree(benchmark::State& state)
 {
     frmMain window;
-    window.FavoritesPath = Favorites();
+    window.Favorites.FavoritesPath = Favorites();
     for (auto _ : state) {
         window.tvFolders->Nodes().Clear();
-        window.LinkCount = 0;
-        window.FolderCount = 1;
-        LoadFavoritesTree(window);
-        benchmark::DoNotOptimize(window.LinkCount);
+        window.Favorites.LinkCount = 0;
+        window.Favorites.FolderCount = 1;
+        LoadFavoritesTree(*window.tvFolders, window.Favorites);
+        benchmark::DoNotOptimize(window.Favorites.LinkCount);
     }
-    if (window.LinkCount != TopFolders * (FoldersInEach + 1) * LinksPerFolder || window.FolderCount != 1001)
+    if (window.Favorites.LinkCount != TopFolders * (FoldersInEach + 1) * LinksPerFolder || window.Favorites.FolderCount != 1001)
         state.SkipWithError("the tree did not hold every link and folder");
-    state.counters["links"] = window.LinkCount;
-    state.counters["folders"] = window.FolderCount;
+    state.counters["links"] = window.Favorites.LinkCount;
+    state.counters["folders"] = window.Favorites.FolderCount;
 }
 
 void PlainDirectoryWalk(benchmark::State& state)

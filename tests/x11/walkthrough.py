@@ -211,6 +211,34 @@ def write_shortcut(path, url):
         f.write("[InternetShortcut]\nURL=%s\n[Orrindale]\nTimeout=%d\nRename=1\n" % (url, CHECK_TIMEOUT_MS))
 
 
+def placement(reg, env):
+    """The four saved values of the window's placement, as `reg query` lists them."""
+    query = subprocess.run([reg, "query", r"HKCU\Software\Orrindale\Strandmoor"], env=env,
+                           capture_output=True, text=True)
+    values = {}
+    for line in query.stdout.splitlines():
+        fields = line.split()
+        if len(fields) == 3 and fields[0] in ("Top", "Left", "Height", "Width"):
+            values[fields[0]] = fields[2]
+    return values
+
+
+def start_and_exit(program, env):
+    """Starts the program, waits for its window and leaves it by File > Exit."""
+    process = subprocess.Popen([program], env=env)
+    try:
+        window = wait_for("the main window", lambda: find_window("Strandmoor"), 30)
+        time.sleep(0.5)
+        focus(window)
+        key("alt+f")
+        key("x")
+        expect(process.wait(timeout=20) == 0, "the program did not end well after File > Exit")
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
 def read_url(path):
     with open(path, encoding="latin-1") as f:
         for line in f:
@@ -256,6 +284,13 @@ def run(bin_dir, screenshot_path, keep):
     write_shortcut(os.path.join(favorites, "delta.url"), "http://127.0.0.1:%d/" % silent.port)
 
     process = None
+    # A window manager puts a frame round the window, as on a desktop: the saved size must
+    # not grow by it.
+    manager = None
+    if shutil.which("openbox"):
+        manager = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        time.sleep(1)
     try:
         subprocess.run([regsvr, "/s", os.path.join(bin_dir, "Tarnhold.so")], env=env, check=True)
         subprocess.run([reg, "add", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders",
@@ -351,6 +386,12 @@ def run(bin_dir, screenshot_path, keep):
             expect(len(lines) == 1 and "REG_DWORD" in lines[0], "setting %s in the hive: %s" % (value, lines))
         dwords = [l for l in query.stdout.splitlines() if "REG_DWORD" in l]
         expect(len(dwords) == 8, "expected eight settings, found:\n" + query.stdout)
+
+        # Started and left twice more: the placement comes back exactly as it was saved.
+        saved = placement(reg, env)
+        for _ in range(2):
+            start_and_exit(program, env)
+            expect(placement(reg, env) == saved, "the placement changed: %s, then %s" % (saved, placement(reg, env)))
         print("walk-through passed")
         return 0
     finally:
@@ -359,6 +400,9 @@ def run(bin_dir, screenshot_path, keep):
             process.wait()
         pages.shutdown()
         silent.close()
+        if manager is not None:
+            manager.terminate()
+            manager.wait()
         if keep:
             print("left in " + top)
         else:

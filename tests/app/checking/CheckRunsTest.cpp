@@ -12,11 +12,13 @@
 #include "platform/desktop/MessageBox.h"
 #include "tests/app/checking/LoopbackServer.h"
 #include "tests/app/checking/QStringPrinter.h"
+#include "tests/app/checking/TlsServer.h"
 #include "tests/support/TestFolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSslCertificate>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -219,6 +221,38 @@ TEST_F(CheckRunsTest, ARedirectIsWrittenAndFollowedOnlyWhenTheLinkAllowsIt)
                   "\r\nIconIndex=1\r\n[Orrindale]\r\nRename=1\r\n");
     EXPECT_EQ(Picture(QStringLiteral("New Page")), Pictures::LinkAnswered);
     EXPECT_EQ(RequestedPaths(), (Paths{"/moved", "/moved", "/new"}));
+    ExpectEndedInOrder();
+}
+
+TEST_F(CheckRunsTest, ARedirectToHttpsIsWrittenAndTheHttpsPageDecides)
+{
+    TrustProbeCertificates(QSslCertificate::fromPath(TlsServer::CertificateFolder() + QStringLiteral("/ca.pem")));
+    TlsServer secure(TlsServer::CertificateFolder() + QStringLiteral("/server.pem"), [](const std::string& request) {
+        return LoopbackServer::RequestPath(request) == "/gone" ? HttpReply("HTTP/1.1 404 Not Found")
+                                                                : HttpReply("HTTP/1.1 200 OK", {}, "<title>Secure Page</title>");
+    });
+    // The plain address moves to the same page over https, as sites do.
+    LoopbackServer plain([&secure](ServerConnection& c) {
+        const std::string path = LoopbackServer::RequestPath(c.ReadRequest());
+        c.Send(HttpReply("HTTP/1.1 301 Moved Permanently",
+                         "Location: " + secure.Url(QString::fromStdString(path)).toStdString() + "\r\n"));
+        c.Close();
+    });
+    for (const char* name : {"up", "down"}) {
+        Favorites.WriteFile(QString::fromLatin1(name) + QStringLiteral(".url"),
+                            "[InternetShortcut]\r\nURL=" + plain.Url(name[0] == 'u' ? QStringLiteral("/page") : QStringLiteral("/gone")).toUtf8() +
+                                "\r\n[Orrindale]\r\nRename=1\r\n");
+    }
+    Load();
+
+    CheckAllLinks(Main.RunHost());
+
+    EXPECT_EQ(ReadLink(QStringLiteral("Secure Page")),
+              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/page")).toStdString() + "\r\n[Orrindale]\r\nRename=1\r\n");
+    EXPECT_EQ(Picture(QStringLiteral("Secure Page")), Pictures::LinkAnswered);
+    EXPECT_EQ(ReadLink(QStringLiteral("down")),
+              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/gone")).toStdString() + "\r\n[Orrindale]\r\nRename=1\r\n");
+    EXPECT_EQ(Picture(QStringLiteral("down")), Pictures::LinkBroken);
     ExpectEndedInOrder();
 }
 

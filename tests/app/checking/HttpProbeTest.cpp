@@ -3,9 +3,11 @@
 #include "app/settings/AppSettings.h"
 #include "tests/app/checking/LoopbackServer.h"
 #include "tests/app/checking/QStringPrinter.h"
+#include "tests/app/checking/TlsServer.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSslCertificate>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -416,4 +418,64 @@ TEST_F(ProbeTest, TheWaitSleepsBetweenEvents)
     EXPECT_GE(Elapsed, 495);
     // A loop that spins would use most of the half second.
     EXPECT_LT(used, 100.0);
+}
+
+TEST_F(ProbeTest, HttpsIsProbedOverTlsAndEveryFailureOfItIsNoReply)
+{
+    const QString certificates = TlsServer::CertificateFolder();
+    TrustProbeCertificates(QSslCertificate::fromPath(certificates + QStringLiteral("/ca.pem")));
+    const auto site = [](const std::string& request) {
+        const std::string path = LoopbackServer::RequestPath(request);
+        if (path == "/gone")
+            return HttpReply("HTTP/1.1 404 Not Found", {}, "<title>Gone</title>");
+        if (path == "/moved")
+            return HttpReply("HTTP/1.1 301 Moved Permanently", "Location: https://127.0.0.1/new\r\n");
+        return OkPage;
+    };
+    TlsServer good(certificates + QStringLiteral("/server.pem"), site);
+    TlsServer silent(certificates + QStringLiteral("/server.pem"), nullptr);
+    TlsServer expired(certificates + QStringLiteral("/expired.pem"), site);
+    TlsServer otherName(certificates + QStringLiteral("/wrong-name.pem"), site);
+    TlsServer selfSigned(certificates + QStringLiteral("/self-signed.pem"), site);
+    LoopbackServer plain(Answer(OkPage));
+    LoopbackServer hangsUp([](ServerConnection& c) {
+        c.ReadRequest(100ms);
+        c.Close();
+    });
+    const QString port = QStringLiteral(":%1/");
+    struct Case
+    {
+        QString Url;
+        int16_t Status;
+        QString Title;
+        QString Redirect;
+    };
+    const Case cases[] = {
+        {good.Url(QStringLiteral("/a?b#c")), 200, QStringLiteral("Front Page"), {}},
+        {QStringLiteral("HTTPS://127.0.0.1") + port.arg(good.Port()), 200, QStringLiteral("Front Page"), {}},
+        {good.Url(QStringLiteral("/gone")), 404, {}, {}},
+        {good.Url(QStringLiteral("/moved")), 301, {}, QStringLiteral("https://127.0.0.1/new")},
+        {silent.Url(), -1, {}, {}},
+        {expired.Url(), -1, {}, {}},
+        {otherName.Url(), -1, {}, {}},
+        {selfSigned.Url(), -1, {}, {}},
+        {QStringLiteral("https://127.0.0.1") + port.arg(plain.Port()), -1, {}, {}},
+        {QStringLiteral("https://127.0.0.1") + port.arg(hangsUp.Port()), -1, {}, {}},
+    };
+    LinkTimeout = 700;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Url.toStdString());
+        const ProbeResult result = Probe(c.Url);
+        EXPECT_EQ(result.Status, c.Status);
+        EXPECT_EQ(result.Title, c.Title);
+        EXPECT_EQ(result.RedirectUrl, c.Redirect);
+        EXPECT_LT(Elapsed, LinkTimeout + 100);
+    }
+    // Inside TLS the request is the same five lines, the host without its port.
+    ASSERT_EQ(good.Requests().size(), 4u);
+    EXPECT_EQ(good.Requests()[0], Request("/a?b#c"));
+    EXPECT_EQ(good.Requests()[1], Request("/"));
+    EXPECT_TRUE(expired.Requests().empty());
+    EXPECT_TRUE(otherName.Requests().empty());
+    EXPECT_TRUE(selfSigned.Requests().empty());
 }

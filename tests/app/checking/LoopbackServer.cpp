@@ -12,11 +12,11 @@ namespace
 {
 constexpr int SliceMs = 10;
 
-sockaddr_in LoopbackAddress(uint16_t port)
+sockaddr_in LoopbackAddress(uint16_t port, const std::string& host = "127.0.0.1")
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    inet_pton(AF_INET, host.c_str(), &address.sin_addr);
     address.sin_port = htons(port);
     return address;
 }
@@ -135,16 +135,26 @@ void ServerConnection::Reset()
 
 // ---- LoopbackServer -------------------------------------------------------------------------
 
-LoopbackServer::LoopbackServer(Script script) : script_(std::move(script))
+void ConnectionGauge::Opened()
+{
+    const int now = ++Now;
+    int most = Most;
+    while (now > most && !Most.compare_exchange_weak(most, now)) {
+    }
+}
+
+LoopbackServer::LoopbackServer(Script script) : LoopbackServer(std::move(script), Options{}) {}
+
+LoopbackServer::LoopbackServer(Script script, Options options) : script_(std::move(script)), options_(std::move(options))
 {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener_ < 0)
         throw std::runtime_error("socket failed");
-    const sockaddr_in address = LoopbackAddress(0);
+    const sockaddr_in address = LoopbackAddress(0, options_.Address);
     if (bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         listen(listener_, 64) != 0) {
         close(listener_);
-        throw std::runtime_error("cannot listen on 127.0.0.1");
+        throw std::runtime_error("cannot listen on " + options_.Address);
     }
     port_ = BoundPort(listener_);
     thread_ = std::thread([this] { Run(); });
@@ -154,12 +164,15 @@ LoopbackServer::~LoopbackServer()
 {
     stopping_ = true;
     thread_.join();
+    while (serving_ > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     close(listener_);
 }
 
 QString LoopbackServer::Url(const QString& path) const
 {
-    return QStringLiteral("http://127.0.0.1:") + QString::number(port_) + path;
+    return QStringLiteral("http://") + QString::fromStdString(options_.Address) + QStringLiteral(":") +
+           QString::number(port_) + path;
 }
 
 std::vector<std::string> LoopbackServer::Requests() const
@@ -182,10 +195,29 @@ void LoopbackServer::Run()
         const int socket = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (socket < 0)
             continue;
+        if (options_.Concurrent) {
+            ++serving_;
+            std::thread([this, socket] {
+                Serve(socket);
+                --serving_;
+            }).detach();
+        } else {
+            Serve(socket);
+        }
+    }
+}
+
+void LoopbackServer::Serve(int socket)
+{
+    for (ConnectionGauge* gauge : options_.Gauges)
+        gauge->Opened();
+    {
         ServerConnection connection(*this, socket, connections_++);
         if (script_)
             script_(connection);
     }
+    for (ConnectionGauge* gauge : options_.Gauges)
+        gauge->Closed();
 }
 
 uint16_t LoopbackServer::ClosedPort()

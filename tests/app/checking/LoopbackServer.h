@@ -13,6 +13,15 @@
 
 class LoopbackServer;
 
+// Counts the connections open at once, across the servers that share it.
+struct ConnectionGauge
+{
+    std::atomic<int> Now{0};
+    std::atomic<int> Most{0};
+    void Opened();
+    void Closed() { --Now; }
+};
+
 // One accepted connection, as the server's script sees it. Every wait is cut into short
 // slices so that the server can stop at any time.
 class ServerConnection
@@ -54,13 +63,23 @@ class LoopbackServer
 public:
     using Script = std::function<void(ServerConnection&)>;
 
+    // Where and how the server listens: on another loopback address (127.0.0.x), and with
+    // every connection served at once by a thread of its own.
+    struct Options
+    {
+        std::string Address = "127.0.0.1";
+        bool Concurrent = false;
+        std::vector<ConnectionGauge*> Gauges; // told of every connection opened and closed
+    };
+
     explicit LoopbackServer(Script script);
+    LoopbackServer(Script script, Options options);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     uint16_t Port() const { return port_; }
-    // "http://127.0.0.1:<port>" followed by path.
+    // "http://<address>:<port>" followed by path.
     QString Url(const QString& path = QStringLiteral("/")) const;
     // The requests read so far, in order.
     std::vector<std::string> Requests() const;
@@ -78,13 +97,17 @@ private:
     void Run();
     void Record(std::string request);
 
+    void Serve(int socket);
+
     Script script_;
+    Options options_;
     int listener_ = -1;
     uint16_t port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
+    std::atomic<int> serving_{0}; // connections served by threads of their own, not ended yet
     std::thread thread_;
 };
 
