@@ -273,7 +273,7 @@ TEST(RandomOperations, TheTreeMirrorsTheDiskAfterEveryStep)
     for (const unsigned seed : Seeds()) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         RandomOperations run(seed);
-        for (int step = 1; step <= 2500 && !::testing::Test::HasFailure(); ++step) {
+        for (int step = 1; step <= 2000 && !::testing::Test::HasFailure(); ++step) {
             run.Step();
             const std::string where = "step " + std::to_string(step) + ", after:" + run.Recent();
             run.ExpectTreeMirrorsDisk(where);
