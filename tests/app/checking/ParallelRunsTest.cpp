@@ -8,6 +8,7 @@
 #include "app/window/frmMain.h"
 #include "platform/desktop/Application.h"
 #include "platform/desktop/MessageBox.h"
+#include "tests/app/checking/LimitedHost.h"
 #include "tests/app/checking/LoopbackServer.h"
 #include "tests/support/TestFolder.h"
 
@@ -26,24 +27,6 @@ using namespace std::chrono_literals;
 
 namespace
 {
-// A run host that is the window's, with other limits.
-class LimitedHost : public CheckRunHost
-{
-public:
-    LimitedHost(CheckRunHost& window, CheckRunLimits limits) : window_(window), limits_(limits) {}
-    TreeView& Tree() override { return window_.Tree(); }
-    bool CheckRunning() const override { return window_.CheckRunning(); }
-    void SetCheckRunning(bool running) override { window_.SetCheckRunning(running); }
-    void ShowRunText(const QString& text) override { window_.ShowRunText(text); }
-    void RunStarted() override { window_.RunStarted(); }
-    void RunFinished() override { window_.RunFinished(); }
-    HttpProbe& Probe() override { return window_.Probe(); }
-    CheckRunLimits RunLimits() const override { return limits_; }
-
-private:
-    CheckRunHost& window_;
-    CheckRunLimits limits_;
-};
 
 // The page `number` of the test web: each answers in its own way after a delay of its own.
 void Serve(ServerConnection& c)
