@@ -21,7 +21,7 @@ QString FromBytes(std::string_view bytes)
 
 bool IsRedirect(int16_t code)
 {
-    return code == 300 || code == 301 || code == 302 || code == 303 || code == 307;
+    return code == 300 || code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
 }
 } // namespace
 

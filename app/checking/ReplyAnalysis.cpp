@@ -13,7 +13,7 @@ namespace
 // 304 (not modified), 305 and 306 name no new address.
 bool IsRedirectStatus(int16_t code)
 {
-    return code == 300 || code == 301 || code == 302 || code == 303 || code == 307;
+    return code == 300 || code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
 }
 
 QStringView TrimBlanks(QStringView text)

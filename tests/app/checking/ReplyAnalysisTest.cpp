@@ -70,6 +70,7 @@ TEST(ReplyAnalysis, LocationOfRedirectReplies)
         {u"HTTP/1.1 302 Found\r\nLocation: http://host/b\r\n\r\n", u"http://host/", u"http://host/b"},
         {u"HTTP/1.1 303 See Other\r\nLocation: http://host/c\r\n\r\n", u"http://host/", u"http://host/c"},
         {u"HTTP/1.1 307 Temporary\r\nLocation: http://host/d\r\n\r\n", u"http://host/", u"http://host/d"},
+        {u"HTTP/1.1 308 Permanent Redirect\r\nLocation: http://host/e\r\n\r\n", u"http://host/", u"http://host/e"},
         // The header name in any letter case; the value in its own.
         {u"HTTP/1.1 302 Found\r\nLOCATION: http://Host/New\r\n\r\n", u"http://host/", u"http://Host/New"},
         // A target beginning with HTTP in any letter case is taken as it stands.
