@@ -4,6 +4,9 @@
 #include "app/checking/ReplyText.h"
 #include "platform/win32/AnsiCodePage.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -11,10 +14,30 @@ using namespace Qt::StringLiterals;
 
 namespace
 {
-// The characters a number in a reference may be written with.
+// The characters a number in a reference may be written with, in decimal or in hexadecimal.
 bool IsNumberCharacter(QChar c)
 {
-    return (c >= u'0' && c <= u'9') || c == u' ' || c == u'+' || c == u'-' || c == u'.' || c == u'e' || c == u'E';
+    return HexDigitValue(c) >= 0 || c == u' ' || c == u'+' || c == u'-' || c == u'.' || c == u'x' || c == u'X';
+}
+
+// The number between "&#" and ";": decimal, or hexadecimal after an "x" in either letter case
+// ("x41" is 65, as "65" is).
+std::optional<DecimalNumber> ParseReferenceNumber(QStringView number)
+{
+    if (!number.startsWith(u'x', Qt::CaseInsensitive))
+        return ParseDecimalNumber(number);
+    // Any value this large is removed as 256 is; holding it there keeps it from overflowing.
+    constexpr int64_t Largest = int64_t{1} << 40;
+    if (number.size() < 2)
+        return std::nullopt;
+    DecimalNumber value;
+    for (QChar c : number.sliced(1)) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        value.Rounded = std::min(value.Rounded * 16 + digit, Largest);
+    }
+    return value;
 }
 
 // Hands the decoder the title one character at a time. Characters it gives back are handed
@@ -135,7 +158,7 @@ QString DecodeNumericReferences(const QString& title)
             break;
         }
 
-        const auto value = ParseDecimalNumber(number);
+        const auto value = ParseReferenceNumber(number);
         if (value && value->IsAtLeast(256)) {
             in.RemoveCopies(number);
         } else if (value && value->Rounded >= 0 && value->Rounded <= 255) {

@@ -17,3 +17,6 @@ bool StartsWithCaseless(QStringView text, QLatin1StringView marker);
 // line of a shortcut file.
 bool IsControlCharacter(QChar c);
 bool ContainsControlCharacter(QStringView text);
+
+// The value of a hexadecimal digit in either letter case; -1 for any other character.
+int HexDigitValue(QChar c);

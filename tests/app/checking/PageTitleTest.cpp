@@ -109,7 +109,7 @@ TEST(PageTitle, OnlySpacesAreTrimmedAndBeforeTheNumericStep)
 TEST(PageTitle, LoopEndingCasesGiveOneLine)
 {
     const TitleCase cases[] = {
-        {u"<title>AT&#T &#x41; &#; &#-5; &#255.5; &#10;</title>", u"AT&#T &#x41; &#; &#-5; &#255.5; "},
+        {u"<title>AT&#T &#x41; &#; &#-5; &#255.5; &#10;</title>", u"AT&#T A &#; &#-5; &#255.5; "},
         // A stray closing tag before the title does not end it.
         {u"</title><title>Real</title>", u"Real"},
         {u"</title>only a stray closing tag<title>", u""},
