@@ -1,8 +1,10 @@
 // Feeds arbitrary replies to the title extraction, read one code-page character per byte as
 // from the socket, and holds the numeric-reference decoder against the step-by-step loop
-// wherever that loop comes to an end.
+// wherever that loop comes to an end. The same input, after a first byte that chooses the
+// chunk sizes, is also sent as a body, whole and in chunks.
 #include "app/checking/PageTitle.h"
 #include "app/checking/ReplyText.h"
+#include "fuzz/ChunkedBody.h"
 #include "platform/win32/AnsiCodePage.h"
 #include "tests/app/checking/StepByStepDecode.h"
 
@@ -10,14 +12,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 using namespace Qt::StringLiterals;
 
+namespace
+{
+QString FromBytes(std::string_view bytes)
+{
+    return QString::fromStdU16String(win32::AnsiToUnicode(bytes));
+}
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const QString reply = QString::fromStdU16String(win32::AnsiToUnicode(bytes));
+    const QString reply = FromBytes(bytes);
 
     const QString title = ExtractTitle(reply);
     if (ContainsControlCharacter(title))
@@ -28,6 +39,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The whole input taken as a title, for the decoder alone.
     const QString decoded = DecodeNumericReferences(reply);
     if (const auto expected = DecodeStepByStep(reply, 2000); expected && *expected != decoded)
+        __builtin_trap();
+
+    if (size == 0)
+        return 0;
+    const uint8_t seed = data[0];
+    const std::string_view body = bytes.substr(1);
+    const std::string head = "HTTP/1.1 200 OK";
+    const QString whole = FromBytes(head + "\r\n\r\n" + std::string(body));
+    const std::string chunked = head + "\r\nTransfer-Encoding: chunked\r\n\r\n" + ChunkedBody(body, seed);
+    const QString wholeTitle = ExtractTitle(whole);
+    if (ExtractTitle(FromBytes(chunked)) != wholeTitle || ContainsControlCharacter(wholeTitle))
+        __builtin_trap();
+    // Cut short anywhere, as by the time-out, a chunked reply still gives one line.
+    const QString cut = FromBytes(std::string_view(chunked).substr(0, chunked.size() * ((seed ^ size) % 256) / 256));
+    if (ContainsControlCharacter(ExtractTitle(cut)))
         __builtin_trap();
     return 0;
 }

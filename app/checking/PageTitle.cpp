@@ -1,6 +1,7 @@
 #include "app/checking/PageTitle.h"
 
 #include "app/checking/DecimalNumber.h"
+#include "app/checking/ReplyBody.h"
 #include "app/checking/ReplyText.h"
 #include "platform/win32/AnsiCodePage.h"
 
@@ -192,16 +193,18 @@ QString DecodeNumericReferences(const QString& title)
 
 QString ExtractTitle(const QString& reply)
 {
-    const qsizetype open = IndexOfCaseless(reply, "<TITLE>"_L1);
+    // A chunk's size line must not end up inside the title.
+    const QString page = DechunkReply(reply);
+    const qsizetype open = IndexOfCaseless(page, "<TITLE>"_L1);
     if (open < 0)
         return {};
     const qsizetype begin = open + 7;
     // A stray </TITLE> before the title (in a script or a comment) does not end it.
-    const qsizetype close = IndexOfCaseless(reply, "</TITLE>"_L1, begin);
+    const qsizetype close = IndexOfCaseless(page, "</TITLE>"_L1, begin);
     if (close < 0)
         return {};
 
-    QString title = RemoveControlCharacters(QStringView(reply).sliced(begin, close - begin));
+    QString title = RemoveControlCharacters(QStringView(page).sliced(begin, close - begin));
     title.replace(u"&amp;"_s, u"&"_s, Qt::CaseSensitive);
     title.replace(u"&quot;"_s, u"\""_s, Qt::CaseSensitive);
     title.replace(u"&copy;"_s, QString(QChar(win32::AnsiToChar(169))), Qt::CaseSensitive);

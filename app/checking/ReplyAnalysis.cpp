@@ -2,6 +2,7 @@
 
 #include "app/checking/DecimalNumber.h"
 #include "app/checking/RelativeReference.h"
+#include "app/checking/ReplyBody.h"
 #include "app/checking/ReplyText.h"
 
 #include <limits>
@@ -95,5 +96,6 @@ QString AnalyzeReply(const QString& reply, const QString& url)
 {
     if (IsRedirectStatus(ParseStatusCode(reply)))
         return LocationTarget(reply, url);
-    return RefreshTarget(reply);
+    // A chunk's size line may fall inside the tag.
+    return RefreshTarget(DechunkReply(reply));
 }

@@ -126,6 +126,36 @@ TEST(PageTitle, ReferencesAndBytesGiveTheSameCodePageCharacters)
     EXPECT_EQ(title, QString::fromUtf16(u"\u2013\u2013\u00A9\u00A9\u00A0\u00A0"));
 }
 
+// Replies as the bytes a server sends: the probe reads them one code-page character per byte.
+TEST(PageTitle, TitleOutOfItsChunks)
+{
+    struct ReplyCase
+    {
+        const char* headers;
+        const char* body;
+        const char16_t* title;
+    };
+    const ReplyCase cases[] = {
+        // Chunk boundaries inside <TITLE> and inside the title.
+        {"Transfer-Encoding: chunked\r\n", "4\r\n<tit\r\n7\r\nle>Harb\r\n12\r\nour Charts</title>\r\n0\r\n\r\n",
+         u"Harbour Charts"},
+        // Extensions, blanks, leading zeros and LF alone on the size lines; trailers after the end.
+        {"transfer-encoding: Chunked\r\n", "9 ;a=b\r\n<title>Sh\r\n0000B\nip &amp; Co\n8\r\n</title>\r\n0\r\nX: 1\r\n\r\n",
+         u"Ship & Co"},
+        // Cut short inside a chunk, or a size beyond anything: what arrived.
+        {"Transfer-Encoding: chunked\r\n", "400\r\n<title>Cut short</title><p>te", u"Cut short"},
+        {"Transfer-Encoding: chunked\r\n", "FFFFFFFFFFFFFFFFFFFFFFFF\r\n<title>Huge</title>", u"Huge"},
+        // Framing that breaks down: the rest as it came.
+        {"Transfer-Encoding: chunked\r\n", "<title>Plain after all</title>", u"Plain after all"},
+        {"Transfer-Encoding: chunked\r\n", "3\r\n<ti" "tle>No line end</title>", u"No line end"},
+    };
+    for (const ReplyCase& c : cases) {
+        const std::string bytes = std::string("HTTP/1.1 200 OK\r\n") + c.headers + "\r\n" + c.body;
+        const QString reply = QString::fromStdU16String(win32::AnsiToUnicode(bytes));
+        EXPECT_EQ(ExtractTitle(reply), QString::fromUtf16(c.title)) << bytes;
+    }
+}
+
 TEST(PageTitle, TitleFarIntoALargeReply)
 {
     // Positions beyond 32767 are found like any other.

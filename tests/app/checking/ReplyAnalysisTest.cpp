@@ -155,8 +155,13 @@ TEST(ReplyAnalysis, RefreshTagOfOtherReplies)
         {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=0;url=http://x/>", u"http://host/", u""},
         {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"0;url=http://x/", u"http://host/", u""},
         // Only the first tag counts, and only up to its ">".
-        {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"9\"><a href=\"x\">url=\"y\"</a>",
+        {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"9\"><a href=\"x\">url=y\"</a>"
+         u"<p>Text enough to hold a tag of twice the length.</p>",
          u"http://host/", u""},
+        // A chunked body is read out of its chunks, wherever their boundaries fall.
+        {u"HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n1A\n<meta http-equiv=\"refresh\"\n"
+         u"1F\n content=\"0; url=http://host/Ne\n4\nxt\">\n0\n\n",
+         u"http://host/", u"http://host/Next"},
         // A target spread over lines would break the shortcut file.
         {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"0; url=http://x/\r\nURL=y\">", u"http://host/",
          u""},
