@@ -3,6 +3,7 @@
 #include "app/checking/DecimalNumber.h"
 #include "app/checking/ReplyBody.h"
 #include "app/checking/ReplyText.h"
+#include "app/checking/TitleCharset.h"
 #include "platform/win32/AnsiCodePage.h"
 
 #include <algorithm>
@@ -107,12 +108,14 @@ private:
     std::unordered_set<std::u16string> removed_;
 };
 
+// Control characters, and the line and paragraph separators a charset may bring: a name is one
+// plain line.
 QString RemoveControlCharacters(QStringView text)
 {
     QString kept;
     kept.reserve(text.size());
     for (QChar c : text) {
-        if (!IsControlCharacter(c))
+        if (!IsControlCharacter(c) && c != QChar::LineSeparator && c != QChar::ParagraphSeparator)
             kept += c;
     }
     return kept;
@@ -204,7 +207,10 @@ QString ExtractTitle(const QString& reply)
     if (close < 0)
         return {};
 
-    QString title = RemoveControlCharacters(QStringView(page).sliced(begin, close - begin));
+    // The markers and references are ASCII, so they are alike in every charset the title is
+    // decoded by; a reference below 256 still stands for the code page's character.
+    const QStringView text = QStringView(page).sliced(begin, close - begin);
+    QString title = RemoveControlCharacters(DecodeInCharset(text, DeclaredCharset(page, open)));
     title.replace(u"&amp;"_s, u"&"_s, Qt::CaseSensitive);
     title.replace(u"&quot;"_s, u"\""_s, Qt::CaseSensitive);
     title.replace(u"&copy;"_s, QString(QChar(win32::AnsiToChar(169))), Qt::CaseSensitive);

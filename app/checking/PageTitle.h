@@ -4,10 +4,11 @@
 // The page title of a reply, as one plain line fit to become a favorite's name.
 
 // The text between the first <TITLE> and the first </TITLE> after it (markers in any letter
-// case, looked for once the body is out of its chunks), without line breaks, tabs or other
-// control characters, with &amp; &quot; &copy; &reg; decoded and the trademark sign dropped
-// (in that order, each matching letter case exactly), spaces trimmed at both ends, and then
-// the numeric references decoded. Empty when either marker is missing.
+// case, looked for once the body is out of its chunks), decoded in the page's charset, without
+// line breaks, tabs or other control characters, with &amp; &quot; &copy; &reg; decoded and
+// the trademark sign dropped (in that order, each matching letter case exactly), spaces
+// trimmed at both ends, and then the numeric references decoded. Empty when either marker is
+// missing.
 QString ExtractTitle(const QString& reply);
 
 // Decodes the numeric references "&#" + number + ";" of a title, from the first one on; the
