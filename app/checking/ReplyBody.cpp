@@ -88,11 +88,14 @@ QString DechunkBody(QStringView body)
         qsizetype digitsEnd = pos;
         for (int digit; digitsEnd < n && (digit = HexDigitValue(body[digitsEnd])) >= 0; ++digitsEnd)
             size = std::min(size * 16 + static_cast<uint64_t>(digit), SizeLimit);
-        if (digitsEnd == pos || (digitsEnd < n && !IsBlank(body[digitsEnd]) && body[digitsEnd] != u';' &&
-                                 body[digitsEnd] != u'\r' && body[digitsEnd] != u'\n'))
-            break;
         // Blanks and an extension may follow the size; the line ends where the chunk begins.
-        const qsizetype lineEnd = body.indexOf(u'\n', digitsEnd);
+        qsizetype afterSize = digitsEnd;
+        while (afterSize < n && IsBlank(body[afterSize]))
+            ++afterSize;
+        if (digitsEnd == pos ||
+            (afterSize < n && body[afterSize] != u';' && body[afterSize] != u'\r' && body[afterSize] != u'\n'))
+            break;
+        const qsizetype lineEnd = body.indexOf(u'\n', afterSize);
         if (lineEnd < 0 || size == 0)
             return out;
         const qsizetype dataStart = lineEnd + 1;

@@ -137,8 +137,10 @@ TEST(PageTitle, TitleInThePageEncodingAndOutOfItsChunks)
         // Cut short inside a chunk, or a size beyond anything: what arrived.
         {"Transfer-Encoding: chunked\r\n", "400\r\n<title>Cut short</title><p>te", u"Cut short"},
         {"Transfer-Encoding: chunked\r\n", "FFFFFFFFFFFFFFFFFFFFFFFF\r\n<title>Huge</title>", u"Huge"},
+        // Nothing after the last chunk is body.
+        {"Transfer-Encoding: chunked\r\n", "5\r\n<titl\r\n0\r\n\r\ne>Beyond the end</title>", u""},
         // Framing that breaks down: the rest as it came.
-        {"Transfer-Encoding: chunked\r\n", "<title>Plain after all</title>", u"Plain after all"},
+        {"Transfer-Encoding: chunked\r\n", "Bad <title>Plain after all</title>", u"Plain after all"},
         {"Transfer-Encoding: chunked\r\n", "3\r\n<ti" "tle>No line end</title>", u"No line end"},
         // The charset of the header, of a meta tag, of http-equiv. Declared UTF-8 is UTF-8 also
         // where a byte is not.
