@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 using namespace Qt::StringLiterals;
@@ -82,7 +84,7 @@ public:
     }
 
     // Every later "&#" + number + ";" is to vanish.
-    void RemoveCopies(QStringView number) { removed_.insert(number.toString().toStdU16String()); }
+    void RemoveCopies(QStringView number) { removed_.emplace(number.utf16(), number.size()); }
 
 private:
     void SkipRemovedCopies()
@@ -95,8 +97,8 @@ private:
                 ++end;
             if (end >= text_.size() || text_[end] != u';')
                 return;
-            const QStringView number = text_.sliced(pos_ + 2, end - pos_ - 2);
-            if (!removed_.contains(number.toString().toStdU16String()))
+            const std::u16string_view number(text_.utf16() + pos_ + 2, end - pos_ - 2);
+            if (!removed_.contains(number))
                 return;
             pos_ = end + 1;
         }
@@ -105,7 +107,13 @@ private:
     QStringView text_;
     qsizetype pos_ = 0;
     std::u16string pending_; // read from the back
-    std::unordered_set<std::u16string> removed_;
+    // Looked up by a view into the title, so that reading a reference allocates nothing.
+    struct Hash
+    {
+        using is_transparent = void;
+        size_t operator()(std::u16string_view text) const { return std::hash<std::u16string_view>{}(text); }
+    };
+    std::unordered_set<std::u16string, Hash, std::equal_to<>> removed_;
 };
 
 // Control characters, and the line and paragraph separators a charset may bring: a name is one
