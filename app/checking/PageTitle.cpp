@@ -1,20 +1,47 @@
 #include "app/checking/PageTitle.h"
 
 #include "app/checking/DecimalNumber.h"
+#include "app/checking/ReplyBody.h"
 #include "app/checking/ReplyText.h"
+#include "app/checking/TitleCharset.h"
 #include "platform/win32/AnsiCodePage.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 using namespace Qt::StringLiterals;
 
 namespace
 {
-// The characters a number in a reference may be written with.
+// The characters a number in a reference may be written with, in decimal or in hexadecimal.
 bool IsNumberCharacter(QChar c)
 {
-    return (c >= u'0' && c <= u'9') || c == u' ' || c == u'+' || c == u'-' || c == u'.' || c == u'e' || c == u'E';
+    return HexDigitValue(c) >= 0 || c == u' ' || c == u'+' || c == u'-' || c == u'.' || c == u'x' || c == u'X';
+}
+
+// The number between "&#" and ";": decimal, or hexadecimal after an "x" in either letter case
+// ("x41" is 65, as "65" is).
+std::optional<DecimalNumber> ParseReferenceNumber(QStringView number)
+{
+    if (!number.startsWith(u'x', Qt::CaseInsensitive))
+        return ParseDecimalNumber(number);
+    // Any value this large is removed as 256 is; holding it there keeps it from overflowing.
+    constexpr int64_t Largest = int64_t{1} << 40;
+    if (number.size() < 2)
+        return std::nullopt;
+    DecimalNumber value;
+    for (QChar c : number.sliced(1)) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        value.Rounded = std::min(value.Rounded * 16 + digit, Largest);
+    }
+    return value;
 }
 
 // Hands the decoder the title one character at a time. Characters it gives back are handed
@@ -57,7 +84,7 @@ public:
     }
 
     // Every later "&#" + number + ";" is to vanish.
-    void RemoveCopies(QStringView number) { removed_.insert(number.toString().toStdU16String()); }
+    void RemoveCopies(QStringView number) { removed_.emplace(number.utf16(), number.size()); }
 
 private:
     void SkipRemovedCopies()
@@ -70,8 +97,8 @@ private:
                 ++end;
             if (end >= text_.size() || text_[end] != u';')
                 return;
-            const QStringView number = text_.sliced(pos_ + 2, end - pos_ - 2);
-            if (!removed_.contains(number.toString().toStdU16String()))
+            const std::u16string_view number(text_.utf16() + pos_ + 2, end - pos_ - 2);
+            if (!removed_.contains(number))
                 return;
             pos_ = end + 1;
         }
@@ -80,15 +107,23 @@ private:
     QStringView text_;
     qsizetype pos_ = 0;
     std::u16string pending_; // read from the back
-    std::unordered_set<std::u16string> removed_;
+    // Looked up by a view into the title, so that reading a reference allocates nothing.
+    struct Hash
+    {
+        using is_transparent = void;
+        size_t operator()(std::u16string_view text) const { return std::hash<std::u16string_view>{}(text); }
+    };
+    std::unordered_set<std::u16string, Hash, std::equal_to<>> removed_;
 };
 
+// Control characters, and the line and paragraph separators a charset may bring: a name is one
+// plain line.
 QString RemoveControlCharacters(QStringView text)
 {
     QString kept;
     kept.reserve(text.size());
     for (QChar c : text) {
-        if (!IsControlCharacter(c))
+        if (!IsControlCharacter(c) && c != QChar::LineSeparator && c != QChar::ParagraphSeparator)
             kept += c;
     }
     return kept;
@@ -135,7 +170,7 @@ QString DecodeNumericReferences(const QString& title)
             break;
         }
 
-        const auto value = ParseDecimalNumber(number);
+        const auto value = ParseReferenceNumber(number);
         if (value && value->IsAtLeast(256)) {
             in.RemoveCopies(number);
         } else if (value && value->Rounded >= 0 && value->Rounded <= 255) {
@@ -169,16 +204,21 @@ QString DecodeNumericReferences(const QString& title)
 
 QString ExtractTitle(const QString& reply)
 {
-    const qsizetype open = IndexOfCaseless(reply, "<TITLE>"_L1);
+    // A chunk's size line must not end up inside the title.
+    const QString page = DechunkReply(reply);
+    const qsizetype open = IndexOfCaseless(page, "<TITLE>"_L1);
     if (open < 0)
         return {};
     const qsizetype begin = open + 7;
     // A stray </TITLE> before the title (in a script or a comment) does not end it.
-    const qsizetype close = IndexOfCaseless(reply, "</TITLE>"_L1, begin);
+    const qsizetype close = IndexOfCaseless(page, "</TITLE>"_L1, begin);
     if (close < 0)
         return {};
 
-    QString title = RemoveControlCharacters(QStringView(reply).sliced(begin, close - begin));
+    // The markers and references are ASCII, so they are alike in every charset the title is
+    // decoded by; a reference below 256 still stands for the code page's character.
+    const QStringView text = QStringView(page).sliced(begin, close - begin);
+    QString title = RemoveControlCharacters(DecodeInCharset(text, DeclaredCharset(page, open)));
     title.replace(u"&amp;"_s, u"&"_s, Qt::CaseSensitive);
     title.replace(u"&quot;"_s, u"\""_s, Qt::CaseSensitive);
     title.replace(u"&copy;"_s, QString(QChar(win32::AnsiToChar(169))), Qt::CaseSensitive);

@@ -2,6 +2,7 @@
 
 #include "app/checking/DecimalNumber.h"
 #include "app/checking/RelativeReference.h"
+#include "app/checking/ReplyBody.h"
 #include "app/checking/ReplyText.h"
 
 #include <limits>
@@ -13,7 +14,7 @@ namespace
 // 304 (not modified), 305 and 306 name no new address.
 bool IsRedirectStatus(int16_t code)
 {
-    return code == 300 || code == 301 || code == 302 || code == 303 || code == 307;
+    return code == 300 || code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
 }
 
 QStringView TrimBlanks(QStringView text)
@@ -95,5 +96,6 @@ QString AnalyzeReply(const QString& reply, const QString& url)
 {
     if (IsRedirectStatus(ParseStatusCode(reply)))
         return LocationTarget(reply, url);
-    return RefreshTarget(reply);
+    // A chunk's size line may fall inside the tag.
+    return RefreshTarget(DechunkReply(reply));
 }

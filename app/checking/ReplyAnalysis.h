@@ -12,9 +12,9 @@
 int16_t ParseStatusCode(const QString& reply);
 
 // The redirect target the reply names, or empty when there is none. A redirect reply (300,
-// 301, 302, 303, 307) names it in its "Location:" header: an address beginning with "HTTP" is
-// returned unchanged, a relative one is resolved against url, the address that was probed.
-// Any other reply may name it in a <META HTTP-EQUIV="REFRESH" ...> tag, whose target is
-// returned as written. A target that would carry a control character into a shortcut file is
-// never returned.
+// 301, 302, 303, 307, 308) names it in its "Location:" header: an address beginning with "HTTP"
+// is returned unchanged, a relative one is resolved against url, the address that was probed.
+// Any other reply may name it in a <META HTTP-EQUIV="REFRESH" ...> tag in its body (taken out of
+// its chunks first), whose target is returned as written. A target that would carry a control
+// character into a shortcut file is never returned.
 QString AnalyzeReply(const QString& reply, const QString& url);

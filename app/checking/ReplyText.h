@@ -17,3 +17,17 @@ bool StartsWithCaseless(QStringView text, QLatin1StringView marker);
 // line of a shortcut file.
 bool IsControlCharacter(QChar c);
 bool ContainsControlCharacter(QStringView text);
+
+// The value of a hexadecimal digit in either letter case; -1 for any other character. Inline:
+// the title decoder asks it of every character of a number.
+inline int HexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}

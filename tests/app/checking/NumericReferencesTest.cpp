@@ -38,6 +38,10 @@ TEST(NumericReferences, DecodesBelow256ToTheCodePageCharacter)
         {u"&#65.4;", u"A"},
         {u"&#6.55e1;", u"B"},
         {u"&#650e-1;", u"A"},
+        // Hexadecimal after an "x" in either letter case.
+        {u"&#x41;&#X6a;", u"Aj"},
+        {u"&#x0000000041;", u"A"},
+        {u"&#x96;", u"\u2013"},
     };
     for (const DecodeCase& c : cases)
         ExpectDecodes(c);
@@ -49,8 +53,12 @@ TEST(NumericReferences, RemovesEveryCopyOf256OrMore)
         {u"&#300;x&#300;", u"x"},
         {u"&#256;", u""},
         {u"&#1e999;", u""},
-        // A copy is removed before the text around it is read, so the pieces it separated join.
+        {u"&#x2019;a&#x2019;&#xFFFFFFFFFFFFFFFFFFFF;", u"a"},
+        // A copy is removed before the text around it is read, so the pieces it separated join;
+        // a copy is the same text, however the number is written.
         {u"&#300;&#6&#300;5;", u"A"},
+        {u"&#65;&#+300;-&#-1;&#&#+300;5;-.", u"A-&#-1;-."},
+        {u"&# 3e2 ;&#3005.0e-1;&#x12C;&#X12D;&#&# 3e2 ;65;&#&#3005.0e-1;66;&#&#x12C;67;&#&#X12D;68;", u"ABCD"},
     };
     for (const DecodeCase& c : cases)
         ExpectDecodes(c);
@@ -71,7 +79,7 @@ TEST(NumericReferences, ProducedCharactersCompleteReferences)
 TEST(NumericReferences, ReferencesToControlCharactersAreRemoved)
 {
     const DecodeCase cases[] = {
-        {u"a&#10;b", u"ab"}, {u"a&#13;&#10;b", u"ab"}, {u"&#9;x", u"x"}, {u"&#0;", u""},
+        {u"a&#10;b", u"ab"}, {u"a&#x0D;&#xA;b", u"ab"}, {u"&#9;x", u"x"}, {u"&#0;", u""},
         {u"&#-0.4;", u""},   {u"&#127;", u""},         {u"&#129;", u""}, {u"&#157;", u""},
     };
     for (const DecodeCase& c : cases)
@@ -81,7 +89,10 @@ TEST(NumericReferences, ReferencesToControlCharactersAreRemoved)
 TEST(NumericReferences, TextThatIsNoReferenceStaysAsWritten)
 {
     const DecodeCase cases[] = {
-        {u"&#x41;", u"&#x41;"},
+        {u"&#x;", u"&#x;"},
+        {u"&#x4G;", u"&#x4G;"},
+        {u"&#x-41;", u"&#x-41;"},
+        {u"&# x41;", u"&# x41;"},
         {u"&#;", u"&#;"},
         {u"&#-5;", u"&#-5;"},
         {u"&#255.5;", u"&#255.5;"},
@@ -92,7 +103,7 @@ TEST(NumericReferences, TextThatIsNoReferenceStaysAsWritten)
         {u"&#65 &#66;", u"&#65 B"},
         {u"AT&#T; &#65;", u"AT&#T; A"},
         {u"&#&#&#65;", u"&#&#A"},
-        {u"&#x41;&#66;&#", u"&#x41;B&#"},
+        {u"&#x4G;&#66;&#", u"&#x4G;B&#"},
         {u"&#12 &#300;", u"&#12 "},
     };
     for (const DecodeCase& c : cases)

@@ -109,7 +109,7 @@ TEST(PageTitle, OnlySpacesAreTrimmedAndBeforeTheNumericStep)
 TEST(PageTitle, LoopEndingCasesGiveOneLine)
 {
     const TitleCase cases[] = {
-        {u"<title>AT&#T &#x41; &#; &#-5; &#255.5; &#10;</title>", u"AT&#T &#x41; &#; &#-5; &#255.5; "},
+        {u"<title>AT&#T &#x41; &#; &#-5; &#255.5; &#10;</title>", u"AT&#T A &#; &#-5; &#255.5; "},
         // A stray closing tag before the title does not end it.
         {u"</title><title>Real</title>", u"Real"},
         {u"</title>only a stray closing tag<title>", u""},
@@ -117,13 +117,68 @@ TEST(PageTitle, LoopEndingCasesGiveOneLine)
     ExpectTitles(std::begin(cases), std::end(cases));
 }
 
-// The reply reaches the title decoder as the characters of its bytes in the code page.
-TEST(PageTitle, ReferencesAndBytesGiveTheSameCodePageCharacters)
+// Replies as the bytes a server sends: the probe reads them one code-page character per byte.
+TEST(PageTitle, TitleInThePageEncodingAndOutOfItsChunks)
 {
-    const std::string bytes = "HTTP/1.1 200 OK\r\n\r\n<title>\x96&#150;\xA9&#169;\xA0&#160;</title>";
-    const std::u16string text = win32::AnsiToUnicode(bytes);
-    const QString title = ExtractTitle(QString::fromStdU16String(text));
-    EXPECT_EQ(title, QString::fromUtf16(u"\u2013\u2013\u00A9\u00A9\u00A0\u00A0"));
+    struct ReplyCase
+    {
+        const char* headers;
+        const char* body;
+        const char16_t* title;
+    };
+    const ReplyCase cases[] = {
+        // Chunk boundaries inside <TITLE> and inside the title.
+        {"Transfer-Encoding: chunked\r\n", "4\r\n<tit\r\n7\r\nle>Harb\r\n12\r\nour Charts</title>\r\n0\r\n\r\n",
+         u"Harbour Charts"},
+        // Extensions, blanks, leading zeros and LF alone on the size lines; trailers after the end.
+        {"transfer-encoding: Chunked \r\n",
+         "9 ;a=b\r\n<title>Sh\r\n0000B\nip &amp; Co\n8\r\n</title>\r\n0\r\nX: 1\r\n\r\n",
+         u"Ship & Co"},
+        // Cut short inside a chunk, or a size beyond anything: what arrived.
+        {"Transfer-Encoding: chunked\r\n", "400\r\n<title>Cut short</title><p>te", u"Cut short"},
+        {"Transfer-Encoding: chunked\r\n", "FFFFFFFFFFFFFFFFFFFFFFFF\r\n<title>Huge</title>", u"Huge"},
+        // Nothing after the last chunk is body.
+        {"Transfer-Encoding: chunked\r\n", "5\r\n<titl\r\n0\r\n\r\ne>Beyond the end</title>", u""},
+        // Framing that breaks down: the rest as it came.
+        {"Transfer-Encoding: chunked\r\n", "Bad <title>Plain after all</title>", u"Plain after all"},
+        {"Transfer-Encoding: chunked\r\n", "3\r\n<ti" "tle>No line end</title>", u"No line end"},
+        // The charset of the header, of a meta tag, of http-equiv. Declared UTF-8 is UTF-8 also
+        // where a byte is not.
+        {"Content-Type: text/html; charset=utf-8\r\n",
+         "<title>Caf\xC3\xA9 M\xC3\xBCnster \xE2\x80\x94 Stra\xC3\x9F" "e</title>",
+         u"Caf\u00E9 M\u00FCnster \u2014 Stra\u00DFe"},
+        {"", "<meta charset=\" UTF-8 \"><title>Caf\xC3\xA9 \xE9</title>", u"Caf\u00E9 \uFFFD"},
+        {"", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><title>Caf\xC3\xA9 \xE9</title>",
+         u"Caf\u00E9 \uFFFD"},
+        // Any attribute order and quoting; a content attribute counts only with http-equiv.
+        {"",
+         "<meta name=a content=\"charset=koi8-r\"><META CONTENT='text/charsets;charset = \"windows-1251\"' "
+         "HTTP-EQUIV=content-type><title>\xCF\xF0\xE8\xEC\xE5\xF0</title>",
+         u"\u041F\u0440\u0438\u043C\u0435\u0440"},
+        // The header comes first; a declaration after the title counts for nothing.
+        {"Content-Type: text/html; charset=windows-1252\r\n", "<meta charset=utf-8><title>\xC3\xA9t\xC3\xA9</title>",
+         u"\u00C3\u00A9t\u00C3\u00A9"},
+        {"", "<title>\xE9t\xE9</title><meta charset=utf-8>", u"\u00E9t\u00E9"},
+        // Undeclared: UTF-8 if it is valid UTF-8, else the code page; so for an unknown charset.
+        {"", "<title>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80</title>",
+         u"\u041F\u0440\u0438\u043C\u0435\u0440"},
+        {"", "<title>\x96&#150;\xA9&#169;\xA0&#160;</title>", u"\u2013\u2013\u00A9\u00A9\u00A0\u00A0"},
+        {"Content-Type: text/html; charset=x-no-such-set\r\n", "<title>Caf\xC3\xA9</title>", u"Caf\u00E9"},
+        // Plain ASCII comes out as it is; a charset that would read it otherwise is no declaration.
+        {"Content-Type: text/html; charset=Shift_JIS\r\n", "<title>C:\\dir ~ 1+1=2 &amp; \"it's\"</title>",
+         u"C:\\dir ~ 1+1=2 & \"it's\""},
+        {"Content-Type: text/html; charset=utf-16\r\n", "<title>Plain &amp; simple</title>", u"Plain & simple"},
+        // References below 256 stay code-page characters; decoding brings no line break in.
+        {"Content-Type: text/html; charset=utf-8\r\n", "<title>&#150; &#x96; \xE2\x80\x93 &#8211;</title>",
+         u"\u2013 \u2013 \u2013 "},
+        {"Content-Type: text/html; charset=utf-8\r\n", "<title>a\xC2\x85" "b\xE2\x80\xA8" "c\xE2\x80\xA9</title>",
+         u"abc"},
+    };
+    for (const ReplyCase& c : cases) {
+        const std::string bytes = std::string("HTTP/1.1 200 OK\r\n") + c.headers + "\r\n" + c.body;
+        const QString reply = QString::fromStdU16String(win32::AnsiToUnicode(bytes));
+        EXPECT_EQ(ExtractTitle(reply), QString::fromUtf16(c.title)) << bytes;
+    }
 }
 
 TEST(PageTitle, TitleFarIntoALargeReply)

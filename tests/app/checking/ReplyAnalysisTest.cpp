@@ -70,6 +70,7 @@ TEST(ReplyAnalysis, LocationOfRedirectReplies)
         {u"HTTP/1.1 302 Found\r\nLocation: http://host/b\r\n\r\n", u"http://host/", u"http://host/b"},
         {u"HTTP/1.1 303 See Other\r\nLocation: http://host/c\r\n\r\n", u"http://host/", u"http://host/c"},
         {u"HTTP/1.1 307 Temporary\r\nLocation: http://host/d\r\n\r\n", u"http://host/", u"http://host/d"},
+        {u"HTTP/1.1 308 Permanent Redirect\r\nLocation: http://host/e\r\n\r\n", u"http://host/", u"http://host/e"},
         // The header name in any letter case; the value in its own.
         {u"HTTP/1.1 302 Found\r\nLOCATION: http://Host/New\r\n\r\n", u"http://host/", u"http://Host/New"},
         // A target beginning with HTTP in any letter case is taken as it stands.
@@ -154,8 +155,13 @@ TEST(ReplyAnalysis, RefreshTagOfOtherReplies)
         {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=0;url=http://x/>", u"http://host/", u""},
         {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"0;url=http://x/", u"http://host/", u""},
         // Only the first tag counts, and only up to its ">".
-        {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"9\"><a href=\"x\">url=\"y\"</a>",
+        {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"9\"><a href=\"x\">url=y\"</a>"
+         u"<p>Text enough to hold a tag of twice the length.</p>",
          u"http://host/", u""},
+        // A chunked body is read out of its chunks, wherever their boundaries fall.
+        {u"HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n1A\n<meta http-equiv=\"refresh\"\n"
+         u"1F\n content=\"0; url=http://host/Ne\n4\nxt\">\n0\n\n",
+         u"http://host/", u"http://host/Next"},
         // A target spread over lines would break the shortcut file.
         {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"0; url=http://x/\r\nURL=y\">", u"http://host/",
          u""},
