@@ -11,6 +11,7 @@ import http.server
 import os
 import shutil
 import socket
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -18,6 +19,8 @@ import threading
 import time
 
 CHECK_TIMEOUT_MS = 1500
+TLS_FOLDER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "checking", "tls")
+UNICODE_TITLE = "\u041f\u0440\u0438\u043c\u0435\u0440 \u0441\u0442\u0440\u0430\u043d\u0438\u0446\u044b"
 
 
 class Failure(Exception):
@@ -55,6 +58,9 @@ class Pages(http.server.BaseHTTPRequestHandler):
         elif self.path == "/old":
             target = "http://127.0.0.1:%d/new" % Pages.port
             self.reply(301, b"<html><body>moved</body></html>", [("Location", target)])
+        elif self.path == "/unicode":
+            page = '<html><head><meta charset="utf-8"><title>%s</title></head></html>' % UNICODE_TITLE
+            self.reply(200, page.encode("utf-8"))
         elif self.path == "/new":
             self.reply(200, b"<html><head><title>Tide Tables</title></head><body>new home</body></html>")
         else:
@@ -275,6 +281,14 @@ def run(bin_dir, screenshot_path, keep):
     pages = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
     Pages.port = pages.server_address[1]
     threading.Thread(target=pages.serve_forever, daemon=True).start()
+    # The same pages over TLS, with a certificate from the test authority that the program is
+    # told to trust through SSL_CERT_FILE.
+    secure = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(os.path.join(TLS_FOLDER, "server.pem"))
+    secure.socket = context.wrap_socket(secure.socket, server_side=True)
+    threading.Thread(target=secure.serve_forever, daemon=True).start()
+    env["SSL_CERT_FILE"] = os.path.abspath(os.path.join(TLS_FOLDER, "ca.pem"))
     silent = SilentServer()
     base = "http://127.0.0.1:%d" % Pages.port
 
@@ -282,6 +296,7 @@ def run(bin_dir, screenshot_path, keep):
     write_shortcut(os.path.join(favorites, "bravo.url"), base + "/missing")
     write_shortcut(os.path.join(favorites, "charlie.url"), base + "/old")
     write_shortcut(os.path.join(favorites, "delta.url"), "http://127.0.0.1:%d/" % silent.port)
+    write_shortcut(os.path.join(favorites, "echo.url"), "https://127.0.0.1:%d/unicode" % secure.server_address[1])
 
     process = None
     # A window manager puts a frame round the window, as on a desktop: the saved size must
@@ -307,7 +322,8 @@ def run(bin_dir, screenshot_path, keep):
         key("a")
         wait_for("the renames after the page titles",
                  lambda: os.path.exists(os.path.join(favorites, "Harbour Charts.url"))
-                 and os.path.exists(os.path.join(favorites, "Tide Tables.url")), 30)
+                 and os.path.exists(os.path.join(favorites, "Tide Tables.url"))
+                 and os.path.exists(os.path.join(favorites, UNICODE_TITLE + ".url")), 30)
         shot = screenshot_path or os.path.join(top, "checked.png")
 
         def finished_pictures():
@@ -321,8 +337,9 @@ def run(bin_dir, screenshot_path, keep):
 
         column = wait_for("the end of the check run", finished_pictures, 30)
         colours = [c[0] for c in column]
-        # Rows in load order: Harbour Charts (was alpha), bravo, Tide Tables (was charlie), delta.
-        expect(colours == ["green", "red", "green", "yellow"],
+        # Rows in load order: Harbour Charts (was alpha), bravo, Tide Tables (was charlie), delta,
+        # and the https page renamed after its title in Cyrillic (was echo).
+        expect(colours == ["green", "red", "green", "yellow", "green"],
                "result pictures down the link rows: %s" % colours)
         gaps = [b[3] - a[3] for a, b in zip(column, column[1:])]
         expect(max(gaps) - min(gaps) <= 2 and min(gaps) >= 12,
@@ -370,7 +387,8 @@ def run(bin_dir, screenshot_path, keep):
 
         # From outside: the files, the shortcut's new address, the folder, the settings.
         names = sorted(os.listdir(favorites))
-        expect(names == ["Archive", "Dead End.url", "Harbour Charts.url", "Tide Tables.url", "delta.url"],
+        expect(names == ["Archive", "Dead End.url", "Harbour Charts.url", "Tide Tables.url", "delta.url",
+                         UNICODE_TITLE + ".url"],
                "favorites on disk: %s" % names)
         expect(read_url(os.path.join(favorites, "Tide Tables.url")) == base + "/new",
                "the redirect was not written into the shortcut")
@@ -399,6 +417,7 @@ def run(bin_dir, screenshot_path, keep):
             process.kill()
             process.wait()
         pages.shutdown()
+        secure.shutdown()
         silent.close()
         if manager is not None:
             manager.terminate()

@@ -38,6 +38,11 @@ std::string SiteReply(const std::string& path, uint16_t port)
     const std::string self = "http://127.0.0.1:" + std::to_string(port);
     if (path == "/ok" || path == "/slow")
         return HttpReply("HTTP/1.1 200 OK", {}, "<html><title>Ok Page</title></html>");
+    if (path == "/cyrillic") // a chunked page in UTF-8, declared in a meta tag
+        return "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+               "25\r\n<meta charset=\"utf-8\"><title>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBC\r\n"
+               "1d\r\n\xD0\xB5\xD1\x80 \xD1\x81\xD1\x82\xD1\x80\xD0\xB0\xD0\xBD\xD0\xB8\xD1\x86\xD1\x8B</title>\r\n"
+               "0\r\n\r\n";
     if (path == "/notitle")
         return HttpReply("HTTP/1.1 200 OK", {}, "<html>no title</html>");
     if (path == "/gone")
@@ -294,9 +299,15 @@ TEST_F(CheckRunsTest, AFavoriteIsRenamedAfterATitleThatDiffersEvenOnlyInCase)
     WriteLink(QStringLiteral("B/OK PAGE"), QStringLiteral("/ok"));
     const std::string untitled = WriteLink(QStringLiteral("C/Untitled"), QStringLiteral("/notitle"));
     const std::string missing = WriteLink(QStringLiteral("D/Lost"), QStringLiteral("/missing"));
+    const std::string example = WriteLink(QStringLiteral("E/example"), QStringLiteral("/cyrillic"));
     Load();
 
     CheckAllLinks(Main.RunHost());
+
+    // The title in the page's own encoding becomes the name on disk, in the file system's.
+    EXPECT_EQ(QDir(Favorites.Sub(QStringLiteral("E"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("\u041F\u0440\u0438\u043C\u0435\u0440 \u0441\u0442\u0440\u0430\u043D\u0438\u0446\u044B.url")});
+    EXPECT_EQ(ReadLink(QStringLiteral("E/\u041F\u0440\u0438\u043C\u0435\u0440 \u0441\u0442\u0440\u0430\u043D\u0438\u0446\u044B")), example);
 
     EXPECT_EQ(ReadLink(QStringLiteral("A/Ok Page")), same);
     EXPECT_EQ(QDir(Favorites.Sub(QStringLiteral("B"))).entryList(QDir::Files),

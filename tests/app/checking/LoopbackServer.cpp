@@ -114,8 +114,18 @@ void ServerConnection::WaitForClientClose()
     }
 }
 
+void ServerConnection::Ended()
+{
+    if (!counted_)
+        return;
+    counted_ = false;
+    for (ConnectionGauge* gauge : server_.options_.Gauges)
+        gauge->Closed();
+}
+
 void ServerConnection::Close()
 {
+    Ended();
     if (socket_ < 0)
         return;
     shutdown(socket_, SHUT_WR);
@@ -125,6 +135,7 @@ void ServerConnection::Close()
 
 void ServerConnection::Reset()
 {
+    Ended();
     if (socket_ < 0)
         return;
     const linger abortive{1, 0};
@@ -211,13 +222,9 @@ void LoopbackServer::Serve(int socket)
 {
     for (ConnectionGauge* gauge : options_.Gauges)
         gauge->Opened();
-    {
-        ServerConnection connection(*this, socket, connections_++);
-        if (script_)
-            script_(connection);
-    }
-    for (ConnectionGauge* gauge : options_.Gauges)
-        gauge->Closed();
+    ServerConnection connection(*this, socket, connections_++);
+    if (script_)
+        script_(connection);
 }
 
 uint16_t LoopbackServer::ClosedPort()

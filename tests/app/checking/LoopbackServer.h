@@ -51,9 +51,14 @@ public:
     void Reset();
 
 private:
+    // Tells the server's gauges the connection has ended, once: before its last bytes are
+    // acknowledged, so that a client starting its next connection is never counted twice.
+    void Ended();
+
     LoopbackServer& server_;
     int socket_;
     int number_;
+    bool counted_ = true;
 };
 
 // A TCP server on 127.0.0.1 and a port of the system's choosing, run by a thread of its own.
