@@ -238,11 +238,14 @@ bool HttpProbe::Start(const QString& url, int16_t linkTimeout)
         if (!port || ProbeHost.isEmpty() || ContainsControlCharacter(url))
             throw runtime::Error(runtime::InvalidProcedureCall);
 
+        // The trusted authorities are read once, on the first https probe: that is the
+        // program's own work, not the server's, and does not count against the time-out.
+        if (target->Tls)
+            wsHttp->setSslConfiguration(TlsConfiguration());
         XMLTimer->setInterval(ProbeTimeout(linkTimeout));
         XMLTimer->start();
         Waiting_ = true;
         if (target->Tls) {
-            wsHttp->setSslConfiguration(TlsConfiguration());
             wsHttp->connectToHostEncrypted(ProbeHost, *port);
         } else {
             wsHttp->connectToHost(ProbeHost, *port);

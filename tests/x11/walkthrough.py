@@ -275,6 +275,9 @@ def run(bin_dir, screenshot_path, keep):
     # A sanitizer build: the window system's libraries keep caches LeakSanitizer reports.
     suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
     env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS", ""), "suppressions=" + suppressions]))
+    # Whole call stacks, so a cache of a system library is known by the library that made it.
+    if "ASAN_OPTIONS" in env:
+        env["ASAN_OPTIONS"] += ":fast_unwind_on_malloc=0"
     env.pop("WAYLAND_DISPLAY", None)
     env.pop("SESSION_MANAGER", None)
 

@@ -246,17 +246,17 @@ TEST_F(CheckRunsTest, ARedirectToHttpsIsWrittenAndTheHttpsPageDecides)
     for (const char* name : {"up", "down"}) {
         Favorites.WriteFile(QString::fromLatin1(name) + QStringLiteral(".url"),
                             "[InternetShortcut]\r\nURL=" + plain.Url(name[0] == 'u' ? QStringLiteral("/page") : QStringLiteral("/gone")).toUtf8() +
-                                "\r\n[Orrindale]\r\nRename=1\r\n");
+                                "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
     }
     Load();
 
     CheckAllLinks(Main.RunHost());
 
     EXPECT_EQ(ReadLink(QStringLiteral("Secure Page")),
-              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/page")).toStdString() + "\r\n[Orrindale]\r\nRename=1\r\n");
+              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/page")).toStdString() + "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
     EXPECT_EQ(Picture(QStringLiteral("Secure Page")), Pictures::LinkAnswered);
     EXPECT_EQ(ReadLink(QStringLiteral("down")),
-              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/gone")).toStdString() + "\r\n[Orrindale]\r\nRename=1\r\n");
+              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/gone")).toStdString() + "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
     EXPECT_EQ(Picture(QStringLiteral("down")), Pictures::LinkBroken);
     ExpectEndedInOrder();
 }
