@@ -1,6 +1,7 @@
 #include "platform/win32/ProfileStrings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,8 @@ namespace win32
 
 namespace
 {
+std::atomic<bool> syncEachWrite{true};
+
 // One line of the file: its text and the line end that followed it ("\r\n", "\n", "\r" or
 // nothing for a last line without one).
 struct Line
@@ -213,7 +216,7 @@ bool ReplaceFile(const std::string& target, std::string_view content, bool exist
     };
     if (existed && stat(target.c_str(), &info) == 0)
         fchmod(fd, info.st_mode & 07777);
-    const bool written = WriteAll(fd, content) && fsync(fd) == 0;
+    const bool written = WriteAll(fd, content) && (!syncEachWrite || fsync(fd) == 0);
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
         unlink(temporary.c_str());
@@ -368,6 +371,11 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
         out.append(newEntry).append(eol);
     }
     return ReplaceFile(target, out, content.has_value()) ? 1 : 0;
+}
+
+void SetProfileWriteSync(bool eachWrite)
+{
+    syncEachWrite = eachWrite;
 }
 
 } // namespace win32
