@@ -1,0 +1,264 @@
+#include "tools/favorites/BookmarkImport.h"
+
+#include "app/favorites/FavoriteNames.h"
+#include "app/favorites/ShortcutFile.h"
+#include "platform/files/FileSystem.h"
+#include "platform/runtime/ErrorRecord.h"
+#include "platform/win32/AnsiCodePage.h"
+#include "platform/win32/ProfileStrings.h"
+#include "tools/favorites/BookmarkParser.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <QUrl>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+const QString UrlExtension = QStringLiteral(".url");
+
+[[noreturn]] void Fail(const QString& path, const char* reason)
+{
+    throw ImportError("cannot create \"" + path.toStdString() + "\": " + reason);
+}
+
+[[noreturn]] void Fail(const QString& path, int error)
+{
+    Fail(path, std::strerror(error));
+}
+
+// The names in one folder being written, compared without regard to letter case, as the
+// program compares them, and for each name that clashed the next number to try.
+class FolderNames
+{
+public:
+    void Take(const QString& fileName) { taken_.insert(fileName.toCaseFolded()); }
+
+    // The first of `name`, "name (2)", "name (3)", ... that is free, with its extension.
+    QString Free(const QString& name, const QString& extension)
+    {
+        const QString plain = name + extension;
+        const QString key = plain.toCaseFolded();
+        if (!taken_.contains(key))
+            return plain;
+        int& next = next_[key];
+        for (next = std::max(next, 2);; ++next) {
+            const QString suffix = QStringLiteral(" (%1)").arg(next) + extension;
+            const QString numbered = files::FitName(name, suffix) + suffix;
+            if (!taken_.contains(numbered.toCaseFolded()))
+                return numbered;
+        }
+    }
+
+private:
+    QSet<QString> taken_;
+    QHash<QString, int> next_;
+};
+
+// A folder being filled: its path and the names in it.
+struct Level
+{
+    QString Path;
+    FolderNames Names;
+};
+
+Level ExistingLevel(const QString& folder)
+{
+    Level level{folder, {}};
+    try {
+        const files::FolderListing listing = files::ListFolder(folder);
+        for (const files::FolderItem& item : listing.Files)
+            level.Names.Take(item.Name);
+        for (const files::FolderItem& item : listing.SubFolders)
+            level.Names.Take(item.Name);
+    } catch (const runtime::Error& error) {
+        throw ImportError("cannot read \"" + folder.toStdString() + "\": " + error.Description());
+    }
+    return level;
+}
+
+// Creates a new folder in `parent`; mkdir itself refuses a name taken since the listing.
+QString CreateFolderIn(Level& parent, const QString& name)
+{
+    for (;;) {
+        const QString free = parent.Names.Free(name, QString());
+        parent.Names.Take(free);
+        const QString path = parent.Path + QLatin1Char('/') + free;
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+            return path;
+        if (errno != EEXIST)
+            Fail(path, errno);
+    }
+}
+
+// An empty file of our own in `folder`, to be filled and then given the favorite's name.
+QString TemporaryFile(const QString& folder)
+{
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = folder + QStringLiteral("/.favorites-import-%1-%2.tmp").arg(getpid()).arg(++counter);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            Fail(path, errno);
+    }
+    Fail(folder, EEXIST);
+}
+
+// Gives the finished file its name unless something took that name meanwhile: false then.
+bool Publish(const QString& from, const QString& to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    // A file system that cannot rename without replacing: a hard link never replaces either.
+    if ((errno == EINVAL || errno == ENOSYS) && ::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    const int error = errno;
+    ::unlink(source.constData());
+    Fail(to, error);
+}
+
+void SetModified(const QString& path, int64_t seconds)
+{
+    timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+}
+
+// Shortcut files are not synced to disk one by one, which would make an import of thousands
+// take minutes; the file system is synced once when the import ends, however it ends.
+class SyncAtEnd
+{
+public:
+    explicit SyncAtEnd(const QString& folder)
+        : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        win32::SetProfileWriteSync(false);
+    }
+    ~SyncAtEnd()
+    {
+        win32::SetProfileWriteSync(true);
+        if (fd_ >= 0) {
+            ::syncfs(fd_);
+            ::close(fd_);
+        }
+    }
+    SyncAtEnd(const SyncAtEnd&) = delete;
+    SyncAtEnd& operator=(const SyncAtEnd&) = delete;
+
+private:
+    int fd_;
+};
+
+bool Holdable(char16_t c)
+{
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+        return false;
+    return c == u'?' || win32::CharToAnsi(c) != '?';
+}
+
+bool AllHoldable(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return Holdable(c.unicode()); });
+}
+} // namespace
+
+QString ImportedName(const QString& name, bool folder, const QString& fallback)
+{
+    QString cleaned = name;
+    for (QChar& c : cleaned) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() <= 0x9F))
+            c = QLatin1Char(' ');
+    }
+    try {
+        return DiskItemName(cleaned, folder);
+    } catch (const runtime::Error&) {
+        return name == fallback ? QStringLiteral("New Folder") : ImportedName(fallback, folder, fallback);
+    }
+}
+
+QString ShortcutAddress(const QString& url)
+{
+    if (AllHoldable(url))
+        return url;
+    const QUrl parsed(url);
+    if (parsed.isValid()) {
+        const QString encoded = QString::fromLatin1(parsed.toEncoded());
+        if (!encoded.isEmpty() && AllHoldable(encoded))
+            return encoded;
+    }
+    // An address QUrl refuses keeps its own form: only what the code page cannot hold is
+    // percent-encoded, as UTF-8.
+    QString out;
+    for (qsizetype i = 0; i < url.size(); ++i) {
+        const qsizetype width = url[i].isHighSurrogate() && i + 1 < url.size() ? 2 : 1;
+        if (width == 1 && Holdable(url[i].unicode())) {
+            out += url[i];
+            continue;
+        }
+        for (const char byte : url.mid(i, width).toUtf8())
+            out += QStringLiteral("%%1").arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0')).toUpper();
+        i += width - 1;
+    }
+    return out;
+}
+
+QString CreateImportFolder(const QString& parent, const QString& title)
+{
+    Level level = ExistingLevel(parent);
+    return CreateFolderIn(level, ImportedName(title, true, QStringLiteral("Imported Bookmarks")));
+}
+
+ImportReport ImportBookmarks(const BookmarkFile& file, const QString& target)
+{
+    ImportReport report;
+    std::vector<Level> levels;
+    levels.push_back(ExistingLevel(target));
+    const SyncAtEnd sync(target);
+    for (const BookmarkItem& item : file.Items) {
+        if (item.Type == BookmarkItem::EndOfFolder) {
+            if (levels.size() > 1)
+                levels.pop_back();
+        } else if (item.Type == BookmarkItem::Folder) {
+            const QString path = CreateFolderIn(levels.back(), ImportedName(item.Name, true, QStringLiteral("New Folder")));
+            levels.push_back(Level{path, {}});
+            ++report.Folders;
+        } else {
+            Level& folder = levels.back();
+            const QString name = ImportedName(item.Name, false, item.Url);
+            const QString temporary = TemporaryFile(folder.Path);
+            if (!WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), ShortcutAddress(item.Url),
+                                    temporary)) {
+                QFile::remove(temporary);
+                Fail(folder.Path + QLatin1Char('/') + name + UrlExtension, "the shortcut file could not be written");
+            }
+            if (const int64_t modified = item.LastModified > 0 ? item.LastModified : item.AddDate; modified > 0)
+                SetModified(temporary, modified);
+            for (;;) {
+                const QString fileName = folder.Names.Free(name, UrlExtension);
+                folder.Names.Take(fileName);
+                if (Publish(temporary, folder.Path + QLatin1Char('/') + fileName))
+                    break;
+            }
+            ++report.Favorites;
+        }
+    }
+    return report;
+}
