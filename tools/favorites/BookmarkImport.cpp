@@ -178,23 +178,8 @@ bool AllHoldable(const QString& text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return Holdable(c.unicode()); });
 }
-} // namespace
 
-QString ImportedName(const QString& name, bool folder, const QString& fallback)
-{
-    QString cleaned = name;
-    for (QChar& c : cleaned) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() <= 0x9F))
-            c = QLatin1Char(' ');
-    }
-    try {
-        return DiskItemName(cleaned, folder);
-    } catch (const runtime::Error&) {
-        return name == fallback ? QStringLiteral("New Folder") : ImportedName(fallback, folder, fallback);
-    }
-}
-
-QString ShortcutAddress(const QString& url)
+QString PercentEncoded(const QString& url)
 {
     if (AllHoldable(url))
         return url;
@@ -218,6 +203,31 @@ QString ShortcutAddress(const QString& url)
         i += width - 1;
     }
     return out;
+}
+} // namespace
+
+QString ImportedName(const QString& name, bool folder, const QString& fallback)
+{
+    QString cleaned = name;
+    for (QChar& c : cleaned) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() <= 0x9F))
+            c = QLatin1Char(' ');
+    }
+    try {
+        return DiskItemName(cleaned, folder);
+    } catch (const runtime::Error&) {
+        return name == fallback ? QStringLiteral("New Folder") : ImportedName(fallback, folder, fallback);
+    }
+}
+
+QString ShortcutAddress(const QString& url)
+{
+    QString address = PercentEncoded(url);
+    // The profile functions take a pair of quotes around a value away; such an address keeps
+    // them with its first quote percent-encoded.
+    if (address.size() >= 2 && (address.front() == u'"' || address.front() == u'\'') && address.back() == address.front())
+        address.replace(0, 1, address.front() == u'"' ? QStringLiteral("%22") : QStringLiteral("%27"));
+    return address;
 }
 
 QString CreateImportFolder(const QString& parent, const QString& title)
