@@ -142,31 +142,6 @@ void SetModified(const QString& path, int64_t seconds)
     ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
 }
 
-// Shortcut files are not synced to disk one by one, which would make an import of thousands
-// take minutes; the file system is synced once when the import ends, however it ends.
-class SyncAtEnd
-{
-public:
-    explicit SyncAtEnd(const QString& folder)
-        : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-        win32::SetProfileWriteSync(false);
-    }
-    ~SyncAtEnd()
-    {
-        win32::SetProfileWriteSync(true);
-        if (fd_ >= 0) {
-            ::syncfs(fd_);
-            ::close(fd_);
-        }
-    }
-    SyncAtEnd(const SyncAtEnd&) = delete;
-    SyncAtEnd& operator=(const SyncAtEnd&) = delete;
-
-private:
-    int fd_;
-};
-
 bool Holdable(char16_t c)
 {
     if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
@@ -230,6 +205,21 @@ QString ShortcutAddress(const QString& url)
     return address;
 }
 
+DeferredSync::DeferredSync(const QString& folder)
+    : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+{
+    win32::SetProfileWriteSync(false);
+}
+
+DeferredSync::~DeferredSync()
+{
+    win32::SetProfileWriteSync(true);
+    if (fd_ >= 0) {
+        ::syncfs(fd_);
+        ::close(fd_);
+    }
+}
+
 QString CreateImportFolder(const QString& parent, const QString& title)
 {
     Level level = ExistingLevel(parent);
@@ -241,7 +231,6 @@ ImportReport ImportBookmarks(const BookmarkFile& file, const QString& target)
     ImportReport report;
     std::vector<Level> levels;
     levels.push_back(ExistingLevel(target));
-    const SyncAtEnd sync(target);
     for (const BookmarkItem& item : file.Items) {
         if (item.Type == BookmarkItem::EndOfFolder) {
             if (levels.size() > 1)

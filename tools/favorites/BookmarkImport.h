@@ -27,6 +27,21 @@ public:
 // that cannot be created.
 ImportReport ImportBookmarks(const BookmarkFile& file, const QString& target);
 
+// While alive, shortcut files are written without waiting for the disk one by one, which would
+// make an import of thousands take minutes; the file system holding `folder` is synced once
+// when it ends, however the import ends.
+class DeferredSync
+{
+public:
+    explicit DeferredSync(const QString& folder);
+    ~DeferredSync();
+    DeferredSync(const DeferredSync&) = delete;
+    DeferredSync& operator=(const DeferredSync&) = delete;
+
+private:
+    int fd_;
+};
+
 // Creates the folder an import goes into inside `parent`: named after the file's heading
 // `title`, or "Imported Bookmarks", numbered like any other clash. Returns its path.
 QString CreateImportFolder(const QString& parent, const QString& title);

@@ -120,6 +120,7 @@ int RunImport(const QStringList& args, Console& console)
                 return Fail(console, QStringLiteral("cannot create the folder %1").arg(into));
             target = into;
         }
+        const DeferredSync sync(target);
         report = ImportBookmarks(file, target);
     } catch (const ImportError& error) {
         console.Err << "favorites: " << error.what() << "\n";
