@@ -70,7 +70,8 @@ void CheckShape(const BookmarkFile& file)
         depth += item.Type == BookmarkItem::Folder ? 1 : item.Type == BookmarkItem::EndOfFolder ? -1 : 0;
         Check(depth >= 0 && depth <= MaxFolderDepth);
         if (item.Type == BookmarkItem::Bookmark)
-            Check(!item.Url.isEmpty() && !item.Url.contains(QLatin1Char('\n')) && !item.Url.contains(QLatin1Char('\r')));
+            Check(!item.Url.isEmpty() && !item.Url.contains(QLatin1Char('\n')) &&
+                  !item.Url.contains(QLatin1Char('\r')));
     }
     Check(depth == 0);
 }

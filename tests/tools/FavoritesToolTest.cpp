@@ -12,10 +12,9 @@
 #include <QFile>
 #include <QProcess>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -63,11 +62,13 @@ const char* const FirefoxStyle = R"(<!DOCTYPE NETSCAPE-Bookmark-file-1>
 
 const char* const ChromiumStyle =
     "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<!-- This is an automatically generated file.\r\n     It will be read and "
-    "overwritten.\r\n     DO NOT EDIT! -->\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n"
+    "overwritten.\r\n     DO NOT EDIT! -->\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+    "charset=UTF-8\">\r\n"
     "<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n<DL><p>\r\n"
     "    <DT><H3 ADD_DATE=\"1600000000\" LAST_MODIFIED=\"0\" PERSONAL_TOOLBAR_FOLDER=\"true\">Toolbar</H3>\r\n"
     "    <DL><p>\r\n"
-    "        <DT><A ICON=\"data:image/png;base64,AAAA\" ADD_DATE=\"1600000002\" HREF=\"http://news.example/?a=1&amp;b=2\">"
+    "        <DT><A ICON=\"data:image/png;base64,AAAA\" ADD_DATE=\"1600000002\" "
+    "HREF=\"http://news.example/?a=1&amp;b=2\">"
     "News &amp; Views</A>\r\n"
     "        <DT><A HREF=\"javascript:alert(1)\" ADD_DATE=\"1600000002\">Bookmarklet</A>\r\n"
     "        <DT><H3 ADD_DATE=\"1600000000\">Inner</H3>\r\n        <DL><p>\r\n"
@@ -76,11 +77,12 @@ const char* const ChromiumStyle =
     "    </DL><p>\r\n    <DT><A HREF=\"http://loose.example/\">Loose</A>\r\n</DL><p>\r\n";
 
 // No <p>, <DT> and <A> never closed, attributes unquoted, a byte-order mark.
-const char* const BareStyle = "\xEF\xBB\xBF<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n"
-                              "<DL>\n<DT><H3 FOLDED>Toolbar</H3>\n<DL>\n"
-                              "<DT><A HREF=http://news.example/?a=1&amp;b=2 ADD_DATE=1600000002>News &amp; Views\n"
-                              "<DT><H3>Inner</H3>\n<DL>\n<DT><A HREF='http://b.example/x'>Caf\xC3\xA9's\n</DL>\n"
-                              "<DT><H3>Empty</H3>\n</DL>\n<DT><A HREF=http://loose.example/>Loose\n</DL>\n";
+const char* const BareStyle =
+    "\xEF\xBB\xBF<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n"
+    "<DL>\n<DT><H3 FOLDED>Toolbar</H3>\n<DL>\n"
+    "<DT><A HREF=http://news.example/?a=1&amp;b=2 ADD_DATE=1600000002>News &amp; Views\n"
+    "<DT><H3>Inner</H3>\n<DL>\n<DT><A HREF='http://b.example/x'>Caf\xC3\xA9's\n</DL>\n"
+    "<DT><H3>Empty</H3>\n</DL>\n<DT><A HREF=http://loose.example/>Loose\n</DL>\n";
 
 const char* const LowerCaseStyle = R"(<!doctype netscape-bookmark-file-1>
 <meta charset='utf-8'>
@@ -114,12 +116,14 @@ std::string Tree(const BookmarkFile& file, bool sorted = false)
     QStringList lines;
     QStringList path;
     for (const BookmarkItem& item : file.Items) {
-        if (item.Type == BookmarkItem::Folder)
-            path.append(item.Name), lines.append(path.join(QLatin1Char('/')) + QLatin1Char('/'));
-        else if (item.Type == BookmarkItem::EndOfFolder)
+        if (item.Type == BookmarkItem::Folder) {
+            path.append(item.Name);
+            lines.append(path.join(QLatin1Char('/')) + QLatin1Char('/'));
+        } else if (item.Type == BookmarkItem::EndOfFolder) {
             path.removeLast();
-        else
+        } else {
             lines.append((path + QStringList{item.Name}).join(QLatin1Char('/')) + QStringLiteral(" -> ") + item.Url);
+        }
     }
     return Lines(lines, sorted);
 }
@@ -210,8 +214,10 @@ TEST_F(FavoritesTool, EachBrowserStyleRoundTripsThroughTheFavorites)
     };
     const auto [deepText, deepTree] = Nest(50);
     const Case cases[] = {
-        {"Firefox", FirefoxStyle, ExpectedTree, {1, 1, 0, 1}}, {"Chromium", ChromiumStyle, ExpectedTree, {0, 0, 1, 0}},
-        {"bare", BareStyle, ExpectedTree, {0, 0, 0, 0}},       {"lower case", LowerCaseStyle, ExpectedTree, {0, 0, 0, 0}},
+        {"Firefox", FirefoxStyle, ExpectedTree, {1, 1, 0, 1}},
+        {"Chromium", ChromiumStyle, ExpectedTree, {0, 0, 1, 0}},
+        {"bare", BareStyle, ExpectedTree, {0, 0, 0, 0}},
+        {"lower case", LowerCaseStyle, ExpectedTree, {0, 0, 0, 0}},
         {"50 deep", deepText, deepTree, {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
@@ -271,7 +277,7 @@ TEST_F(FavoritesTool, FilesThatCannotBeUsedAreRefusedWithTheirLine)
         }
     }
     const ToolRun run = Favorites(RunImport, {Write(QStringLiteral("bad.html"), "<html>"), QStringLiteral("--into"),
-                                          folder.Sub(QStringLiteral("target"))});
+                                              folder.Sub(QStringLiteral("target"))});
     EXPECT_EQ(run.Exit, 1);
     EXPECT_NE(run.Err.find("bad.html, line 1: this is not a bookmark file"), std::string::npos) << run.Err;
     EXPECT_FALSE(QFileInfo::exists(folder.Sub(QStringLiteral("target"))));
@@ -280,8 +286,10 @@ TEST_F(FavoritesTool, FilesThatCannotBeUsedAreRefusedWithTheirLine)
 TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
 {
     const BookmarkFile file = ParseBookmarkFile(
-        "<!DOCTYPE NETSCAPE-Bookmark-file-1><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">"
-        "<DL><DT><A HREF=\" \thttp://x.example/a\nb&#x26;c \">&lt;b&gt; &amp; &#233;&#x1F600; &bogus; &#150;&#0; \xE9</A>"
+        "<!DOCTYPE NETSCAPE-Bookmark-file-1><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+        "charset=windows-1252\">"
+        "<DL><DT><A HREF=\" \thttp://x.example/a\nb&#x26;c \">&lt;b&gt; &amp; &#233;&#x1F600; &bogus; &#150;&#0; "
+        "\xE9</A>"
         "<DT><A HREF=\"JavaScript:void(0)\">J</A><DT><A HREF=\"ftp://f.example/\" ADD_DATE=\"1600000000123\">F</A>");
     ASSERT_EQ(file.Items.size(), 2u);
     EXPECT_EQ(file.Items[0].Name, QString::fromUtf8("<b> & é😀 &bogus; –\uFFFD é"));
@@ -298,9 +306,11 @@ TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
         {"http://example.com/a b?q=é€", "http://example.com/a b?q=é€"}, // the code page holds all of it
         {"http://日本.example/パス?q=1", "http://xn--wgv71a.example/%E3%83%91%E3%82%B9?q=1"},
         {"http://bücher.example/日", "http://xn--bcher-kva.example/%E6%97%A5"},
-        {"http://example.com/a\x01" "b", "http://example.com/a%01b"},
+        {"http://example.com/a\x01"
+         "b",
+         "http://example.com/a%01b"},
         {"http://exa mple.example/日", "http://exa mple.example/%E6%97%A5"}, // no address QUrl takes
-        {"\"http://q.example/\"", "%22http://q.example/\""},                  // the reader drops a pair of quotes
+        {"\"http://q.example/\"", "%22http://q.example/\""},                 // the reader drops a pair of quotes
     };
     for (const Address& a : addresses)
         EXPECT_EQ(ShortcutAddress(QString::fromUtf8(a.In)), QString::fromUtf8(a.Written)) << a.In;
@@ -345,7 +355,7 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
         expected.append(c.OnDisk);
     }
     const ToolRun run = Favorites(RunImport, {Write(QStringLiteral("names.html"), QByteArray::fromStdString(text)),
-                                          QStringLiteral("--into"), target});
+                                              QStringLiteral("--into"), target});
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out, "Imported " + folder.Sub(QStringLiteral("names.html")).toStdString() + " into " +
                            target.toStdString() + ":\n4 folders, 8 favorites written, 0 skipped.\n");
@@ -359,20 +369,23 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
     EXPECT_EQ(folder.ReadFile(QStringLiteral("target/Docs.url")), "[InternetShortcut]\r\nURL=http://old/\r\n");
     EXPECT_EQ(folder.ReadFile(QStringLiteral("target/docs (2).url")), "kept");
     EXPECT_TRUE(QDir(outside).isEmpty());
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("target/DOCS (3).url")), "[InternetShortcut]\r\nURL=http://e.example/\r\n");
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("target/DOCS (3).url")),
+              "[InternetShortcut]\r\nURL=http://e.example/\r\n");
 }
 
 TEST_F(FavoritesTool, WritesAddressesInTheCodePageAndKeepsTheirDates)
 {
     const QString target = folder.Sub(QStringLiteral("new/target"));
-    const QString file =
-        Write(QStringLiteral("in.html"), "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL>"
-                                         "<DT><A HREF=\"http://caf\xC3\xA9.example/\xE2\x82\xAC\" ADD_DATE=\"1500000000\" "
-                                         "LAST_MODIFIED=\"1600000000\">Caf\xC3\xA9</A>"
-                                         "<DT><A HREF=\"http://\xE6\x97\xA5\xE6\x9C\xAC.example/\">Nihon</A>");
+    const QString file = Write(QStringLiteral("in.html"),
+                               "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL>"
+                               "<DT><A HREF=\"http://caf\xC3\xA9.example/\xE2\x82\xAC\" ADD_DATE=\"1500000000\" "
+                               "LAST_MODIFIED=\"1600000000\">Caf\xC3\xA9</A>"
+                               "<DT><A HREF=\"http://\xE6\x97\xA5\xE6\x9C\xAC.example/\">Nihon</A>");
     ASSERT_EQ(Favorites(RunImport, {file, QStringLiteral("--into=") + target}).Exit, 0);
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Café.url")), "[InternetShortcut]\r\nURL=http://caf\xE9.example/\x80\r\n");
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Nihon.url")), "[InternetShortcut]\r\nURL=http://xn--wgv71a.example/\r\n");
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Café.url")),
+              "[InternetShortcut]\r\nURL=http://caf\xE9.example/\x80\r\n");
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Nihon.url")),
+              "[InternetShortcut]\r\nURL=http://xn--wgv71a.example/\r\n");
     EXPECT_EQ(QFileInfo(target + QStringLiteral("/Café.url")).lastModified().toSecsSinceEpoch(), 1600000000);
     EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left behind
 
@@ -407,13 +420,12 @@ TEST_F(FavoritesTool, ExportReportsWhatItCannotReadAndGoesOn)
                            "/sub/loop: it leads back to a folder that holds it\n");
     const QByteArray html = folder.ReadFile(QStringLiteral("out.html"));
     EXPECT_TRUE(html.contains("<DT><A HREF=\"http://a/?x=&lt;&amp;&gt;&quot;&#39;\""));
-    EXPECT_EQ(Tree(ParseBookmarkFile(html)),
-              "A -> http://a/?x=<&>\"'\nb -> http://b/\nsub/\nsub/c -> http://c/\n");
+    EXPECT_EQ(Tree(ParseBookmarkFile(html)), "A -> http://a/?x=<&>\"'\nb -> http://b/\nsub/\nsub/c -> http://c/\n");
 
     const ToolRun missing = Favorites(RunExport, {folder.Sub(QStringLiteral("gone"))});
     EXPECT_EQ(missing.Exit, 1);
-    EXPECT_EQ(missing.Err, "favorites: cannot read " + folder.Sub(QStringLiteral("gone")).toStdString() +
-                               ": Path not found\n");
+    EXPECT_EQ(missing.Err,
+              "favorites: cannot read " + folder.Sub(QStringLiteral("gone")).toStdString() + ": Path not found\n");
 }
 
 TEST_F(FavoritesTool, UsesTheFavoritesFolderNamedInTheHive)
@@ -437,7 +449,8 @@ TEST_F(FavoritesTool, UsesTheFavoritesFolderNamedInTheHive)
     EXPECT_NE(none.Err.find("Cannot Find Favorites Folder"), std::string::npos) << none.Err;
 
     const QString favorites = folder.MakeFolder(QStringLiteral("My Favorites"));
-    registry.WriteValue(win32::HKEY_CURRENT_USER, shellFolders, "Favorites", win32::REG_SZ, favorites.toStdString() + '\0');
+    registry.WriteValue(win32::HKEY_CURRENT_USER, shellFolders, "Favorites", win32::REG_SZ,
+                        favorites.toStdString() + '\0');
     for (const char* expected : {"Bookmarks Menu", "Bookmarks Menu (2)"}) {
         const ToolRun run = Favorites(RunImport, {file});
         ASSERT_EQ(run.Exit, 0) << run.Err;

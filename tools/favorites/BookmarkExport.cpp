@@ -97,7 +97,10 @@ public:
     ExportReport Report;
 
 private:
-    void Skip(const QString& path, const QString& reason) { Report.Skipped.append(path + QStringLiteral(": ") + reason); }
+    void Skip(const QString& path, const QString& reason)
+    {
+        Report.Skipped.append(path + QStringLiteral(": ") + reason);
+    }
 
     BookmarkWriter& writer_;
 };

@@ -106,7 +106,8 @@ QString TemporaryFile(const QString& folder)
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString path = folder + QStringLiteral("/.favorites-import-%1-%2.tmp").arg(getpid()).arg(++counter);
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             ::close(fd);
             return path;
@@ -200,7 +201,8 @@ QString ShortcutAddress(const QString& url)
     QString address = PercentEncoded(url);
     // The profile functions take a pair of quotes around a value away; such an address keeps
     // them with its first quote percent-encoded.
-    if (address.size() >= 2 && (address.front() == u'"' || address.front() == u'\'') && address.back() == address.front())
+    if (address.size() >= 2 && (address.front() == u'"' || address.front() == u'\'') &&
+        address.back() == address.front())
         address.replace(0, 1, address.front() == u'"' ? QStringLiteral("%22") : QStringLiteral("%27"));
     return address;
 }
@@ -236,15 +238,16 @@ ImportReport ImportBookmarks(const BookmarkFile& file, const QString& target)
             if (levels.size() > 1)
                 levels.pop_back();
         } else if (item.Type == BookmarkItem::Folder) {
-            const QString path = CreateFolderIn(levels.back(), ImportedName(item.Name, true, QStringLiteral("New Folder")));
+            const QString path =
+                CreateFolderIn(levels.back(), ImportedName(item.Name, true, QStringLiteral("New Folder")));
             levels.push_back(Level{path, {}});
             ++report.Folders;
         } else {
             Level& folder = levels.back();
             const QString name = ImportedName(item.Name, false, item.Url);
             const QString temporary = TemporaryFile(folder.Path);
-            if (!WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), ShortcutAddress(item.Url),
-                                    temporary)) {
+            if (!WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
+                                    ShortcutAddress(item.Url), temporary)) {
                 QFile::remove(temporary);
                 Fail(folder.Path + QLatin1Char('/') + name + UrlExtension, "the shortcut file could not be written");
             }

@@ -492,8 +492,8 @@ QString DecodeCharacterReferences(const QString& text)
         QLatin1StringView Name;
         char16_t Character;
     };
-    static const Named names[] = {{QLatin1StringView("amp;"), u'&'},  {QLatin1StringView("lt;"), u'<'},
-                                  {QLatin1StringView("gt;"), u'>'},   {QLatin1StringView("quot;"), u'"'},
+    static const Named names[] = {{QLatin1StringView("amp;"), u'&'},   {QLatin1StringView("lt;"), u'<'},
+                                  {QLatin1StringView("gt;"), u'>'},    {QLatin1StringView("quot;"), u'"'},
                                   {QLatin1StringView("apos;"), u'\''}, {QLatin1StringView("nbsp;"), u'\u00A0'}};
     QString out;
     out.reserve(text.size());
@@ -512,8 +512,8 @@ QString DecodeCharacterReferences(const QString& text)
             char32_t value = 0;
             while (j < size && IsDigitOf(text[j].unicode(), hex)) {
                 // Past the last character the value only has to stay out of range.
-                value = std::min<char32_t>(value * (hex ? 16 : 10) + static_cast<char32_t>(DigitValue(text[j].unicode())),
-                                           0x110000);
+                value = std::min<char32_t>(
+                    value * (hex ? 16 : 10) + static_cast<char32_t>(DigitValue(text[j].unicode())), 0x110000);
                 ++j;
             }
             if (j > digits) {

@@ -1,11 +1,11 @@
 #include "tools/favorites/Commands.h"
 
+#include "platform/runtime/ErrorRecord.h"
 #include "tools/favorites/BookmarkExport.h"
 #include "tools/favorites/BookmarkImport.h"
 #include "tools/favorites/BookmarkParser.h"
 #include "tools/favorites/BookmarkWriter.h"
 #include "tools/favorites/FavoritesFolder.h"
-#include "platform/runtime/ErrorRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,7 +101,8 @@ int RunImport(const QStringList& args, Console& console)
     try {
         file = ParseBookmarkFile(bytes);
     } catch (const BookmarkFileError& error) {
-        return Fail(console, QStringLiteral("%1, line %2: %3").arg(source).arg(error.Line).arg(QString::fromUtf8(error.what())));
+        return Fail(console,
+                    QStringLiteral("%1, line %2: %3").arg(source).arg(error.Line).arg(QString::fromUtf8(error.what())));
     }
 
     QString target;
@@ -152,7 +153,8 @@ int RunExport(const QStringList& args, Console& console)
         folder = ReadFavoritesFolder(problem);
         if (folder.isEmpty())
             return Fail(console, problem);
-    } else if (const QString name = QFileInfo(QDir::cleanPath(QDir(folder).absolutePath())).fileName(); !name.isEmpty()) {
+    } else if (const QString name = QFileInfo(QDir::cleanPath(QDir(folder).absolutePath())).fileName();
+               !name.isEmpty()) {
         title = name;
     }
     if (!output.isEmpty() && QFileInfo(output).isDir())
@@ -172,16 +174,19 @@ int RunExport(const QStringList& args, Console& console)
     try {
         report = ExportFavorites(folder, title, writer);
     } catch (const runtime::Error& error) {
-        return Fail(console, QStringLiteral("cannot read %1: %2").arg(folder, QString::fromStdString(error.Description())));
+        return Fail(console,
+                    QStringLiteral("cannot read %1: %2").arg(folder, QString::fromStdString(error.Description())));
     }
     if (!writer.End() || (!output.isEmpty() && !file.commit()))
-        return Fail(console, QStringLiteral("cannot write %1").arg(output.isEmpty() ? QStringLiteral("the bookmarks") : output));
+        return Fail(console,
+                    QStringLiteral("cannot write %1").arg(output.isEmpty() ? QStringLiteral("the bookmarks") : output));
 
     for (const QString& skipped : report.Skipped)
         console.Err << "favorites: skipped " << skipped << "\n";
     std::ostream& summary = output.isEmpty() ? console.Err : console.Out;
     summary << "Exported " << Counted(report.Favorites, "favorite", "favorites") << " in "
-            << Counted(report.Folders, "folder", "folders") << (output.isEmpty() ? QString() : QStringLiteral(" to ") + output)
-            << ", " << report.Skipped.size() << " skipped.\n";
+            << Counted(report.Folders, "folder", "folders")
+            << (output.isEmpty() ? QString() : QStringLiteral(" to ") + output) << ", " << report.Skipped.size()
+            << " skipped.\n";
     return 0;
 }

@@ -47,7 +47,8 @@ void WalkFavorites(const QString& folder, FavoritesVisitor& visitor)
         const files::FolderItem& item = top.SubFolders[top.Next++];
         const QString path = top.Path + QLatin1Char('/') + item.Name;
         const QString itemReal = item.IsLink ? files::CanonicalPath(path) : top.Real + QLatin1Char('/') + item.Name;
-        const bool loop = std::any_of(stack.begin(), stack.end(), [&](const Frame& frame) { return frame.Real == itemReal; });
+        const bool loop =
+            std::any_of(stack.begin(), stack.end(), [&](const Frame& frame) { return frame.Real == itemReal; });
         if (itemReal.isEmpty() || loop) {
             visitor.Unwalkable(path, QStringLiteral("it leads back to a folder that holds it"));
             continue;
