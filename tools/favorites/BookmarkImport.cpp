@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -100,41 +99,13 @@ QString CreateFolderIn(Level& parent, const QString& name)
     }
 }
 
-// An empty file of our own in `folder`, to be filled and then given the favorite's name.
-QString TemporaryFile(const QString& folder)
+// Whether anything, a dangling link included, is at the path.
+bool Occupied(const QString& path)
 {
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = folder + QStringLiteral("/.favorites-import-%1-%2.tmp").arg(getpid()).arg(++counter);
-        const int fd =
-            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return path;
-        }
-        if (errno != EEXIST)
-            Fail(path, errno);
-    }
-    Fail(folder, EEXIST);
-}
-
-// Gives the finished file its name unless something took that name meanwhile: false then.
-bool Publish(const QString& from, const QString& to)
-{
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    // A file system that cannot rename without replacing: a hard link never replaces either.
-    if ((errno == EINVAL || errno == ENOSYS) && ::link(source.constData(), target.constData()) == 0) {
-        ::unlink(source.constData());
-        return true;
-    }
-    if (errno == EEXIST)
-        return false;
-    const int error = errno;
-    ::unlink(source.constData());
-    Fail(to, error);
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 void SetModified(const QString& path, int64_t seconds)
@@ -245,20 +216,19 @@ ImportReport ImportBookmarks(const BookmarkFile& file, const QString& target)
         } else {
             Level& folder = levels.back();
             const QString name = ImportedName(item.Name, false, item.Url);
-            const QString temporary = TemporaryFile(folder.Path);
-            if (!WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
-                                    ShortcutAddress(item.Url), temporary)) {
-                QFile::remove(temporary);
-                Fail(folder.Path + QLatin1Char('/') + name + UrlExtension, "the shortcut file could not be written");
-            }
-            if (const int64_t modified = item.LastModified > 0 ? item.LastModified : item.AddDate; modified > 0)
-                SetModified(temporary, modified);
-            for (;;) {
+            // The names were listed when the import began; anything that appeared since is
+            // passed over as well.
+            QString path;
+            do {
                 const QString fileName = folder.Names.Free(name, UrlExtension);
                 folder.Names.Take(fileName);
-                if (Publish(temporary, folder.Path + QLatin1Char('/') + fileName))
-                    break;
-            }
+                path = folder.Path + QLatin1Char('/') + fileName;
+            } while (Occupied(path));
+            if (!WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
+                                    ShortcutAddress(item.Url), path))
+                Fail(path, "the shortcut file could not be written");
+            if (const int64_t modified = item.LastModified > 0 ? item.LastModified : item.AddDate; modified > 0)
+                SetModified(path, modified);
             ++report.Favorites;
         }
     }

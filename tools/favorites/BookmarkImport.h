@@ -22,9 +22,9 @@ public:
 // Writes the folders of `file` as folders and its bookmarks as shortcut files into the
 // existing folder `target`, in the file's order. Nothing that exists is ever changed: a name
 // already there, in any letter case, gets " (2)", " (3)", ... before its extension. Each
-// shortcut is written whole under a temporary name and given its own name only then, so a
-// run killed halfway leaves no half-written favorite. Raises ImportError at the first item
-// that cannot be created.
+// shortcut goes through the program's profile writer, which writes a temporary file and
+// renames it, so a run killed halfway leaves no half-written favorite. Raises ImportError at
+// the first item that cannot be created.
 ImportReport ImportBookmarks(const BookmarkFile& file, const QString& target);
 
 // While alive, shortcut files are written without waiting for the disk one by one, which would
