@@ -76,12 +76,12 @@ const char* const ChromiumStyle =
     "        <DT><H3>Empty</H3>\r\n        <DL><p>\r\n        </DL><p>\r\n"
     "    </DL><p>\r\n    <DT><A HREF=\"http://loose.example/\">Loose</A>\r\n</DL><p>\r\n";
 
-// No <p>, <DT> and <A> never closed, attributes unquoted, a byte-order mark.
+// No <p>, <DT>, <A> and one <H3> never closed, attributes unquoted, a byte-order mark.
 const char* const BareStyle =
     "\xEF\xBB\xBF<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n"
     "<DL>\n<DT><H3 FOLDED>Toolbar</H3>\n<DL>\n"
     "<DT><A HREF=http://news.example/?a=1&amp;b=2 ADD_DATE=1600000002>News &amp; Views\n"
-    "<DT><H3>Inner</H3>\n<DL>\n<DT><A HREF='http://b.example/x'>Caf\xC3\xA9's\n</DL>\n"
+    "<DT><H3>Inner\n<DL>\n<DT><A HREF='http://b.example/x'>Caf\xC3\xA9's\n</DL>\n"
     "<DT><H3>Empty</H3>\n</DL>\n<DT><A HREF=http://loose.example/>Loose\n</DL>\n";
 
 const char* const LowerCaseStyle = R"(<!doctype netscape-bookmark-file-1>
@@ -297,6 +297,11 @@ TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
     EXPECT_EQ(file.Items[1].AddDate, 1600000000);
     EXPECT_EQ(file.Skipped[static_cast<size_t>(SkipReason::Script)], 1);
 
+    const QString utf16 = QStringLiteral("<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><DT><A HREF=\"http://u/\">Ünï</A>");
+    const QByteArray utf16Bytes =
+        QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2);
+    EXPECT_EQ(ParseBookmarkFile(utf16Bytes).Items.at(0).Name, QStringLiteral("Ünï"));
+
     struct Address
     {
         const char* In;
@@ -309,8 +314,8 @@ TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
         {"http://example.com/a\x01"
          "b",
          "http://example.com/a%01b"},
-        {"http://exa mple.example/日", "http://exa mple.example/%E6%97%A5"}, // no address QUrl takes
-        {"\"http://q.example/\"", "%22http://q.example/\""},                 // the reader drops a pair of quotes
+        {"http://exa mple.example/日\x01", "http://exa mple.example/%E6%97%A5%01"}, // no address QUrl takes
+        {"\"http://q.example/\"", "%22http://q.example/\""},                        // the reader drops a pair of quotes
     };
     for (const Address& a : addresses)
         EXPECT_EQ(ShortcutAddress(QString::fromUtf8(a.In)), QString::fromUtf8(a.Written)) << a.In;
@@ -376,17 +381,19 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
 TEST_F(FavoritesTool, WritesAddressesInTheCodePageAndKeepsTheirDates)
 {
     const QString target = folder.Sub(QStringLiteral("new/target"));
-    const QString file = Write(QStringLiteral("in.html"),
-                               "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL>"
-                               "<DT><A HREF=\"http://caf\xC3\xA9.example/\xE2\x82\xAC\" ADD_DATE=\"1500000000\" "
-                               "LAST_MODIFIED=\"1600000000\">Caf\xC3\xA9</A>"
-                               "<DT><A HREF=\"http://\xE6\x97\xA5\xE6\x9C\xAC.example/\">Nihon</A>");
+    const QString file =
+        Write(QStringLiteral("in.html"),
+              "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL>"
+              "<DT><A HREF=\"http://caf\xC3\xA9.example/\xE2\x82\xAC\" ADD_DATE=\"1500000000\" "
+              "LAST_MODIFIED=\"1600000000\">Caf\xC3\xA9</A>"
+              "<DT><A HREF=\"http://\xE6\x97\xA5\xE6\x9C\xAC.example/\" ADD_DATE=\"1400000000\">Nihon</A>");
     ASSERT_EQ(Favorites(RunImport, {file, QStringLiteral("--into=") + target}).Exit, 0);
     EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Café.url")),
               "[InternetShortcut]\r\nURL=http://caf\xE9.example/\x80\r\n");
     EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Nihon.url")),
               "[InternetShortcut]\r\nURL=http://xn--wgv71a.example/\r\n");
     EXPECT_EQ(QFileInfo(target + QStringLiteral("/Café.url")).lastModified().toSecsSinceEpoch(), 1600000000);
+    EXPECT_EQ(QFileInfo(target + QStringLiteral("/Nihon.url")).lastModified().toSecsSinceEpoch(), 1400000000);
     EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left behind
 
     const ToolRun run = Favorites(RunExport, {target});
