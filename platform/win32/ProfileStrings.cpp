@@ -275,11 +275,18 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
     if (!section || !fileName || HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value))
         return 0;
 
-    // Write through a symbolic link to the file it names, as an in-place write would.
+    // Write through a symbolic link to the file it names, as an in-place write would. Only a
+    // link in the last place matters (the folders on the way are followed by every call), so
+    // the path is resolved only then: resolving costs a call for each of its parts.
     std::string target = fileName;
-    if (char* real = realpath(fileName, nullptr)) {
-        target = real;
-        free(real);
+    struct stat item
+    {
+    };
+    if (lstat(fileName, &item) == 0 && S_ISLNK(item.st_mode)) {
+        if (char* real = realpath(fileName, nullptr)) {
+            target = real;
+            free(real);
+        }
     }
     const std::optional<std::string> content = ReadWholeFile(target.c_str());
     if (!content && errno != ENOENT)
