@@ -198,7 +198,9 @@ bool ReplaceFile(const std::string& target, std::string_view content, bool exist
 {
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-    std::random_device random;
+    // Made once: setting up the random source costs more than the rest of a small write, and
+    // under a hypervisor far more.
+    thread_local std::random_device random;
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
