@@ -3,6 +3,7 @@
 #include "platform/runtime/RegularFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,8 @@ namespace win32
 
 namespace
 {
+std::atomic<bool> syncEachWrite{true};
+
 // One line of the file: its text and the line end that followed it ("\r\n", "\n", "\r" or
 // nothing for a last line without one).
 struct Line
@@ -198,7 +201,9 @@ bool ReplaceFile(const std::string& target, std::string_view content, bool exist
 {
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-    std::random_device random;
+    // Made once: setting up the random source costs more than the rest of a small write, and
+    // under a hypervisor far more.
+    thread_local std::random_device random;
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
@@ -216,7 +221,7 @@ bool ReplaceFile(const std::string& target, std::string_view content, bool exist
     };
     if (existed && stat(target.c_str(), &info) == 0)
         fchmod(fd, info.st_mode & 07777);
-    const bool written = WriteAll(fd, content) && fsync(fd) == 0;
+    const bool written = WriteAll(fd, content) && (!syncEachWrite || fsync(fd) == 0);
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
         unlink(temporary.c_str());
@@ -275,11 +280,18 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
     if (!section || !fileName || HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value))
         return 0;
 
-    // Write through a symbolic link to the file it names, as an in-place write would.
+    // Write through a symbolic link to the file it names, as an in-place write would. Only a
+    // link in the last place matters (the folders on the way are followed by every call), so
+    // the path is resolved only then: resolving costs a call for each of its parts.
     std::string target = fileName;
-    if (char* real = realpath(fileName, nullptr)) {
-        target = real;
-        free(real);
+    struct stat item
+    {
+    };
+    if (lstat(fileName, &item) == 0 && S_ISLNK(item.st_mode)) {
+        if (char* real = realpath(fileName, nullptr)) {
+            target = real;
+            free(real);
+        }
     }
     const std::optional<std::string> content = ReadWholeFile(target.c_str());
     if (!content && errno != ENOENT)
@@ -371,6 +383,11 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
         out.append(newEntry).append(eol);
     }
     return ReplaceFile(target, out, content.has_value()) ? 1 : 0;
+}
+
+void SetProfileWriteSync(bool eachWrite)
+{
+    syncEachWrite = eachWrite;
 }
 
 } // namespace win32

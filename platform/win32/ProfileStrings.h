@@ -24,4 +24,10 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 // or NUL is refused (it would add lines to the file). Returns nonzero on success.
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value, const char* fileName);
 
+// Whether every write waits until the new file is on disk before it takes the old one's place
+// (the default). A tool that writes thousands of new files in one run turns this off and syncs
+// the file system once at the end: a write stays all-or-nothing for anyone reading the folder
+// and for a process killed halfway; only a power cut before that sync can lose the run.
+void SetProfileWriteSync(bool eachWrite);
+
 } // namespace win32
