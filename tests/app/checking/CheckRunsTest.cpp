@@ -309,10 +309,12 @@ TEST_F(CheckRunsTest, CheckAllExpandsCollapsedFoldersBeforeChecking)
 {
     WriteLink(QStringLiteral("Sub/Deep/x"), QStringLiteral("/ok"));
     Load();
-    for (const QString& folder : {QStringLiteral("Deep"), QStringLiteral("Sub"), QStringLiteral("Favorites")}) {
+    for (const QString& folder : {QStringLiteral("Sub"), QStringLiteral("Favorites")}) {
         Node(folder)->SetExpanded(false);
         Node(folder)->SetImage(Pictures::ClosedFolder);
     }
+    // Open already, but showing the closed picture: the run shows it open, or takes it for a link.
+    Node(QStringLiteral("Deep"))->SetImage(Pictures::ClosedFolder);
 
     CheckAllLinks(Main.RunHost());
 
