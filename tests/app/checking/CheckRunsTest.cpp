@@ -431,28 +431,6 @@ TEST_F(CheckRunsTest, ACheckCommandWhileAProbeWaitsIsIgnored)
     ExpectEndedInOrder();
 }
 
-TEST_F(CheckRunsTest, CheckSelectedLinkKeepsItsNodeWhileTheSelectionMoves)
-{
-    WriteLink(QStringLiteral("a"), QStringLiteral("/slow"));
-    WriteLink(QStringLiteral("b"), QStringLiteral("/missing"));
-    Load();
-    SetNodeStatus(404, Node(QStringLiteral("a")));
-    Node(QStringLiteral("a"))->SetSelected(true);
-    int pictureWhileWaiting = 0;
-    QTimer::singleShot(20, &Main, [&] {
-        pictureWhileWaiting = Node(QStringLiteral("a"))->Image();
-        Node(QStringLiteral("b"))->SetSelected(true);
-    });
-
-    CheckSelectedLink(Main.RunHost());
-
-    EXPECT_EQ(pictureWhileWaiting, Pictures::LinkNotChecked);
-    EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
-    EXPECT_EQ(Picture(QStringLiteral("b")), Pictures::LinkNotChecked);
-    EXPECT_EQ(StatusText(), QString());
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-}
-
 TEST_F(CheckRunsTest, ALinkDeletedWhileItsProbeWaitsLeavesTheNodeThatTookItsPlaceAlone)
 {
     // The page answers with a title and the link may be renamed: a check that lost track of
@@ -507,17 +485,6 @@ TEST_F(CheckRunsTest, HostileServersEndWithinTheTimeOutAndCorruptNothing)
              }
          },
          Pictures::LinkNoReply},
-        {"50 MiB at full speed",
-         [](ServerConnection& c) {
-             c.ReadRequest();
-             const std::string block(256 * 1024, 'x');
-             if (!c.Send("HTTP/1.1 200 OK\r\n\r\n<title>Flood"))
-                 return;
-             for (int i = 0; i < 200 && c.Send(block); ++i) {
-             }
-             c.Close();
-         },
-         Pictures::LinkAnswered},
         {"reset after connect", [](ServerConnection& c) { c.Reset(); }, Pictures::LinkNoReply},
         {"binary garbage",
          [garbage](ServerConnection& c) {
