@@ -201,8 +201,9 @@ h3{font-size:1rem;margin:1.2rem 0 .3rem;color:#444;overflow-wrap:anywhere}
 p{margin:.3rem 0}
 .meta{color:#555;overflow-wrap:anywhere}
 .notice{background:#fff6d6;border:1px solid #e8d28a;padding:.4rem .7rem;border-radius:4px;margin:.8rem 0}
-svg.chart{display:block;width:100%;max-width:34rem;height:auto;margin:1rem 0 .3rem}
-svg.chart text{font:13px system-ui,"DejaVu Sans",Arial,sans-serif;fill:#333}
+svg.chart{display:block;width:100%;max-width:26rem;height:auto;margin:1rem 0 .3rem}
+svg.chart text{font:15px system-ui,"DejaVu Sans",Arial,sans-serif;fill:#333}
+.when{white-space:nowrap}
 ul.links{list-style:none;margin:0;padding:0}
 ul.links li{margin:.35rem 0;padding:.45rem .7rem;background:#f6f6f7;border-left:5px solid #999;border-radius:3px}
 li.broken{border-left-color:#c62828!important}
@@ -235,9 +236,9 @@ QString Chart(const CheckTotals& totals)
     if (totals.Favorites > totals.Checked)
         bars.push_back({"not checked", totals.Favorites - totals.Checked, "#9e9e9e"});
     const int rowHeight = 30;
-    const double longest = 240;
+    const double longest = 200;
     const int height = static_cast<int>(bars.size()) * rowHeight + 6;
-    QString svg = QStringLiteral("<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 400 %1\" "
+    QString svg = QStringLiteral("<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 360 %1\" "
                                  "role=\"img\" aria-labelledby=\"chart-title\">\n<title id=\"chart-title\">")
                       .arg(height);
     QStringList parts;
@@ -249,15 +250,15 @@ QString Chart(const CheckTotals& totals)
         const int y = static_cast<int>(i) * rowHeight + 4;
         const double width = totals.Favorites > 0 ? longest * bar.Count / totals.Favorites : 0;
         const double shown = bar.Count > 0 ? std::max(width, 2.0) : 0;
-        svg += QStringLiteral("<text x=\"92\" y=\"%1\" text-anchor=\"end\">%2</text>\n")
+        svg += QStringLiteral("<text x=\"84\" y=\"%1\" text-anchor=\"end\">%2</text>\n")
                    .arg(y + 16)
                    .arg(QLatin1StringView(bar.Label));
-        svg += QStringLiteral("<rect x=\"100\" y=\"%1\" width=\"%2\" height=\"20\" rx=\"2\" fill=\"%3\"/>\n")
+        svg += QStringLiteral("<rect x=\"92\" y=\"%1\" width=\"%2\" height=\"20\" rx=\"2\" fill=\"%3\"/>\n")
                    .arg(y + 1)
                    .arg(shown, 0, 'f', 1)
                    .arg(QLatin1StringView(bar.Colour));
         svg += QStringLiteral("<text x=\"%1\" y=\"%2\">%3</text>\n")
-                   .arg(shown + 106, 0, 'f', 1)
+                   .arg(shown + 98, 0, 'f', 1)
                    .arg(y + 16)
                    .arg(bar.Count);
     }
@@ -347,12 +348,10 @@ bool WriteHtml(Output& out, const CheckReport& report)
         << "<title>" << Escaped(QStringLiteral("Link check of %1, %2").arg(rootName, when)) << "</title>\n"
         << "<style>" << Style << "</style>\n</head>\n<body>\n"
         << "<h1>" << Escaped(QStringLiteral("Link check of %1").arg(rootName)) << "</h1>\n"
-        << "<p class=\"meta\">" << Escaped(report.Folder) << "<br/>"
-        << Escaped(QStringLiteral("Started %1, ended %2 (%3)")
-                       .arg(report.Started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                            report.Ended.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                            Duration(report.Started, report.Ended)))
-        << "</p>\n";
+        << "<p class=\"meta\">" << Escaped(report.Folder) << "<br/>Started <span class=\"when\">"
+        << report.Started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "</span>, ended <span class=\"when\">"
+        << report.Ended.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "</span> ("
+        << Duration(report.Started, report.Ended) << ")</p>\n";
     if (report.DryRun)
         out << "<p class=\"notice\">A dry run: no favorite was changed or renamed. The page says what a check "
                "would have done.</p>\n";
