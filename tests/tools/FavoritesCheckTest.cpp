@@ -345,9 +345,10 @@ TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
     EXPECT_EQ(AppSettings.Timeout, 2000);
 
     // On a terminal: one line drawn over in place, never wider than the terminal.
-    const ToolRun shown = Check({favorites}, 60);
+    const ToolRun shown = Check({favorites}, 80);
     EXPECT_EQ(shown.Exit, 0);
-    EXPECT_NE(shown.Err.find("\r[#############] 205/205 checked, 0 broken, 0 no reply, 0:0"), std::string::npos)
+    EXPECT_NE(shown.Err.find("\r[#############################] 205/205 checked, 0 broken, 0 no reply, 0:0"),
+              std::string::npos)
         << shown.Err;
     EXPECT_EQ(shown.Err.find("favorites check: "), std::string::npos);
     std::ostringstream drawn;

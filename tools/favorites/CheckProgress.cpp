@@ -61,21 +61,27 @@ void CheckProgress::Finish()
 
 QString CheckProgress::Line(int columns) const
 {
-    const QString figures = QStringLiteral("%1/%2 checked, %3 broken, %4 no reply, %5")
-                                .arg(checked_)
-                                .arg(total_)
-                                .arg(broken_)
-                                .arg(noReply_)
-                                .arg(Elapsed(elapsed_.elapsed()));
+    const auto figuresFor = [this](int checked, int broken, int noReply) {
+        return QStringLiteral("%1/%2 checked, %3 broken, %4 no reply, %5")
+            .arg(checked)
+            .arg(total_)
+            .arg(broken)
+            .arg(noReply)
+            .arg(Elapsed(elapsed_.elapsed()));
+    };
+    const QString figures = figuresFor(checked_, broken_, noReply_);
     if (columns <= 0)
         return figures;
     const qsizetype room = columns - 1;
-    const qsizetype bar = std::min<qsizetype>(40, room - figures.size() - 3);
+    // The bar keeps its width as the figures grow, so the line does not jitter.
+    const qsizetype widest = figuresFor(total_, total_, total_).size();
+    const qsizetype bar = std::min<qsizetype>(40, room - widest - 3);
     if (bar < 10)
         return figures.left(room);
     const qsizetype filled = total_ > 0 ? bar * checked_ / total_ : bar;
-    return QLatin1Char('[') + QString(filled, QLatin1Char('#')) + QString(bar - filled, QLatin1Char('-')) +
-           QStringLiteral("] ") + figures;
+    return (QLatin1Char('[') + QString(filled, QLatin1Char('#')) + QString(bar - filled, QLatin1Char('-')) +
+            QStringLiteral("] ") + figures)
+        .left(room);
 }
 
 void CheckProgress::Draw(bool now)

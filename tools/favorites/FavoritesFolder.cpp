@@ -57,7 +57,8 @@ bool ReadCheckSettings(QString& folder, QString& problem)
         if (folder.isEmpty())
             folder = ReadFavoritesPath(registry);
     } catch (const runtime::Error& error) {
-        problem = RegistryProblem(error) + QStringLiteral("A check follows the settings kept there.");
+        problem = RegistryProblem(error) +
+                  QStringLiteral("A check needs the settings kept there: the time-out and renaming after page titles.");
         return false;
     }
     if (folder.isEmpty()) {
