@@ -13,6 +13,7 @@
 #include "tests/support/PrivateRegistry.h"
 #include "tests/support/TestFolder.h"
 #include "tools/favorites/CheckProgress.h"
+#include "tools/favorites/CheckReport.h"
 #include "tools/favorites/Commands.h"
 
 #include <QDirIterator>
@@ -150,8 +151,9 @@ std::vector<Row> CsvRows(const QString& path)
 }
 
 // What each favorite on the page shows: its verdict (the class of its item), name and address,
-// sorted. The page must read as XML, run nothing, and link only to web addresses.
-std::vector<Row> HtmlRows(const QString& path)
+// sorted, and the lengths of the chart's bars. The page must read as XML, run nothing, and
+// link only to web addresses.
+std::vector<Row> HtmlRows(const QString& path, QStringList& bars)
 {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
@@ -165,6 +167,8 @@ std::vector<Row> HtmlRows(const QString& path)
         const QString href = page.attributes().value(QStringLiteral("href")).toString();
         EXPECT_TRUE(href.isEmpty() || href.startsWith(QStringLiteral("http"))) << href.toStdString();
         const QString cssClass = page.attributes().value(QStringLiteral("class")).toString();
+        if (page.name() == QStringLiteral("rect"))
+            bars.append(page.attributes().value(QStringLiteral("width")).toString());
         if (page.name() == QStringLiteral("li"))
             rows.push_back({cssClass == QStringLiteral("silent") ? QStringLiteral("no reply") : cssClass});
         else if (cssClass == QStringLiteral("name") || cssClass == QStringLiteral("url"))
@@ -195,7 +199,7 @@ protected:
     {
         const auto url = [&](const char* path) { return site.Url(QString::fromUtf8(path)).toUtf8(); };
         const std::pair<const char*, QByteArray> favorites[] = {
-            {"News, \"Daily\" <b>&amp; Ünï", url("/fish")},
+            {"News, \"Daily\" <b>&amp; Ünï 😀", url("/fish")},
             {"Formula", url("/formula")},
             {"Same", url("/same")},
             {"Sub/Gone", url("/gone")},
@@ -284,6 +288,7 @@ TEST_F(FavoritesCheck, ChecksAsTheWindowDoesAndReportsWhatItFound)
     const auto before = Files(dry);
     std::vector<Row> expected = rows;
     std::sort(expected.begin(), expected.end());
+    QStringList bars;
     for (const char* format : {"csv", "json", "html"}) {
         SCOPED_TRACE(format);
         const QString report = Folder.Sub(QStringLiteral("dry.") + QLatin1StringView(format));
@@ -291,7 +296,7 @@ TEST_F(FavoritesCheck, ChecksAsTheWindowDoesAndReportsWhatItFound)
         EXPECT_EQ(Files(dry), before);
         std::vector<Row> read = format[0] == 'c'   ? CsvRows(report)
                                 : format[0] == 'j' ? JsonRows(ReadJson(report))
-                                                   : HtmlRows(report);
+                                                   : HtmlRows(report, bars);
         std::sort(read.begin(), read.end());
         if (format[0] != 'h') {
             EXPECT_EQ(read, expected);
@@ -303,6 +308,8 @@ TEST_F(FavoritesCheck, ChecksAsTheWindowDoesAndReportsWhatItFound)
         std::sort(shownRows.begin(), shownRows.end());
         EXPECT_EQ(read, shownRows);
     }
+    // 9 answered, 2 broken and 4 silent of 15, the longest bar 200 long.
+    EXPECT_EQ(bars, (QStringList{QStringLiteral("120.0"), QStringLiteral("26.7"), QStringLiteral("53.3")}));
 }
 
 TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
@@ -351,6 +358,7 @@ TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
               std::string::npos)
         << shown.Err;
     EXPECT_EQ(shown.Err.find("favorites check: "), std::string::npos);
+    EXPECT_LT(std::count(shown.Err.begin(), shown.Err.end(), '\r'), 20); // not once a favorite
     std::ostringstream drawn;
     CheckProgress progress(drawn, 80, 4);
     progress.Checked(true, false);
@@ -358,6 +366,9 @@ TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
                                                 "no reply, 0:00"));
     EXPECT_EQ(progress.Line(30), QStringLiteral("1/4 checked, 1 broken, 0 no r"));
     EXPECT_EQ(Printable(QStringLiteral("a\x1b[2Jb\u009b")), QStringLiteral("a\\x1b[2Jb\\x9b"));
+    for (const auto& [seconds, text] :
+         {std::pair{0, "0:00"}, {61, "1:01"}, {3600, "1:00:00"}, {36000 + 723, "10:12:03"}})
+        EXPECT_EQ(DurationText(seconds), QLatin1StringView(text));
 }
 
 TEST_F(FavoritesCheck, CtrlCStopsBetweenFavoritesAndReportsThoseChecked)
@@ -389,7 +400,8 @@ TEST_F(FavoritesCheck, CtrlCStopsBetweenFavoritesAndReportsThoseChecked)
     kill(static_cast<pid_t>(tool.processId()), SIGINT);
     ASSERT_TRUE(tool.waitForFinished(30000));
     EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(tool.exitCode(), 130) << tool.readAllStandardError().toStdString();
+    EXPECT_EQ(tool.exitCode(), 130);
+    EXPECT_TRUE(tool.readAllStandardError().contains("Stopping after the favorites being checked"));
 
     const QJsonObject report = ReadJson(reports + QStringLiteral("/r.json"));
     EXPECT_TRUE(report[QStringLiteral("stopped")].toBool());

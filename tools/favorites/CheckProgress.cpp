@@ -1,23 +1,11 @@
 #include "tools/favorites/CheckProgress.h"
 
+#include "tools/favorites/CheckReport.h"
+
 #include <algorithm>
 #include <ostream>
 #include <sys/ioctl.h>
 #include <unistd.h>
-
-namespace
-{
-QString Elapsed(qint64 milliseconds)
-{
-    const qint64 seconds = milliseconds / 1000;
-    if (seconds >= 3600)
-        return QStringLiteral("%1:%2:%3")
-            .arg(seconds / 3600)
-            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-} // namespace
 
 CheckProgress::CheckProgress(std::ostream& err, int columns, int total) : err_(err), columns_(columns), total_(total)
 {
@@ -67,7 +55,7 @@ QString CheckProgress::Line(int columns) const
             .arg(total_)
             .arg(broken)
             .arg(noReply)
-            .arg(Elapsed(elapsed_.elapsed()));
+            .arg(DurationText(elapsed_.elapsed() / 1000));
     };
     const QString figures = figuresFor(checked_, broken_, noReply_);
     if (columns <= 0)

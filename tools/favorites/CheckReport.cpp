@@ -45,15 +45,6 @@ private:
     bool ok_ = true;
 };
 
-QString Duration(const QDateTime& from, const QDateTime& to)
-{
-    const qint64 seconds = std::max<qint64>(0, from.secsTo(to));
-    const QString minutesAndSeconds =
-        QStringLiteral("%1:%2").arg(seconds / 60 % 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return seconds >= 3600 ? QStringLiteral("%1:%2").arg(seconds / 3600).arg(minutesAndSeconds.rightJustified(5, u'0'))
-                           : minutesAndSeconds;
-}
-
 // ---- CSV ----
 
 QByteArray CsvField(const QString& text)
@@ -257,10 +248,8 @@ QString Chart(const CheckTotals& totals)
                    .arg(y + 1)
                    .arg(shown, 0, 'f', 1)
                    .arg(QLatin1StringView(bar.Colour));
-        svg += QStringLiteral("<text x=\"%1\" y=\"%2\">%3</text>\n")
-                   .arg(shown + 98, 0, 'f', 1)
-                   .arg(y + 16)
-                   .arg(bar.Count);
+        svg +=
+            QStringLiteral("<text x=\"%1\" y=\"%2\">%3</text>\n").arg(shown + 98, 0, 'f', 1).arg(y + 16).arg(bar.Count);
     }
     return svg + QStringLiteral("</svg>\n");
 }
@@ -351,7 +340,7 @@ bool WriteHtml(Output& out, const CheckReport& report)
         << "<p class=\"meta\">" << Escaped(report.Folder) << "<br/>Started <span class=\"when\">"
         << report.Started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "</span>, ended <span class=\"when\">"
         << report.Ended.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "</span> ("
-        << Duration(report.Started, report.Ended) << ")</p>\n";
+        << DurationText(report.Started.secsTo(report.Ended)) << ")</p>\n";
     if (report.DryRun)
         out << "<p class=\"notice\">A dry run: no favorite was changed or renamed. The page says what a check "
                "would have done.</p>\n";
@@ -440,4 +429,13 @@ bool WriteReport(QIODevice& device, const CheckReport& report, ReportFormat form
         break;
     }
     return false;
+}
+
+QString DurationText(qint64 seconds)
+{
+    seconds = std::max<qint64>(0, seconds);
+    const QString minutes = QStringLiteral("%1:%2").arg(seconds / 60 % 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (seconds < 3600)
+        return minutes;
+    return QStringLiteral("%1:%2").arg(seconds / 3600).arg(minutes.rightJustified(5, QLatin1Char('0')));
 }

@@ -68,6 +68,9 @@ enum class ReportFormat
     Html,
 };
 
+// A time taken, as a clock shows it: "0:07", "12:30", "1:02:03".
+QString DurationText(qint64 seconds);
+
 // The format a report's file name asks for by its extension, in any letter case.
 ReportFormat ReportFormatOf(const QString& fileName);
 
