@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Strandmoor and starts it.
+# Installs what is missing, builds Strandmoor and starts it. Without a display, where the window
+# could not be seen, it checks the Favorites from the command line instead and changes nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,10 +10,20 @@ cmake --build build/release
 
 bin=build/release/bin
 program=$bin/Strandmoor
-# The program does its registry work through Tarnhold, which it finds through the registry.
+# The program and its tools do their registry work through Tarnhold, which they find through
+# the registry.
 "$bin/regsvr" "$bin/Tarnhold.so"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display found: starting Strandmoor on a virtual display (xvfb-run). Press Ctrl+C to end it."
-    exec xvfb-run -a "$program"
+    echo "No display found: the Strandmoor window needs one (log in to a desktop, or use ssh -X)."
+    echo "Checking your Favorites from the command line instead, as a dry run that changes nothing."
+    reports="${XDG_STATE_HOME:-$HOME/.local/state}/Strandmoor"
+    mkdir -p "$reports"
+    status=0
+    "$bin/favorites" check --dry-run --report "$reports/check-$(date +%Y%m%d-%H%M%S).html" || status=$?
+    # Broken or silent favorites are what the check found, not a failure of this script.
+    if [ "$status" -eq 1 ]; then
+        status=0
+    fi
+    exit "$status"
 fi
 exec "$program"

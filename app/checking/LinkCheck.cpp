@@ -77,14 +77,12 @@ LinkOutcome ApplyLinkCheck(CheckedLink& link, const std::optional<std::pair<Prob
             const QString target = result.RedirectUrl;
             if (dryRun) {
                 outcome.RedirectUrl = target;
-                outcome.Url = target;
                 result = probeNow(target, shortcut.LinkTimeout);
                 outcome.Milliseconds += result.Milliseconds;
             } else if (WriteProfileString(u"InternetShortcut"_s, u"URL"_s, target,
                                           ShortcutFilePath(link.FolderPath(), link.Name()))) {
                 outcome.RedirectUrl = target;
                 shortcut = ReadShortcut(link.FolderPath(), link.Name());
-                outcome.Url = shortcut.Url;
                 result = probeNow(shortcut.Url, shortcut.LinkTimeout);
                 outcome.Milliseconds += result.Milliseconds;
                 if (!link.IsStillThere())

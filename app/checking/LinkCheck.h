@@ -43,7 +43,7 @@ struct LinkOutcome
 {
     bool Checked = false;   // false when the favorite had gone before its turn
     int16_t Status = -1;    // the status shown
-    QString Url;            // the address probed last
+    QString Url;            // the favorite's address when its check began
     QString RedirectUrl;    // the redirect target written into the file (or, on a dry run, that would be)
     QString NewName;        // the name after the rename (or, on a dry run, the one it would get); empty if none
     qint64 Milliseconds = 0; // from the start of its first probe to the end of its check

@@ -56,3 +56,10 @@ QString ShortcutFilePath(const QString& folderPath, const QString& text)
         return lowerExtension;
     return files::ResolvePath(written);
 }
+
+QString RenameFavoriteFile(const QString& folderPath, const QString& name, const QString& newName)
+{
+    const QString cleaned = DiskItemName(newName, false);
+    files::RenameItem(ShortcutFilePath(folderPath, name), cleaned + QStringLiteral(".url"));
+    return cleaned;
+}

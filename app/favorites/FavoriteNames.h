@@ -26,3 +26,8 @@ bool IsShortcutFileName(const QString& fileName);
 // The path of the shortcut file of the favorite `text` in a folder, found whatever the letter
 // case of its name on disk.
 QString ShortcutFilePath(const QString& folderPath, const QString& text);
+
+// Renames the favorite `name` of a folder after `newName`, made a disk name as above, and
+// returns the name it has now; its file keeps its content and ends in ".url". Raises 58 when
+// another item of that name is already in the folder, and the file system's errors otherwise.
+QString RenameFavoriteFile(const QString& folderPath, const QString& name, const QString& newName);

@@ -57,9 +57,10 @@ void RenameNode(TreeView& tree, QString newName, TreeNode* node)
         return;
     const bool folder = IsFolderNode(node);
     try {
-        const QString cleaned = DiskItemName(newName, folder);
+        QString cleaned;
         const QString parentPath = node->Parent()->Key();
         if (folder) {
+            cleaned = DiskItemName(newName, true);
             const QString oldPath = node->Key();
             const QString newPath = parentPath + Separator + cleaned;
             // The tree and the disk must never disagree: a key the tree cannot give is found
@@ -82,8 +83,7 @@ void RenameNode(TreeView& tree, QString newName, TreeNode* node)
                 throw;
             }
         } else {
-            const QString oldFile = LinkFilePath(node);
-            files::RenameItem(oldFile, cleaned + QStringLiteral(".url"));
+            cleaned = RenameFavoriteFile(parentPath, node->Text(), newName);
             // A copied or cut link's key names its file: it follows the file.
             if (!node->Key().isEmpty())
                 ClaimKey(tree, node, parentPath + Separator + cleaned + QStringLiteral(".url"));

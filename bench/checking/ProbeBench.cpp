@@ -3,7 +3,8 @@
 //   next to a plain loop of blocking connect/send/receive calls over the same addresses;
 // - the same over https (TLS) next to plain http;
 // - 200 favorites on 20 hosts, each reply 100 ms late and 40 of them on hosts that never
-//   answer: one probe at a time and many at once, with the run's processor time;
+//   answer: one probe at a time and many at once, with the run's processor time, and the same
+//   checked by `favorites check` in a process of its own, with its processor time and memory;
 // - the processor time a run costs with the window shown;
 // - the processor time of a probe waiting on a server that says nothing, plain and TLS.
 // Processor times are those of the checking thread.
@@ -28,9 +29,13 @@
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <ctime>
+#include <fcntl.h>
 #include <memory>
 #include <netinet/in.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -78,7 +83,8 @@ QString WriteFavorites(const QString& name, const std::vector<QString>& urls, in
     if (QDir(root).exists())
         return root;
     for (size_t i = 0; i < urls.size(); ++i) {
-        const QString folder = root + QStringLiteral("/Folder %1").arg(static_cast<int>(i) / linksPerFolder, 3, 10, QLatin1Char('0'));
+        const QString folder =
+            root + QStringLiteral("/Folder %1").arg(static_cast<int>(i) / linksPerFolder, 3, 10, QLatin1Char('0'));
         QDir().mkpath(folder);
         QFile file(folder + QStringLiteral("/Link %1.url").arg(i, 4, 10, QLatin1Char('0')));
         file.open(QIODevice::WriteOnly);
@@ -96,7 +102,6 @@ std::vector<QString> AnsweringUrls(bool tls)
     }
     return urls;
 }
-
 
 CheckRunLimits Limits(int64_t parallel)
 {
@@ -153,8 +158,8 @@ void CheckAllAnsweringTls(benchmark::State& state)
 }
 
 // 200 favorites on 20 hosts (127.0.0.1 to 127.0.0.20), each reply 100 ms late; the 40 on the
-// last four hosts never answer (argument: parallel).
-void CheckAllSlowHosts(benchmark::State& state)
+// last four hosts never answer.
+QString SlowHostsFavorites()
 {
     static std::vector<std::unique_ptr<LoopbackServer>> hosts;
     static std::vector<QString> urls;
@@ -177,7 +182,99 @@ void CheckAllSlowHosts(benchmark::State& state)
         for (int i = 0; i < 200; ++i)
             urls.push_back(hosts[static_cast<size_t>(i % 20)]->Url(QStringLiteral("/page%1").arg(i)));
     }
-    CheckAll(state, WriteFavorites(QStringLiteral("slow-hosts"), urls, 10), 200, Limits(state.range(0)), false, 160);
+    return WriteFavorites(QStringLiteral("slow-hosts"), urls, 10);
+}
+
+// Check All in the window over the slow hosts (argument: parallel).
+void CheckAllSlowHosts(benchmark::State& state)
+{
+    CheckAll(state, SlowHostsFavorites(), 200, Limits(state.range(0)), false, 160);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["process_max_rss_mb"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The peak resident memory of a process so far, in kilobytes, or 0 once it has gone.
+long PeakMemoryKb(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+// Runs a program and waits for it; its exit status, its processor time and its peak memory.
+// The peak is read from the process itself while it runs: the one the kernel reports at its
+// end counts the memory of this process too, which the child had until it started the program.
+int RunProgram(const std::vector<std::string>& args, rusage& usage, long& peakKb)
+{
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    // Its progress and summary would mix with the figures.
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (spawned != 0)
+        return -1;
+    peakKb = 0;
+    int status = 0;
+    for (;;) {
+        peakKb = std::max(peakKb, PeakMemoryKb(pid));
+        siginfo_t info{};
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+            return -1;
+        if (info.si_pid == pid)
+            break;
+        usleep(2000);
+    }
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// The same favorites checked by `favorites check` in a process of its own, as a user runs it
+// from a terminal or a timer: start-up, settings, the walk, the run and an HTML report.
+void FavoritesCheckSlowHosts(benchmark::State& state)
+{
+    const QString favorites = SlowHostsFavorites();
+    static QTemporaryDir home;
+    const std::string hive = (home.path() + QStringLiteral("/registry.hive")).toStdString();
+    setenv("STRANDMOOR_HIVE", hive.c_str(), 1);
+    rusage usage{};
+    long peakKb = 0;
+    if (RunProgram({REGSVR_TOOL_PATH, "/s", TARNHOLD_MODULE_PATH}, usage, peakKb) != 0)
+        return state.SkipWithError("Tarnhold could not be registered");
+    const std::string report = (home.path() + QStringLiteral("/report.html")).toStdString();
+    double cpu = 0;
+    double rss = 0;
+    int exit = 0;
+    for (auto _ : state) {
+        usage = rusage{};
+        exit = RunProgram({FAVORITES_TOOL_PATH, "check", favorites.toStdString(), "--report", report}, usage, peakKb);
+        cpu += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+        rss = std::max(rss, static_cast<double>(peakKb) / 1024.0);
+    }
+    unsetenv("STRANDMOOR_HIVE");
+    // The 40 silent favorites make it exit with 1.
+    if (exit != 1)
+        state.SkipWithError("favorites check did not find the silent favorites");
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["time_per_link"] = benchmark::Counter(static_cast<double>(state.iterations() * 200),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["cpu_ms_per_run"] = cpu / runs;
+    state.counters["cpu_ms_per_1000_links"] = cpu / runs * 1000.0 / 200;
+    state.counters["max_rss_mb"] = rss;
 }
 
 // 32 favorites on 16 hosts that accept and never answer: the run's processor time while all
@@ -289,8 +386,21 @@ BENCHMARK(CheckAllAnswering)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0)
     ->UseRealTime();
-BENCHMARK(CheckAllAnsweringTls)->ArgName("parallel")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK(CheckAllSlowHosts)->ArgName("parallel")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(CheckAllAnsweringTls)
+    ->ArgName("parallel")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
+BENCHMARK(CheckAllSlowHosts)
+    ->ArgName("parallel")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(FavoritesCheckSlowHosts)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(CheckAllSilentHosts)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(ProbeWaitingOnASilentServer)->ArgName("tls")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -487,7 +487,8 @@ TEST_F(FavoritesTool, TheToolDispatchesItsCommands)
     const Case cases[] = {
         {{}, 1, "usage: favorites COMMAND"},
         {{QStringLiteral("--help")}, 0, "  favorites export [FOLDER] [-o FILE]"},
-        {{QStringLiteral("check")}, 1, "favorites: no command check"},
+        {{QStringLiteral("checks")}, 1, "favorites: no command checks"},
+        {{QStringLiteral("check"), QStringLiteral("--now")}, 2, "usage: favorites check [FOLDER] [--report FILE]"},
         {{QStringLiteral("import")}, 1, "usage: favorites import FILE [--into FOLDER]"},
         {{QStringLiteral("export"), favorites, QStringLiteral("extra")}, 1, "unexpected argument extra"},
         {{QStringLiteral("export"), favorites}, 0, "<DT><A HREF=\"http://x/\""},

@@ -5,6 +5,7 @@
 #include "tools/favorites/BookmarkImport.h"
 #include "tools/favorites/BookmarkParser.h"
 #include "tools/favorites/BookmarkWriter.h"
+#include "tools/favorites/CommandLine.h"
 #include "tools/favorites/FavoritesFolder.h"
 
 #include <QDir>
@@ -19,11 +20,6 @@ namespace
 {
 // No browser writes a bookmark file this large; reading one whole must stay within memory.
 constexpr qint64 MaxBookmarkFileSize = qint64{512} << 20;
-
-std::ostream& operator<<(std::ostream& out, const QString& text)
-{
-    return out << text.toStdString();
-}
 
 int Fail(Console& console, const QString& message)
 {
@@ -40,22 +36,6 @@ int UsageError(Console& console, const QString& problem, const char* usage)
 QString Counted(qsizetype count, const char* one, const char* many)
 {
     return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(count == 1 ? one : many);
-}
-
-// The option's value, from "--into FOLDER" or "--into=FOLDER"; advances past it.
-bool OptionValue(const QStringList& args, qsizetype& i, const QStringList& names, QString& value)
-{
-    for (const QString& name : names) {
-        if (args[i] == name && i + 1 < args.size()) {
-            value = args[++i];
-            return true;
-        }
-        if (args[i].startsWith(name + QLatin1Char('='))) {
-            value = args[i].mid(name.size() + 1);
-            return true;
-        }
-    }
-    return false;
 }
 
 QString SkippedText(const BookmarkFile& file)

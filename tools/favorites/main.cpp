@@ -1,11 +1,14 @@
-// favorites: carries bookmarks between a browser's bookmark file and the Favorites folder.
+// favorites: carries bookmarks between a browser's bookmark file and the Favorites folder, and
+// checks the Favorites from the command line.
 #include "platform/runtime/ErrorRecord.h"
+#include "tools/favorites/CheckProgress.h"
 #include "tools/favorites/Commands.h"
 
 #include <QCoreApplication>
 
 #include <iostream>
 #include <string_view>
+#include <unistd.h>
 
 namespace
 {
@@ -27,6 +30,12 @@ const SubCommand SubCommands[] = {
      "Writes your Favorites, or FOLDER, as a bookmark file for a browser's \"Import Bookmarks\n"
      "    from HTML\", to FILE or to standard output.",
      RunExport},
+    {"check", "favorites check [FOLDER] [--report FILE] [--dry-run] [--timeout MS]",
+     "Checks every favorite in your Favorites, or in FOLDER, as Check All Links does in the\n"
+     "    window, and writes what it found to FILE (.csv, .json or .html). --dry-run changes\n"
+     "    and renames nothing; --timeout sets the time-out of favorites without their own.\n"
+     "    Exit status: 0 all answered, 1 some broken or silent, 2 cannot run, 130 stopped.",
+     RunCheck},
 };
 
 void Usage(std::ostream& out)
@@ -42,7 +51,7 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     runtime::SetDefaultErrorSource("favorites");
     const QStringList args = QCoreApplication::arguments().mid(1);
-    Console console{std::cout, std::cerr};
+    Console console{std::cout, std::cerr, TerminalColumns(STDERR_FILENO)};
     if (args.isEmpty() || args[0] == QStringLiteral("--help") || args[0] == QStringLiteral("-h")) {
         Usage(args.isEmpty() ? std::cerr : std::cout);
         return args.isEmpty() ? 1 : 0;
