@@ -6,85 +6,67 @@
 
 #include <gtest/gtest.h>
 
-namespace
+TEST(DecimalNumber, ReadsRoundsHalvesToEvenAndComparesTheExactValue)
 {
-struct NumberCase
-{
-    const char16_t* text;
-    int64_t rounded;
-    int fractionSign;
-};
-
-const NumberCase Numbers[] = {
-    {u"65", 65, 0},
-    {u"  65  ", 65, 0},
-    {u"+7", 7, 0},
-    {u"-5", -5, 0},
-    {u"0065", 65, 0},
-    {u"5.", 5, 0},
-    {u".5", 0, 1},
-    {u"1.5", 2, -1},
-    {u"65.5", 66, -1},
-    {u"66.5", 66, 1},
-    {u"-0.5", 0, -1},
-    {u"-1.5", -2, 1},
-    {u"-2.5", -2, -1},
-    {u"65.50000000000000000000000000001", 66, -1}, // more digits than a double holds
-    {u"255.5", 256, -1},
-    {u"255.99999999999999999999", 256, -1},
-    {u"256", 256, 0},
-    {u"2.56e2", 256, 0},
-    {u"2.555E2", 256, -1},
-    {u"650e-1", 65, 0},
-    {u"1e-999999999999999999999", 0, 1},
-    {u"0e999999999999", 0, 0},
-    {u"-0", 0, 0},
-    {u"999999999999999", 999999999999999, 0},
-};
-} // namespace
-
-TEST(DecimalNumber, ReadsAndRoundsHalvesToEven)
-{
-    for (const NumberCase& c : Numbers) {
-        const QString text = QString::fromUtf16(c.text);
-        const auto number = ParseDecimalNumber(text);
-        ASSERT_TRUE(number.has_value()) << text.toStdString();
-        EXPECT_EQ(number->Rounded, c.rounded) << text.toStdString();
-        EXPECT_EQ(number->FractionSign, c.fractionSign) << text.toStdString();
-        EXPECT_FALSE(number->Saturated) << text.toStdString();
-    }
-}
-
-TEST(DecimalNumber, HugeValuesSaturate)
-{
-    for (const char16_t* text : {u"1e999999999999999999999", u"9999999999999999", u"10000000000000000000000000"}) {
-        const auto number = ParseDecimalNumber(QString::fromUtf16(text));
-        ASSERT_TRUE(number.has_value());
-        EXPECT_TRUE(number->Saturated);
-        EXPECT_TRUE(number->IsAtLeast(256));
-    }
-    const auto negative = ParseDecimalNumber(u"-1e30");
-    ASSERT_TRUE(negative.has_value());
-    EXPECT_TRUE(negative->Saturated);
-    EXPECT_FALSE(negative->IsAtLeast(256));
-    EXPECT_FALSE(negative->IsAtLeast(0));
-}
-
-TEST(DecimalNumber, IsAtLeastComparesTheExactValue)
-{
+    constexpr int64_t Held = DecimalNumber::LargestRounded;
     struct Case
     {
         const char16_t* text;
+        int64_t rounded;
+        int fractionSign;
         bool atLeast256;
+        bool saturated = false;
     };
     const Case cases[] = {
-        {u"255", false},     {u"255.5", false}, {u"255.9999", false}, {u"256", true},
-        {u"256.0001", true}, {u"256.5", true},  {u"2560e-1", true},   {u"-300", false},
+        {u"65", 65, 0, false},
+        {u"  65  ", 65, 0, false},
+        {u"+7", 7, 0, false},
+        {u"-5", -5, 0, false},
+        {u"0065", 65, 0, false},
+        {u"5.", 5, 0, false},
+        {u".5", 0, 1, false},
+        {u"1.5", 2, -1, false},
+        {u"65.5", 66, -1, false},
+        {u"66.5", 66, 1, false},
+        {u"-0.5", 0, -1, false},
+        {u"-1.5", -2, 1, false},
+        {u"-2.5", -2, -1, false},
+        {u"65.50000000000000000000000000001", 66, -1, false}, // more digits than a double holds
+        {u"255", 255, 0, false},
+        {u"255.5", 256, -1, false},
+        {u"255.9999", 256, -1, false},
+        {u"255.99999999999999999999", 256, -1, false},
+        {u"256", 256, 0, true},
+        {u"256.0001", 256, 1, true},
+        {u"256.5", 256, 1, true},
+        {u"2.56e2", 256, 0, true},
+        {u"2560e-1", 256, 0, true},
+        {u"2.555E2", 256, -1, false},
+        {u"650e-1", 65, 0, false},
+        {u"-300", -300, 0, false},
+        {u"1e-999999999999999999999", 0, 1, false},
+        {u"0e999999999999", 0, 0, false},
+        {u"-0", 0, 0, false},
+        {u"999999999999999", 999999999999999, 0, true},
+        // Beyond what is held: saturated, but still on the right side of any limit.
+        {u"1e999999999999999999999", Held, 0, true, true},
+        {u"9999999999999999", Held, 0, true, true},
+        {u"10000000000000000000000000", Held, 0, true, true},
+        {u"-1e30", -Held, 0, false, true},
     };
     for (const Case& c : cases) {
-        const auto number = ParseDecimalNumber(QString::fromUtf16(c.text));
+        const QString text = QString::fromUtf16(c.text);
+        SCOPED_TRACE(text.toStdString());
+        const auto number = ParseDecimalNumber(text);
         ASSERT_TRUE(number.has_value());
-        EXPECT_EQ(number->IsAtLeast(256), c.atLeast256) << QString::fromUtf16(c.text).toStdString();
+        EXPECT_EQ(number->Saturated, c.saturated);
+        EXPECT_EQ(number->IsAtLeast(256), c.atLeast256);
+        if (c.saturated) {
+            EXPECT_EQ(number->IsAtLeast(0), c.rounded > 0);
+            continue;
+        }
+        EXPECT_EQ(number->Rounded, c.rounded);
+        EXPECT_EQ(number->FractionSign, c.fractionSign);
     }
 }
 

@@ -20,19 +20,12 @@ QString Reply200(const QString& body)
 {
     return QStringLiteral("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n") + body;
 }
-
-void ExpectTitles(const TitleCase* begin, const TitleCase* end)
-{
-    for (const TitleCase* c = begin; c != end; ++c) {
-        const QString page = QString::fromUtf16(c->page);
-        EXPECT_EQ(ExtractTitle(Reply200(page)), QString::fromUtf16(c->title)) << page.toStdString();
-    }
-}
 } // namespace
 
-TEST(PageTitle, MarkersInAnyLetterCase)
+TEST(PageTitle, TitleTextAsTheStepsLeaveIt)
 {
     const TitleCase cases[] = {
+        // Markers in any letter case; the first title counts.
         {u"<html><head><title>  Tom &amp; Jerry </title></head>", u"Tom & Jerry"},
         {u"<TITLE>Upper</TITLE>", u"Upper"},
         {u"<TiTlE>Mixed</tItLe>", u"Mixed"},
@@ -45,29 +38,11 @@ TEST(PageTitle, MarkersInAnyLetterCase)
         {u"No title at all", u""},
         {u"<title></title>", u""},
         {u"<title>   </title>", u""},
-    };
-    ExpectTitles(std::begin(cases), std::end(cases));
-}
-
-TEST(PageTitle, LineBreaksAndControlCharactersAreRemoved)
-{
-    const TitleCase cases[] = {
+        // Line breaks and control characters go; only spaces are trimmed, before the numeric step.
         {u"<title>\r\n\tLine one\r\n\tline two\r\n</title>", u"Line oneline two"},
         {u"<title>a\rb\nc\td</title>", u"abcd"},
         {u"<title> \r\n  Padded \r\n </title>", u"Padded"},
         {u"<title>a\u0001b\u001Fc\u007Fd\u0081e\u009Df</title>", u"abcdef"},
-    };
-    ExpectTitles(std::begin(cases), std::end(cases));
-
-    QString withNul = QStringLiteral("<title>a");
-    withNul += QChar(0);
-    withNul += QStringLiteral("b</title>");
-    EXPECT_EQ(ExtractTitle(withNul), QStringLiteral("ab"));
-}
-
-TEST(PageTitle, NamedReferencesInTheirOrderAndLetterCase)
-{
-    const TitleCase cases[] = {
         {u"<title>&quot;Quoted&quot;</title>", u"\"Quoted\""},
         {u"<title>&copy; 2024 Acme&reg;</title>", u"\u00A9 2024 Acme\u00AE"},
         // "&amp;" goes first, so a doubly escaped reference is decoded once more by the later steps.
@@ -82,39 +57,26 @@ TEST(PageTitle, NamedReferencesInTheirOrderAndLetterCase)
         {u"<title>&Amp; &QUOT; &Copy; &REG; &TRADE;</title>", u"&Amp; &QUOT; &Copy; &REG; &TRADE;"},
         // Other named references stay as written.
         {u"<title>&nbsp;Caf&eacute;</title>", u"&nbsp;Caf&eacute;"},
-    };
-    ExpectTitles(std::begin(cases), std::end(cases));
-}
-
-TEST(PageTitle, TrademarkSignIsDropped)
-{
-    const TitleCase cases[] = {
+        // The trademark sign goes in both spellings.
         {u"<title>Brand&trade; &#153;</title>", u"Brand"},
         {u"<title>&#153;Brand</title>", u"Brand"},
         {u"<title>Brand&trade;</title>", u"Brand"},
-    };
-    ExpectTitles(std::begin(cases), std::end(cases));
-}
-
-TEST(PageTitle, OnlySpacesAreTrimmedAndBeforeTheNumericStep)
-{
-    const TitleCase cases[] = {
         {u"<title>&#32;a</title>", u" a"},        {u"<title>a&#32;</title>", u"a "},
         {u"<title>&#160;a </title>", u"\u00A0a"}, {u"<title>  x &#8217; y &#8217; z  </title>", u"x  y  z"},
         {u"<title>A&#65;&#66;</title>", u"AAB"},
-    };
-    ExpectTitles(std::begin(cases), std::end(cases));
-}
-
-TEST(PageTitle, LoopEndingCasesGiveOneLine)
-{
-    const TitleCase cases[] = {
         {u"<title>AT&#T &#x41; &#; &#-5; &#255.5; &#10;</title>", u"AT&#T A &#; &#-5; &#255.5; "},
         // A stray closing tag before the title does not end it.
         {u"</title><title>Real</title>", u"Real"},
         {u"</title>only a stray closing tag<title>", u""},
     };
-    ExpectTitles(std::begin(cases), std::end(cases));
+    for (const TitleCase& c : cases) {
+        const QString page = QString::fromUtf16(c.page);
+        EXPECT_EQ(ExtractTitle(Reply200(page)), QString::fromUtf16(c.title)) << page.toStdString();
+    }
+    QString withNul = QStringLiteral("<title>a");
+    withNul += QChar(0);
+    withNul += QStringLiteral("b</title>");
+    EXPECT_EQ(ExtractTitle(withNul), QStringLiteral("ab"));
 }
 
 // Replies as the bytes a server sends: the probe reads them one code-page character per byte.

@@ -65,6 +65,7 @@ TEST(ReplyAnalysis, StatusFromCharacters10To12)
 TEST(ReplyAnalysis, LocationOfRedirectReplies)
 {
     const AnalysisCase cases[] = {
+        // Each redirect status gives its Location header.
         {u"HTTP/1.1 301 Moved\r\nLocation: http://host/new\r\n\r\n", u"http://host/old", u"http://host/new"},
         {u"HTTP/1.1 300 Choices\r\nLocation: http://host/a\r\n\r\n", u"http://host/", u"http://host/a"},
         {u"HTTP/1.1 302 Found\r\nLocation: http://host/b\r\n\r\n", u"http://host/", u"http://host/b"},
@@ -81,13 +82,7 @@ TEST(ReplyAnalysis, LocationOfRedirectReplies)
         {u"HTTP/1.1 301 Moved\r\nLocation: http://host/new\r\n\r\n<meta http-equiv=\"refresh\" "
          u"content=\"0; url=http://host/meta\">",
          u"http://host/", u"http://host/new"},
-    };
-    ExpectTargets(std::begin(cases), std::end(cases));
-}
-
-TEST(ReplyAnalysis, RelativeLocationIsResolvedAgainstTheProbedUrl)
-{
-    const AnalysisCase cases[] = {
+        // A relative Location is resolved against the probed address.
         {u"HTTP/1.1 302 Found\r\nlocation: index.html\r\n\r\n", u"http://host/dir/", u"http://host/dir/index.html"},
         {u"HTTP/1.1 302 Found\r\nlocation: index.html\r\n\r\n", u"http://host/dir/page.html",
          u"http://host/dir/index.html"},
@@ -97,13 +92,6 @@ TEST(ReplyAnalysis, RelativeLocationIsResolvedAgainstTheProbedUrl)
         {u"HTTP/1.1 302 Found\r\nLocation: //other/x\r\n\r\n", u"http://host/dir/", u"http://other/x"},
         {u"HTTP/1.1 302 Found\r\nLocation: ?page=2\r\n\r\n", u"http://host/list?page=1", u"http://host/list?page=2"},
         {u"HTTP/1.1 302 Found\r\nLocation: next\r\n\r\n", u"http://host", u"http://host/next"},
-    };
-    ExpectTargets(std::begin(cases), std::end(cases));
-}
-
-TEST(ReplyAnalysis, LocationValueIsTheRestOfItsOwnLine)
-{
-    const AnalysisCase cases[] = {
         // No header, or an empty value: no target, never text from another line.
         {u"HTTP/1.1 302 Found\r\nServer: x\r\n\r\n", u"http://host/", u""},
         {u"HTTP/1.1 302 Found\r\n\r\n", u"http://host/", u""},
