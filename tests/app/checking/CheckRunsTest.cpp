@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace std::chrono_literals;
 
@@ -37,36 +38,29 @@ std::string Meta(const std::string& target)
 std::string SiteReply(const std::string& path, uint16_t port)
 {
     const std::string self = "http://127.0.0.1:" + std::to_string(port);
-    if (path == "/ok" || path == "/slow")
-        return HttpReply("HTTP/1.1 200 OK", {}, "<html><title>Ok Page</title></html>");
-    if (path == "/cyrillic") // a chunked page in UTF-8, declared in a meta tag
-        return "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-               "25\r\n<meta charset=\"utf-8\"><title>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBC\r\n"
-               "1d\r\n\xD0\xB5\xD1\x80 \xD1\x81\xD1\x82\xD1\x80\xD0\xB0\xD0\xBD\xD0\xB8\xD1\x86\xD1\x8B</title>\r\n"
-               "0\r\n\r\n";
-    if (path == "/notitle")
-        return HttpReply("HTTP/1.1 200 OK", {}, "<html>no title</html>");
-    if (path == "/gone")
-        return HttpReply("HTTP/1.1 410 Gone");
-    if (path == "/error")
-        return HttpReply("HTTP/1.1 500 Internal Server Error", {}, "<title>Error Page</title>");
-    if (path == "/moved")
-        return HttpReply("HTTP/1.1 301 Moved Permanently", "Location: " + self + "/new\r\n", "<title>Moved</title>");
-    if (path == "/new")
-        return HttpReply("HTTP/1.1 200 OK", {}, "<TITLE>New Page</TITLE>");
-    if (path == "/chain1")
-        return HttpReply("HTTP/1.1 301 Moved Permanently", "Location: " + self + "/chain2\r\n");
-    if (path == "/chain2")
-        return HttpReply("HTTP/1.1 302 Found", "Location: " + self + "/chain3\r\n");
-    if (path == "/meta-relative")
-        return Meta("next.html");
-    if (path == "/meta-blank")
-        return Meta(self + "/a b");
-    if (path == "/meta-noport")
-        return Meta("http://127.0.0.1:abc/");
-    if (path == "/moved-nohost")
-        return HttpReply("HTTP/1.1 302 Found", "Location: http:///x\r\n");
-    return HttpReply("HTTP/1.1 404 Not Found", {}, "<title>Not Found</title>");
+    const std::string ok = HttpReply("HTTP/1.1 200 OK", {}, "<html><title>Ok Page</title></html>");
+    const std::map<std::string, std::string> pages = {
+        {"/ok", ok},
+        {"/slow", ok},
+        // A chunked page in UTF-8, declared in a meta tag.
+        {"/cyrillic", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                      "25\r\n<meta charset=\"utf-8\"><title>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBC\r\n"
+                      "1d\r\n\xD0\xB5\xD1\x80 \xD1\x81\xD1\x82\xD1\x80\xD0\xB0\xD0\xBD\xD0\xB8\xD1\x86\xD1\x8B</title>\r\n"
+                      "0\r\n\r\n"},
+        {"/notitle", HttpReply("HTTP/1.1 200 OK", {}, "<html>no title</html>")},
+        {"/gone", HttpReply("HTTP/1.1 410 Gone")},
+        {"/error", HttpReply("HTTP/1.1 500 Internal Server Error", {}, "<title>Error Page</title>")},
+        {"/moved", HttpReply("HTTP/1.1 301 Moved Permanently", "Location: " + self + "/new\r\n", "<title>Moved</title>")},
+        {"/new", HttpReply("HTTP/1.1 200 OK", {}, "<TITLE>New Page</TITLE>")},
+        {"/chain1", HttpReply("HTTP/1.1 301 Moved Permanently", "Location: " + self + "/chain2\r\n")},
+        {"/chain2", HttpReply("HTTP/1.1 302 Found", "Location: " + self + "/chain3\r\n")},
+        {"/meta-relative", Meta("next.html")},
+        {"/meta-blank", Meta(self + "/a b")},
+        {"/meta-noport", Meta("http://127.0.0.1:abc/")},
+        {"/moved-nohost", HttpReply("HTTP/1.1 302 Found", "Location: http:///x\r\n")},
+    };
+    const auto page = pages.find(path);
+    return page != pages.end() ? page->second : HttpReply("HTTP/1.1 404 Not Found", {}, "<title>Not Found</title>");
 }
 
 void Serve(ServerConnection& c)
