@@ -15,6 +15,24 @@ std::string DateAttributes(int64_t added, int64_t modified)
 }
 } // namespace
 
+QLatin1StringView MarkupEntity(char16_t c)
+{
+    switch (c) {
+    case u'&':
+        return QLatin1StringView("&amp;");
+    case u'<':
+        return QLatin1StringView("&lt;");
+    case u'>':
+        return QLatin1StringView("&gt;");
+    case u'"':
+        return QLatin1StringView("&quot;");
+    case u'\'':
+        return QLatin1StringView("&#39;");
+    default:
+        return {};
+    }
+}
+
 std::string EscapeHtml(const QString& text)
 {
     qsizetype first = 0;
@@ -27,16 +45,8 @@ std::string EscapeHtml(const QString& text)
     out.reserve(text.size() + 16);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c == u'&')
-            out += QStringLiteral("&amp;");
-        else if (c == u'<')
-            out += QStringLiteral("&lt;");
-        else if (c == u'>')
-            out += QStringLiteral("&gt;");
-        else if (c == u'"')
-            out += QStringLiteral("&quot;");
-        else if (c == u'\'')
-            out += QStringLiteral("&#39;");
+        if (const QLatin1StringView entity = MarkupEntity(c); !entity.isEmpty())
+            out += entity;
         else if (c < 0x20 || c == 0x7F || (c == u' ' && (i < first || i >= last)))
             out += QStringLiteral("&#%1;").arg(int{c});
         else

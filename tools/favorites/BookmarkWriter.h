@@ -33,6 +33,9 @@ private:
     bool failed_ = false;
 };
 
+// The character reference that stands for a markup character (& < > " '), or nothing.
+QLatin1StringView MarkupEntity(char16_t c);
+
 // Text as it may stand in an element or in a quoted attribute: & < > " ' and control
 // characters as character references, and so are spaces at either end, which a reader trims.
 std::string EscapeHtml(const QString& text);

@@ -1,5 +1,7 @@
 #include "tools/favorites/CheckReport.h"
 
+#include "tools/favorites/BookmarkWriter.h"
+
 #include <QFileInfo>
 #include <QIODevice>
 #include <QJsonArray>
@@ -144,16 +146,8 @@ QString Escaped(const QString& text)
     out.reserve(text.size() + 16);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c == u'&')
-            out += QStringLiteral("&amp;");
-        else if (c == u'<')
-            out += QStringLiteral("&lt;");
-        else if (c == u'>')
-            out += QStringLiteral("&gt;");
-        else if (c == u'"')
-            out += QStringLiteral("&quot;");
-        else if (c == u'\'')
-            out += QStringLiteral("&#39;");
+        if (const QLatin1StringView entity = MarkupEntity(c); !entity.isEmpty())
+            out += entity;
         else if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0x7F && c <= 0x9F) || c >= 0xFFFE)
             out += QChar(0xFFFD);
         else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
