@@ -289,6 +289,15 @@ TEST_F(CheckRunsTest, AFavoriteIsRenamedAfterATitleThatDiffersEvenOnlyInCase)
 
 TEST_F(CheckRunsTest, CheckAllExpandsCollapsedFoldersBeforeChecking)
 {
+    WriteLink(QStringLiteral("top"), QStringLiteral("/ok"));
+    Load();
+    // The Favorites folder itself, collapsed, with only a link in it.
+    Node(QStringLiteral("Favorites"))->SetExpanded(false);
+    Node(QStringLiteral("Favorites"))->SetImage(Pictures::ClosedFolder);
+    CheckAllLinks(Main.RunHost());
+    EXPECT_EQ(Node(QStringLiteral("Favorites"))->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(Picture(QStringLiteral("top")), Pictures::LinkAnswered);
+
     WriteLink(QStringLiteral("Sub/Deep/x"), QStringLiteral("/ok"));
     Load();
     for (const QString& folder : {QStringLiteral("Sub"), QStringLiteral("Favorites")}) {
@@ -423,7 +432,11 @@ TEST_F(CheckRunsTest, ALinkDeletedWhileItsProbeWaitsLeavesTheNodeThatTookItsPlac
     Node(QStringLiteral("c"))->SetSelected(true);
     CopyNode(*Main.tvFolders, Main.Clip);
     Node(QStringLiteral("a"))->SetSelected(true);
-    QTimer::singleShot(20, &Main, [this] {
+    Node(QStringLiteral("a"))->SetImage(Pictures::LinkBroken);
+    int waitingPicture = -1;
+    QTimer::singleShot(20, &Main, [&] {
+        // The link shows it is being checked again, not its last result.
+        waitingPicture = Node(QStringLiteral("a"))->Image();
         desktop::SetNextAnswer(desktop::vbYes);
         DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
         Main.tvFolders->Nodes().Item(1)->SetSelected(true);
@@ -432,6 +445,7 @@ TEST_F(CheckRunsTest, ALinkDeletedWhileItsProbeWaitsLeavesTheNodeThatTookItsPlac
 
     CheckSelectedLink(Main.RunHost());
 
+    EXPECT_EQ(waitingPicture, Pictures::LinkNotChecked);
     EXPECT_FALSE(QFile::exists(Favorites.Sub(QStringLiteral("a.url"))));
     EXPECT_EQ(ReadLink(QStringLiteral("c")), copied);
     const TreeNode* root = Main.tvFolders->Nodes().Item(1);

@@ -363,12 +363,15 @@ TEST_F(ProbeTest, ASecondProbeWhileOneWaitsIsRefusedAndLeavesTheFirstAlone)
     LoopbackServer other(Answer(HttpReply("HTTP/1.1 404 Not Found")));
     std::optional<ProbeResult> nested;
     bool waitingSeen = false;
+    bool startedAgain = true;
     QTimer::singleShot(20, &Prober, [&] {
         waitingSeen = Prober.Waiting();
+        startedAgain = Prober.Start(other.Url(), LinkTimeout);
         nested = ProbeUrl(Prober, other.Url(), LinkTimeout);
     });
     const ProbeResult result = Probe(slow.Url());
     EXPECT_TRUE(waitingSeen);
+    EXPECT_FALSE(startedAgain);
     ASSERT_TRUE(nested.has_value());
     EXPECT_EQ(nested->Status, -1);
     EXPECT_EQ(result.Status, 200);
