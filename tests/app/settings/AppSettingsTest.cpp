@@ -50,8 +50,14 @@ protected:
         desktop::App::SetPath(QString());
     }
 
-    void Store(const char* name, const char* text) { Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, name, win32::REG_SZ, Text(text)); }
-    void StoreDword(const char* name, uint32_t value) { Registry.WriteDword(win32::HKEY_CURRENT_USER, SettingsKey, name, value); }
+    void Store(const char* name, const char* text)
+    {
+        Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, name, win32::REG_SZ, Text(text));
+    }
+    void StoreDword(const char* name, uint32_t value)
+    {
+        Registry.WriteDword(win32::HKEY_CURRENT_USER, SettingsKey, name, value);
+    }
     int32_t Stored(const char* name) { return DwordOf(Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, name)); }
 
     TestFolder Program;
@@ -118,6 +124,7 @@ TEST_F(AppSettingsTest, StoredValuesAreReadAndWrittenBackAsDwords)
     EXPECT_EQ(Stored("IEToolMenu"), 0);
 }
 
+// The Favorites folder is the one the shell folders name.
 TEST_F(AppSettingsTest, ValuesThatCannotBeUsedGiveTheirDefaults)
 {
     struct Case
@@ -135,9 +142,10 @@ TEST_F(AppSettingsTest, ValuesThatCannotBeUsedGiveTheirDefaults)
     };
     for (const Case& c : stored)
         Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, c.Name, c.Type, c.Data);
+    Registry.WriteValue(win32::HKEY_CURRENT_USER, ShellFolders, "Favorites", win32::REG_SZ, Text("/srv/Favorites"));
 
     frmMain window;
-    LoadAppSettings(window);
+    EXPECT_EQ(LoadAppSettings(window), QStringLiteral("/srv/Favorites"));
     EXPECT_EQ(AppSettings.Timeout, 1000);
     EXPECT_FALSE(AppSettings.ChangeName);
     EXPECT_FALSE(AppSettings.IEToolMenu);
@@ -145,34 +153,23 @@ TEST_F(AppSettingsTest, ValuesThatCannotBeUsedGiveTheirDefaults)
     EXPECT_NEAR(window.Top(), desktop::Screen::Height() / 2 - window.Height() / 2, pixel);
     EXPECT_NEAR(window.Left(), desktop::Screen::Width() / 2 - window.Width() / 2, pixel);
 
-    for (const char* timeout : {"abc", "40000", "-32769"}) {
+    // Halves go to the even neighbour; what does not fit 16 bits gives the default.
+    for (const auto& [timeout, read] : {std::pair{"abc", 1000}, std::pair{"40000", 1000}, std::pair{"-32769", 1000},
+                                        std::pair{" 750.5 ", 750}, std::pair{"-32768", -32768}}) {
         Store("Timeout", timeout);
         LoadAppSettings(window);
-        EXPECT_EQ(AppSettings.Timeout, 1000) << timeout;
+        EXPECT_EQ(AppSettings.Timeout, read) << timeout;
     }
     StoreDword("Timeout", 70000);
     LoadAppSettings(window);
     EXPECT_EQ(AppSettings.Timeout, 1000);
-    Store("Timeout", " 750.5 ");
-    LoadAppSettings(window);
-    EXPECT_EQ(AppSettings.Timeout, 750); // halves go to the even neighbour
-}
 
-TEST_F(AppSettingsTest, APlacementWhollyOffEveryScreenIsCentredInstead)
-{
+    // A placement wholly off every screen is centred instead.
     StoreDword("Left", static_cast<uint32_t>(-200000));
     StoreDword("Top", 300000);
-    frmMain window;
-    LoadAppSettings(window);
-    EXPECT_TRUE(window.IsOnScreen());
-    const double pixel = desktop::Screen::TwipsPerPixelX();
-    EXPECT_NEAR(window.Left(), desktop::Screen::Width() / 2 - window.Width() / 2, pixel);
-    EXPECT_NEAR(window.Top(), desktop::Screen::Height() / 2 - window.Height() / 2, pixel);
-}
-
-TEST_F(AppSettingsTest, TheFavoritesFolderComesFromTheShellFoldersValue)
-{
-    Registry.WriteValue(win32::HKEY_CURRENT_USER, ShellFolders, "Favorites", win32::REG_SZ, Text("/srv/shared/Favorites"));
-    frmMain window;
-    EXPECT_EQ(LoadAppSettings(window), QStringLiteral("/srv/shared/Favorites"));
+    frmMain offScreen;
+    LoadAppSettings(offScreen);
+    EXPECT_TRUE(offScreen.IsOnScreen());
+    EXPECT_NEAR(offScreen.Left(), desktop::Screen::Width() / 2 - offScreen.Width() / 2, pixel);
+    EXPECT_NEAR(offScreen.Top(), desktop::Screen::Height() / 2 - offScreen.Height() / 2, pixel);
 }
