@@ -208,25 +208,6 @@ TEST_F(ClipboardTest, AFolderCutAndPastedElsewhereIsMovedAndTheTreeReloaded)
     EXPECT_EQ(Entries(), QStringList{"Other"});
 }
 
-// A folder named like a shortcut is pasted as a folder.
-TEST_F(ClipboardTest, AFolderCutAndPastedIntoItsOwnFolderComesBackAndOneCopiedIsCopiedWhole)
-{
-    Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
-    Favorites.WriteFile(QStringLiteral("Old.URL/inner.url"), LinkContent);
-    Favorites.MakeFolder(QStringLiteral("Other"));
-    Load();
-    Cut(QStringLiteral("News"));
-    Paste(QString());
-    EXPECT_EQ(Entries(), (QStringList{"News", "Old.URL", "Other"}));
-    EXPECT_EQ(Children(QStringLiteral("News")), QStringList{"n"});
-
-    Copy(QStringLiteral("Old.URL"));
-    Paste(QStringLiteral("Other"));
-    EXPECT_EQ(Entries(QStringLiteral("Other/Old.URL")), QStringList{"inner.url"});
-    EXPECT_EQ(Children(QStringLiteral("Other/Old.URL")), QStringList{"inner"});
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-}
-
 TEST_F(ClipboardTest, PastingWhereTheNameIsTakenOrBeforeAnyCopyDoesNothingSilently)
 {
     Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
@@ -276,22 +257,6 @@ TEST_F(ClipboardTest, AVanishedSourceOrAFolderPastedIntoItselfIsReportedAndAddsN
     EXPECT_EQ(Entries(QStringLiteral("News")), QStringList{"Sub"});
     EXPECT_EQ(Entries(QStringLiteral("News/Sub")), QStringList{"x.url"});
     EXPECT_EQ(Children(QStringLiteral("News/Sub")), QStringList{"x"});
-}
-
-TEST_F(ClipboardTest, ACopiedLinksKeyFollowsItsFileAndNeverBlocksAnother)
-{
-    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Load();
-    Copy(QStringLiteral("a"));
-    Rename(QStringLiteral("a"), QStringLiteral("m"));
-    Favorites.WriteFile(QStringLiteral("a.url"), "new a");
-    TreeNode* again = Nodes().Add(Root(), TreeRelationship::Child, QString(), QStringLiteral("a"));
-    again->SetImage(Pictures::LinkNotChecked);
-    Copy(QStringLiteral("a"));
-
-    EXPECT_EQ(Main.Clip.ClipNode->Key, Favorites.Sub(QStringLiteral("a.url")));
-    EXPECT_EQ(again->Key(), Favorites.Sub(QStringLiteral("a.url")));
-    EXPECT_EQ(Node(QStringLiteral("m"))->Key(), Favorites.Sub(QStringLiteral("m.url")));
 }
 
 TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
