@@ -2,7 +2,6 @@
 
 #include "app/window/frmMain.h"
 #include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
 #include "platform/desktop/Screen.h"
 #include "platform/win32/WinTypes.h"
 #include "tests/support/PrivateRegistry.h"
@@ -12,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -24,26 +25,11 @@ std::string Text(const char* text)
     return std::string(text) + '\0';
 }
 
-int32_t DwordOf(const std::pair<unsigned int, std::string>& value)
-{
-    EXPECT_EQ(value.first, win32::REG_DWORD);
-    if (value.second.size() != 4)
-        return 0;
-    uint32_t number = 0;
-    for (int i = 3; i >= 0; --i)
-        number = (number << 8) | static_cast<unsigned char>(value.second[static_cast<size_t>(i)]);
-    return static_cast<int32_t>(number);
-}
-
 class AppSettingsTest : public ::testing::Test
 {
 protected:
-    AppSettingsTest()
-    {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
-        AppSettings = ApplicationSettings{};
-    }
+    // Anything logged goes to the test's own program folder.
+    AppSettingsTest() { desktop::App::SetPath(Program.Path()); }
     ~AppSettingsTest() override
     {
         AppSettings = ApplicationSettings{};
@@ -58,7 +44,15 @@ protected:
     {
         Registry.WriteDword(win32::HKEY_CURRENT_USER, SettingsKey, name, value);
     }
-    int32_t Stored(const char* name) { return DwordOf(Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, name)); }
+    // A stored DWORD, read as the little-endian signed number it holds.
+    int32_t Stored(const char* name)
+    {
+        const auto [type, data] = Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, name);
+        EXPECT_EQ(type, win32::REG_DWORD) << name;
+        int32_t number = 0;
+        std::memcpy(&number, data.data(), std::min<size_t>(data.size(), 4));
+        return number;
+    }
 
     TestFolder Program;
     PrivateRegistry Registry;

@@ -1,6 +1,5 @@
 #include "app/settings/frmOptions.h"
 
-#include "app/settings/LinkAddress.h"
 #include "platform/win32/GuidGenerator.h"
 #include "platform/win32/WinTypes.h"
 #include "tests/app/favorites/EditFixture.h"
@@ -85,22 +84,13 @@ TEST_F(frmOptionsTest, TheLoadShowsTheGlobalSettingsAndOffersTheSwitchesFromVers
         EXPECT_FALSE(dialog->chkAddToToolbar()->isChecked());
         EXPECT_EQ(dialog->chkAddToIE()->isEnabled(), offered) << label;
         EXPECT_EQ(dialog->chkAddToToolbar()->isEnabled(), offered) << label;
-    }
-}
-
-TEST_F(frmOptionsTest, WithoutABrowserVersionOkLeavesTheSwitchesAndInstallsNothing)
-{
-    for (const bool installed : {false, true}) {
-        AppSettings.IEToolMenu = installed;
-        AppSettings.IEToolbar = installed;
-        const auto dialog = Open(OptionsMode::Options);
-        EXPECT_FALSE(dialog->chkAddToIE()->isEnabled());
-        EXPECT_EQ(dialog->chkAddToIE()->isChecked(), installed);
+        if (version)
+            continue;
+        // Switches not offered are left as they are by OK, and nothing is installed.
         Click(*dialog, 0);
-
         EXPECT_FALSE(dialog->isVisible());
-        EXPECT_EQ(AppSettings.IEToolMenu, installed);
-        EXPECT_EQ(AppSettings.IEToolbar, installed);
+        EXPECT_TRUE(AppSettings.IEToolMenu);
+        EXPECT_FALSE(AppSettings.IEToolbar);
         EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, ExtensionsKey));
         EXPECT_TRUE(ExtensionKeys().empty());
     }
@@ -149,8 +139,18 @@ TEST_F(frmOptionsTest, TheSwitchesInstallOnceRemoveAndStayOffWhenTheyCannotInsta
 // outside the slider's range is clamped into it.
 TEST_F(frmOptionsTest, OkAppliesTheGlobalValuesButWritesNoFavoriteInOptionsMode)
 {
+    // The properties of a folder have no favorite's page either.
+    Favorites.MakeFolder(QStringLiteral("Folder"));
     const QByteArray content = "[InternetShortcut]\r\nURL=http://example.com/\r\n";
     SelectFavorite(QStringLiteral("Example"), content);
+    Select(QStringLiteral("Folder"));
+    {
+        const auto folder = Open(OptionsMode::Properties);
+        EXPECT_FALSE(folder->PrefTab()->isTabEnabled(1));
+        Click(*folder, 0);
+    }
+    EXPECT_EQ(QDir(Favorites.Path()).entryList(QDir::Files), QStringList{"Example.url"});
+    Select(QStringLiteral("Example"));
     const auto dialog = Open(OptionsMode::Options);
     EXPECT_FALSE(dialog->PrefTab()->isTabEnabled(1));
     EXPECT_EQ(dialog->PrefTab()->currentIndex(), 0);
@@ -202,14 +202,8 @@ TEST_F(frmOptionsTest, PropertiesOfAFavoriteWithoutItsOwnSectionShowAndStoreTheG
 
 TEST_F(frmOptionsTest, AFavoritesOwnValuesAreShownAndClampedIntoTheSlidersRange)
 {
-    struct Case
-    {
-        QByteArray Section;
-        int Timeout;
-        bool Rename;
-    };
     // Global: 1000 milliseconds, renaming allowed.
-    const Case cases[] = {
+    const std::tuple<QByteArray, int, bool> cases[] = {
         {"Timeout=1800\r\nRename=0\r\n", 1800, false},
         {"Timeout=750\r\nRename=2\r\n", 750, true},
         {"Timeout=100\r\nRename=-1\r\n", 500, true}, // "-1" means the global switch
@@ -219,47 +213,36 @@ TEST_F(frmOptionsTest, AFavoritesOwnValuesAreShownAndClampedIntoTheSlidersRange)
         {"Timeout=\r\n", 1000, true},
     };
     AppSettings.ChangeName = true;
-    for (const Case& c : cases) {
+    for (const auto& [section, timeout, rename] : cases) {
         SelectFavorite(QStringLiteral("Own"),
-                       "[InternetShortcut]\r\nURL=http://example.com/\r\n[Orrindale]\r\n" + c.Section);
+                       "[InternetShortcut]\r\nURL=http://example.com/\r\n[Orrindale]\r\n" + section);
         const auto dialog = Open(OptionsMode::Properties);
-        EXPECT_EQ(dialog->TimeoutSlider(1)->value(), c.Timeout) << c.Section.toStdString();
-        EXPECT_EQ(dialog->chkNameChange(1)->isChecked(), c.Rename) << c.Section.toStdString();
+        EXPECT_EQ(dialog->TimeoutSlider(1)->value(), timeout) << section.toStdString();
+        EXPECT_EQ(dialog->chkNameChange(1)->isChecked(), rename) << section.toStdString();
     }
 }
 
 TEST_F(frmOptionsTest, TheAddressIsStoredWithAScheme)
 {
-    struct Case
-    {
-        QString Typed;
-        QByteArray StoredLine; // the URL line after OK
-    };
-    const Case cases[] = {
+    // What is typed, and the URL line after OK.
+    const std::pair<QString, QByteArray> cases[] = {
         {QStringLiteral("www.example.com/news"), "URL=http://www.example.com/news"},
         {QStringLiteral("https://secure.example.com/"), "URL=https://secure.example.com/"},
+        {QStringLiteral("\t mailto:someone@example.com"), "URL=mailto:someone@example.com"},
+        {QStringLiteral("   "), "URL="},
         {QStringLiteral("  http://other.example/  "), "URL=http://other.example/"},
         {QStringLiteral("  http://example.com/  "), "URL = http://example.com/"}, // only blanks differ: not written
         {QStringLiteral("http://example.com/"), "URL = http://example.com/"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [typed, line] : cases) {
         SelectFavorite(QStringLiteral("Typed"), "[InternetShortcut]\r\nURL = http://example.com/\r\n");
         const auto dialog = Open(OptionsMode::Properties);
-        dialog->txtURL()->setText(c.Typed);
+        dialog->txtURL()->setText(typed);
         Click(*dialog, 0);
         const QByteArray content = Favorites.ReadFile(QStringLiteral("Typed.url"));
-        EXPECT_TRUE(content.startsWith("[InternetShortcut]\r\n" + c.StoredLine + "\r\n"))
-            << c.Typed.toStdString() << " gave " << content.toStdString();
+        EXPECT_TRUE(content.startsWith("[InternetShortcut]\r\n" + line + "\r\n"))
+            << typed.toStdString() << " gave " << content.toStdString();
     }
-}
-
-TEST(LinkAddressTest, AnAddressIsTrimmedAndOnlyANonEmptyOneGetsAScheme)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"\t www.example.com/ \t", "http://www.example.com/"}, {"mailto:someone@example.com", "mailto:someone@example.com"},
-        {"   ", ""}, {"", ""}};
-    for (const auto& [typed, stored] : cases)
-        EXPECT_EQ(AddressToStore(QString::fromLatin1(typed)), QString::fromLatin1(stored)) << typed;
 }
 
 TEST_F(frmOptionsTest, ALongAddressIsReadWholeAndNotRewritten)
@@ -313,23 +296,11 @@ TEST_F(frmOptionsTest, LeavingWithoutOkChangesNothing)
 
         EXPECT_FALSE(dialog->isVisible()) << way;
         EXPECT_EQ(dialog->result(), QDialog::Rejected) << way;
-        EXPECT_EQ(AppSettings.Timeout, 1000) << way;
-        EXPECT_FALSE(AppSettings.ChangeName) << way;
-        EXPECT_FALSE(AppSettings.IEToolMenu) << way;
-        EXPECT_FALSE(AppSettings.IEToolbar) << way;
+        EXPECT_EQ(std::tuple(AppSettings.Timeout, AppSettings.ChangeName, AppSettings.IEToolMenu, AppSettings.IEToolbar),
+                  std::tuple(int16_t{1000}, false, false, false))
+            << way;
         EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Own.url")), content) << way;
         EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, ExtensionsKey)) << way;
         EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey)) << way;
     }
-}
-
-TEST_F(frmOptionsTest, PropertiesOfAFolderHaveNoFavoritesPage)
-{
-    Favorites.MakeFolder(QStringLiteral("Folder"));
-    Load(); // the root is selected
-    const auto dialog = Open(OptionsMode::Properties);
-    EXPECT_FALSE(dialog->PrefTab()->isTabEnabled(1));
-    EXPECT_EQ(dialog->PrefTab()->currentIndex(), 0);
-    Click(*dialog, 0);
-    EXPECT_EQ(QDir(Favorites.Path()).entryList(QDir::Files), QStringList());
 }
