@@ -19,23 +19,25 @@ const QByteArray OldShortcut = "[InternetShortcut]\r\nURL=http://old.test/\r\n";
 class NewItemsTest : public EditFixture
 {
 protected:
-    // Types a name into the dialog and clicks a button; says whether the dialog stays open.
-    bool AddFolder(const QString& typed, int button = 0)
+    // Types a name into the dialog and clicks a button; gives the dialog's result once it has
+    // closed, Open while it stays open.
+    static constexpr int Open = -1;
+    int AddFolder(const QString& typed, int button = 0)
     {
         frmNewFolder dialog(*Main.tvFolders, &Main);
         dialog.show();
         QTest::keyClicks(dialog.txtFolder(), typed);
         QTest::mouseClick(dialog.btnButton(button), Qt::LeftButton);
-        return dialog.isVisible();
+        return dialog.isVisible() ? Open : dialog.result();
     }
-    bool AddFavorite(const QString& desc, const QString& url, int button = 0)
+    int AddFavorite(const QString& desc, const QString& url, int button = 0)
     {
         frmNewFavorite dialog(*Main.tvFolders, &Main);
         dialog.show();
         QTest::keyClicks(dialog.txtDesc(), desc);
         dialog.txtURL()->setText(url);
         QTest::mouseClick(dialog.btnButton(button), Qt::LeftButton);
-        return dialog.isVisible();
+        return dialog.isVisible() ? Open : dialog.result();
     }
     // The sections of a file, or the keys of one of its sections.
     static QStringList Names(const QString& path, const QString& section = QString())
@@ -62,13 +64,13 @@ TEST_F(NewItemsTest, CancelOrABlankNameClosesWithoutAChange)
     Favorites.MakeFolder(QStringLiteral("News"));
     Load();
     const int nodes = Nodes().Count();
-    EXPECT_FALSE(AddFolder(QStringLiteral("Name"), 1));
-    EXPECT_FALSE(AddFolder(QStringLiteral("   ")));
-    EXPECT_FALSE(AddFolder(QString()));
-    EXPECT_FALSE(AddFavorite(QStringLiteral("Name"), QStringLiteral("http://x.test"), 1));
-    EXPECT_FALSE(AddFavorite(QStringLiteral("   "), QStringLiteral("http://x.test")));
-    EXPECT_FALSE(AddFavorite(QStringLiteral("Name"), QStringLiteral("  ")));
-    EXPECT_FALSE(AddFavorite(QString(), QStringLiteral("http://x.test")));
+    EXPECT_EQ(AddFolder(QStringLiteral("Name"), 1), QDialog::Rejected);
+    EXPECT_EQ(AddFolder(QStringLiteral("   ")), QDialog::Rejected);
+    EXPECT_EQ(AddFolder(QString()), QDialog::Rejected);
+    EXPECT_EQ(AddFavorite(QStringLiteral("Name"), QStringLiteral("http://x.test"), 1), QDialog::Rejected);
+    EXPECT_EQ(AddFavorite(QStringLiteral("   "), QStringLiteral("http://x.test")), QDialog::Rejected);
+    EXPECT_EQ(AddFavorite(QStringLiteral("Name"), QStringLiteral("  ")), QDialog::Rejected);
+    EXPECT_EQ(AddFavorite(QString(), QStringLiteral("http://x.test")), QDialog::Rejected);
 
     EXPECT_EQ(Entries(), QStringList{"News"});
     EXPECT_EQ(Nodes().Count(), nodes);
@@ -79,9 +81,9 @@ TEST_F(NewItemsTest, CancelOrABlankNameClosesWithoutAChange)
 TEST_F(NewItemsTest, ANewFolderIsCreatedWithItsNameCleanedAndSelected)
 {
     Load();
-    AddFolder(QStringLiteral("A/B"));
+    EXPECT_EQ(AddFolder(QStringLiteral("A/B")), QDialog::Accepted);
     Select(QString());
-    AddFolder(QStringLiteral("  spaced  "));
+    EXPECT_EQ(AddFolder(QStringLiteral("  spaced  ")), QDialog::Accepted);
 
     EXPECT_EQ(Entries(), (QStringList{"  spaced  ", "A-B"}));
     TreeNode* node = Node(QStringLiteral("A-B"));
@@ -139,7 +141,7 @@ TEST_F(NewItemsTest, ANewFavoriteHoldsOnlyItsAddressAndIsSelected)
         {QStringLiteral("a/b?"), QStringLiteral("https://secure.test/"), QStringLiteral("https://secure.test/")},
     };
     for (const auto& [desc, typed, stored] : cases) {
-        EXPECT_FALSE(AddFavorite(desc, typed));
+        EXPECT_EQ(AddFavorite(desc, typed), QDialog::Accepted);
         const QString name = CleanTypedName(desc);
         const QString path = Favorites.Sub(name + QStringLiteral(".url"));
         EXPECT_EQ(Names(path), QStringList{"InternetShortcut"});
@@ -166,11 +168,11 @@ TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
     Load();
     const int nodes = Nodes().Count();
 
-    EXPECT_TRUE(AddFolder(QStringLiteral("news")));
+    EXPECT_EQ(AddFolder(QStringLiteral("news")), Open);
     ASSERT_EQ(desktop::ShownMessages().size(), 1);
     EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("New Folder"));
     EXPECT_TRUE(desktop::ShownMessages()[0].Prompt.contains(QStringLiteral("news")));
-    EXPECT_TRUE(AddFavorite(QStringLiteral("old"), QStringLiteral("http://new.test/")));
+    EXPECT_EQ(AddFavorite(QStringLiteral("old"), QStringLiteral("http://new.test/")), Open);
     ASSERT_EQ(desktop::ShownMessages().size(), 2);
     EXPECT_EQ(desktop::ShownMessages()[1].Title, QStringLiteral("Create New Favorite"));
 
@@ -198,13 +200,13 @@ TEST_F(NewItemsTest, AFailureIsReportedAddsNoNodeAndKeepsTheDialogOpen)
     {
         ScopedFilePermissions asUser;
         Select(QStringLiteral("ReadOnly"));
-        EXPECT_TRUE(AddFolder(QStringLiteral("X")));
-        EXPECT_TRUE(AddFavorite(QStringLiteral("Y"), QStringLiteral("http://")));
+        EXPECT_EQ(AddFolder(QStringLiteral("X")), Open);
+        EXPECT_EQ(AddFavorite(QStringLiteral("Y"), QStringLiteral("http://")), Open);
     }
     SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0755);
     Select(QString());
-    EXPECT_TRUE(AddFolder(QStringLiteral(".")));
-    EXPECT_TRUE(AddFolder(QStringLiteral("..")));
+    EXPECT_EQ(AddFolder(QStringLiteral(".")), Open);
+    EXPECT_EQ(AddFolder(QStringLiteral("..")), Open);
 
     EXPECT_EQ(ReportedErrors(), (QList<int>{70, 75, 52, 52}));
     EXPECT_TRUE(Entries(QStringLiteral("ReadOnly")).isEmpty());

@@ -31,20 +31,19 @@ protected:
         LogError(true);
     }
 
+    // The lines of a log, each ended by CR LF.
     QList<QByteArray> Lines(const QString& path) const
     {
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
         const QByteArray all = file.readAll();
         EXPECT_TRUE(all.endsWith("\r\n"));
-        QList<QByteArray> lines;
-        for (qsizetype from = 0; from < all.size();) {
-            qsizetype end = all.indexOf("\r\n", from);
-            if (end < 0)
-                end = all.size();
-            lines << all.mid(from, end - from);
-            from = end + 2;
-        }
+        QList<QByteArray> lines = all.split('\n');
+        lines.removeLast();
+        for (QByteArray& line : lines)
+            EXPECT_TRUE(line.endsWith('\r')) << line.toStdString();
+        for (QByteArray& line : lines)
+            line.chop(1);
         return lines;
     }
 
