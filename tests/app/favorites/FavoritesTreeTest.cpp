@@ -66,12 +66,8 @@ TEST_F(FavoritesTreeTest, OnlyFilesEndingInUrlInAnyCaseBecomeLinks)
 
 TEST_F(FavoritesTreeTest, LinksComeFirstThenFoldersDepthFirst)
 {
-    Favorites.WriteFile(QStringLiteral("L2.url"));
-    Favorites.WriteFile(QStringLiteral("L1.url"));
-    Favorites.WriteFile(QStringLiteral("S2/.keep"));
-    Favorites.WriteFile(QStringLiteral("S1/M.URL"));
-    Favorites.WriteFile(QStringLiteral("S1/Deep/N.url"));
-
+    for (const char* name : {"L2.url", "L1.url", "S2/.keep", "S1/M.URL", "S1/Deep/N.url"})
+        Favorites.WriteFile(QString::fromLatin1(name));
     Load();
 
     EXPECT_EQ(Tree(), QStringLiteral("Favorites[L1,L2,S1[M,Deep[N]],S2]"));
@@ -125,9 +121,8 @@ TEST_F(FavoritesTreeTest, AMissingFavoritesFolderIsReportedTwiceAndLeavesTheRoot
 
 TEST_F(FavoritesTreeTest, AnUnreadableSubfolderIsReportedOnceAndItsSiblingsStillLoad)
 {
-    Favorites.WriteFile(QStringLiteral("A/a.url"));
-    Favorites.WriteFile(QStringLiteral("B/secret.url"));
-    Favorites.WriteFile(QStringLiteral("C/c.url"));
+    for (const char* name : {"A/a.url", "B/secret.url", "C/c.url"})
+        Favorites.WriteFile(QString::fromLatin1(name));
     const QByteArray locked = QFile::encodeName(Favorites.Sub(QStringLiteral("B")));
     ASSERT_EQ(chmod(locked.constData(), 0), 0);
     {
@@ -164,9 +159,8 @@ TEST_F(FavoritesTreeTest, TheNodeThatPassesACounterLimitIsAddedAndTheRestOfItsFo
 
 TEST_F(FavoritesTreeTest, SymbolicLinkLoopsAreShownButNotEnteredAgain)
 {
-    Favorites.WriteFile(QStringLiteral("A/a.url"));
-    Favorites.WriteFile(QStringLiteral("B/b.url"));
-    Favorites.WriteFile(QStringLiteral("Real/r.url"));
+    for (const char* name : {"A/a.url", "B/b.url", "Real/r.url"})
+        Favorites.WriteFile(QString::fromLatin1(name));
     ASSERT_TRUE(QFile::link(Favorites.Path(), Favorites.Sub(QStringLiteral("A/up"))));
     ASSERT_TRUE(QFile::link(Favorites.Sub(QStringLiteral("B")), Favorites.Sub(QStringLiteral("A/toB"))));
     ASSERT_TRUE(QFile::link(Favorites.Sub(QStringLiteral("A")), Favorites.Sub(QStringLiteral("B/toA"))));
