@@ -6,11 +6,6 @@
 namespace desktop
 {
 
-void DoEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 void WaitForEvents()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);

@@ -5,9 +5,6 @@
 namespace desktop
 {
 
-// Dispatches every pending window, socket and timer event, then returns at once.
-void DoEvents();
-
 // Dispatches pending events; when there are none, sleeps until the next one arrives, so a
 // waiting loop built on it costs no processor time between events.
 void WaitForEvents();

@@ -103,6 +103,8 @@ TEST(SplitProbeUrl, TakesHostPortAndPathAsTheProbeReadsThem)
          QStringLiteral("/file")},
         {QStringLiteral("x//y/z"), QStringLiteral("y"), QStringLiteral("80"), QStringLiteral("/z")},
         {QStringLiteral("http://"), QStringLiteral(""), QStringLiteral("80"), QStringLiteral("/")},
+        // The port runs from the colon to the next "/" after it, never to one before it.
+        {QStringLiteral("http://h/:1/x"), QStringLiteral("h"), QStringLiteral("1"), QStringLiteral("//x")},
         {QStringLiteral("http://h/") + QString(40000, QLatin1Char('a')), QStringLiteral("h"), QStringLiteral("80"),
          QStringLiteral("/") + QString(40000, QLatin1Char('a'))},
     };
@@ -128,6 +130,7 @@ TEST(ProbePort, AcceptsOnlyPortNumbers)
     EXPECT_EQ(ProbePort(QStringLiteral("80")), std::optional<uint16_t>(80));
     EXPECT_EQ(ProbePort(QStringLiteral("65535")), std::optional<uint16_t>(65535));
     EXPECT_EQ(ProbePort(QStringLiteral(" 8080 ")), std::optional<uint16_t>(8080));
+    EXPECT_EQ(ProbePort(QStringLiteral("1")), std::optional<uint16_t>(1));
     for (const char* bad : {"", "b", "0", "65536", "99999999", "8o", "-1", "80 80", "+80"})
         EXPECT_FALSE(ProbePort(QString::fromLatin1(bad)).has_value()) << bad;
 }
@@ -149,7 +152,8 @@ TEST(ProbeTimeout, FallsBackToTheGlobalSettingAndThenToOneSecond)
         int16_t Global;
         int Expected;
     };
-    const Case cases[] = {{750, 2000, 750}, {0, 2000, 2000}, {-5, 300, 300}, {0, 0, 1000}, {-1, -1, 1000}, {1, 0, 1}};
+    const Case cases[] = {{750, 2000, 750}, {0, 2000, 2000}, {-5, 300, 300}, {0, 0, 1000},
+                          {-1, -1, 1000}, {1, 0, 1},         {0, 1, 1}};
     for (const Case& c : cases) {
         AppSettings.Timeout = c.Global;
         EXPECT_EQ(ProbeTimeout(c.Link), c.Expected) << c.Link << " " << c.Global;
@@ -198,11 +202,16 @@ TEST_F(ProbeTest, ReadsTheStatusFromCharactersTenToTwelve)
     {
         std::string Reply;
         int16_t Status;
+        const char* Redirect = "";
     };
     const Case cases[] = {
         {HttpReply("HTTP/1.0 404 Not Found", {}, "<title>Missing</title>"), 404},
+        // A redirect gives its target and no title.
+        {HttpReply("HTTP/1.1 302 Found", "Location: http://127.0.0.1:9/next\r\n", "<title>Moved</title>"), 302,
+         "http://127.0.0.1:9/next"},
         {HttpReply("HTTP/1.1 500 Internal Server Error"), 500},
         {"HTTP/1.1 20", 20},
+        {"HTTP/1.1 5", 5},
         {"HTTP/1.1", -1},
         {"HTTP/1.1 ", -1},
         {"HTTP/1.1 abc OK\r\n\r\n", -1},
@@ -215,18 +224,8 @@ TEST_F(ProbeTest, ReadsTheStatusFromCharactersTenToTwelve)
         const ProbeResult result = Probe(server.Url());
         EXPECT_EQ(result.Status, c.Status);
         EXPECT_TRUE(result.Title.isEmpty());
-        EXPECT_TRUE(result.RedirectUrl.isEmpty());
+        EXPECT_EQ(result.RedirectUrl, QString::fromLatin1(c.Redirect));
     }
-}
-
-TEST_F(ProbeTest, ARedirectGivesItsTargetAndNoTitle)
-{
-    LoopbackServer server(
-        Answer(HttpReply("HTTP/1.1 302 Found", "Location: http://127.0.0.1:9/next\r\n", "<title>Moved</title>")));
-    const ProbeResult result = Probe(server.Url(QStringLiteral("/old")));
-    EXPECT_EQ(result.Status, 302);
-    EXPECT_EQ(result.RedirectUrl, QStringLiteral("http://127.0.0.1:9/next"));
-    EXPECT_TRUE(result.Title.isEmpty());
 }
 
 TEST_F(ProbeTest, ACloseWithoutAByteEndsAtOnceWithNoReply)
@@ -245,6 +244,10 @@ TEST_F(ProbeTest, ACloseWithoutAByteEndsAtOnceWithNoReply)
 
 TEST_F(ProbeTest, ARefusedConnectionEndsAtTheTimeOut)
 {
+    // After a probe the server closed, the flags start afresh.
+    LoopbackServer server(Answer(OkPage));
+    Probe(server.Url());
+    ASSERT_TRUE(Prober.ReplyDone);
     LinkTimeout = 300;
     const ProbeResult result = Probe(QStringLiteral("http://127.0.0.1:") +
                                      QString::number(LoopbackServer::ClosedPort()) + QStringLiteral("/"));
@@ -252,13 +255,15 @@ TEST_F(ProbeTest, ARefusedConnectionEndsAtTheTimeOut)
     EXPECT_GE(Elapsed, 295);
     EXPECT_LE(Elapsed, 400);
     EXPECT_TRUE(Prober.ReplyTimedOut);
+    EXPECT_FALSE(Prober.ReplyDone);
 }
 
 TEST_F(ProbeTest, AReplyThatNeverClosesIsReadAtTheTimeOut)
 {
     LoopbackServer server([](ServerConnection& c) {
         c.ReadRequest();
-        c.Send("HTTP/1.1 200 OK\r\n\r\n<HTML><TITLE>Still Open</TITLE>");
+        // The title comes after more than one read's worth of the page.
+        c.Send("HTTP/1.1 200 OK\r\n\r\n<HTML>" + std::string(10000, ' ') + "<TITLE>Still Open</TITLE>");
         c.WaitForClientClose();
     });
     LinkTimeout = 300;

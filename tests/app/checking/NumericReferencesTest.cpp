@@ -22,9 +22,10 @@ void ExpectDecodes(const DecodeCase& c)
 }
 } // namespace
 
-TEST(NumericReferences, DecodesBelow256ToTheCodePageCharacter)
+TEST(NumericReferences, DecodeAsTheTableSays)
 {
     const DecodeCase cases[] = {
+        // Below 256: the code page's character.
         {u"&#0065;", u"A"},
         {u"&#+65;", u"A"},
         {u"&# 65 ;", u"A"},
@@ -42,14 +43,7 @@ TEST(NumericReferences, DecodesBelow256ToTheCodePageCharacter)
         {u"&#x41;&#X6a;", u"Aj"},
         {u"&#x0000000041;", u"A"},
         {u"&#x96;", u"\u2013"},
-    };
-    for (const DecodeCase& c : cases)
-        ExpectDecodes(c);
-}
-
-TEST(NumericReferences, RemovesEveryCopyOf256OrMore)
-{
-    const DecodeCase cases[] = {
+        // 256 and above: removed, every copy of it.
         {u"&#300;x&#300;", u"x"},
         {u"&#256;", u""},
         {u"&#1e999;", u""},
@@ -59,36 +53,15 @@ TEST(NumericReferences, RemovesEveryCopyOf256OrMore)
         {u"&#300;&#6&#300;5;", u"A"},
         {u"&#65;&#+300;-&#-1;&#&#+300;5;-.", u"A-&#-1;-."},
         {u"&# 3e2 ;&#3005.0e-1;&#x12C;&#X12D;&#&# 3e2 ;65;&#&#3005.0e-1;66;&#&#x12C;67;&#&#X12D;68;", u"ABCD"},
-    };
-    for (const DecodeCase& c : cases)
-        ExpectDecodes(c);
-}
-
-TEST(NumericReferences, ProducedCharactersCompleteReferences)
-{
-    const DecodeCase cases[] = {
+        // A character produced may complete a reference with the text beside it.
         {u"&#38;#65;", u"A"},   // "&" followed by "#65;"
         {u"&&#35;66;", u"B"},   // "&" before, "#" produced
         {u"&&#300;#67;", u"C"}, // the removal joins "&" and "#67;"
         {u"&#38;&#35;68;", u"D"}, {u"&#59;", u";"},
-    };
-    for (const DecodeCase& c : cases)
-        ExpectDecodes(c);
-}
-
-TEST(NumericReferences, ReferencesToControlCharactersAreRemoved)
-{
-    const DecodeCase cases[] = {
+        // References to control characters are removed.
         {u"a&#10;b", u"ab"}, {u"a&#x0D;&#xA;b", u"ab"}, {u"&#9;x", u"x"}, {u"&#0;", u""},
         {u"&#-0.4;", u""},   {u"&#127;", u""},         {u"&#129;", u""}, {u"&#157;", u""},
-    };
-    for (const DecodeCase& c : cases)
-        ExpectDecodes(c);
-}
-
-TEST(NumericReferences, TextThatIsNoReferenceStaysAsWritten)
-{
-    const DecodeCase cases[] = {
+        // Text that is no reference stays as written.
         {u"&#x;", u"&#x;"},
         {u"&#x4G;", u"&#x4G;"},
         {u"&#x-41;", u"&#x-41;"},

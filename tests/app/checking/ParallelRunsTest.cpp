@@ -6,6 +6,7 @@
 #include "app/forms/Pictures.h"
 #include "app/settings/AppSettings.h"
 #include "app/window/frmMain.h"
+#include "platform/controls/StatusBar.h"
 #include "platform/desktop/Application.h"
 #include "platform/desktop/MessageBox.h"
 #include "tests/app/checking/LimitedHost.h"
@@ -223,6 +224,10 @@ TEST_F(ParallelRunsTest, AStoppedRunEndsItsProbesAndWritesNothingMore)
 
     ASSERT_EQ(desktop::ShownMessages().size(), 1);
     EXPECT_EQ(desktop::ShownMessages()[0].Prompt, QStringLiteral("Link Checking Aborted"));
+    EXPECT_EQ(desktop::ShownMessages()[0].Style, desktop::vbOKOnly);
+    EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("Strandmoor"));
+    EXPECT_EQ(Main.sbStatus->PanelText(2), QStringLiteral(" Verifying Links "));
+    EXPECT_FALSE(Main.CheckRunning);
     // Applied links come first; every one after them keeps its picture and its file.
     const auto nodes = Nodes();
     size_t applied = 1;

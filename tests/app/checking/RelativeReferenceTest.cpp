@@ -90,6 +90,10 @@ TEST(RelativeReference, FavoriteAddresses)
         // Nothing is normalised beyond the path's dot segments.
         {u"http://Host/Dir/", u"File.HTML", u"http://Host/Dir/File.HTML"},
         {u"http://host/a%20b/", u"c d%2F", u"http://host/a%20b/c d%2F"},
+        // An address of its own keeps its path, dot segments taken out even where they lead.
+        {u"http://host/", u"g:./a", u"g:a"},
+        {u"http://host/", u"g:../a", u"g:a"},
+        {u"http://host/", u"g:a/../b", u"g:/b"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ResolveRelativeReference(QString::fromUtf16(c.base), QString::fromUtf16(c.reference)),
@@ -109,6 +113,8 @@ TEST(RelativeReference, SchemeDetection)
         {u"ftp://host/", true}, {u"mailto:a@b", true}, {u"javascript:x()", true}, {u"a+b.c-d:x", true},
         {u"index.html", false}, {u"/x:y", false},      {u"x/y:z", false},         {u"?a:b", false},
         {u"#a:b", false},       {u":x", false},        {u"1a:b", false},          {u"", false},
+        {u"A:x", true},         {u"Z:x", true},        {u"a0:+", true},           {u"a9:x", true},
+        {u"@:x", false},        {u"[:x", false},       {u"a/:x", false},          {u"a:", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(HasScheme(QString::fromUtf16(c.reference)), c.hasScheme)
