@@ -83,9 +83,6 @@ TEST_F(AppSettingsTest, AFirstRunCentresTheDesignedWindowAndSavesEightDwords)
     EXPECT_EQ(Stored("Height"), std::lround(designedHeight));
     EXPECT_EQ(Stored("Width"), std::lround(designedWidth));
     EXPECT_EQ(Stored("Left"), std::lround(window.Left()));
-    EXPECT_EQ(Stored("Timeout"), 1000);
-    EXPECT_EQ(Stored("ChangeName"), 0);
-    EXPECT_EQ(Stored("IEToolbar"), 0);
 }
 
 TEST_F(AppSettingsTest, StoredValuesAreReadAndWrittenBackAsDwords)
@@ -116,6 +113,7 @@ TEST_F(AppSettingsTest, StoredValuesAreReadAndWrittenBackAsDwords)
     EXPECT_EQ(Stored("Top"), -150);
     EXPECT_EQ(Stored("ChangeName"), -1);
     EXPECT_EQ(Stored("IEToolMenu"), 0);
+    EXPECT_EQ(Stored("IEToolbar"), -1);
 }
 
 // The Favorites folder is the one the shell folders name.
