@@ -92,24 +92,33 @@ TEST_F(TreeEventsTest, ANodeClickSetsTheCommandsAndTheFolderText)
         const char* Node;
         const char* Panel;
         bool CutEnabled;
+        bool LaunchEnabled;
     };
     const Case cases[] = {
-        {"Favorites", " 3 Items in Favorites folder ", false},
-        {"News", " 4 Items in News folder ", true},
-        {"Two", " 4 Items in News folder ", true},
-        {"Empty", " 0 Items in Empty folder ", true},
-        {"Top", " 3 Items in Favorites folder ", true},
+        {"Favorites", " 3 Items in Favorites folder ", false, false},
+        {"Two", " 4 Items in News folder ", true, true},
+        {"News", " 4 Items in News folder ", true, false},
+        {"Empty", " 0 Items in Empty folder ", true, false},
+        {"Top", " 3 Items in Favorites folder ", true, true},
     };
     for (const Case& c : cases) {
         Click(Node(QString::fromLatin1(c.Node)));
         EXPECT_EQ(Main.tvFolders->SelectedItem(), Node(QString::fromLatin1(c.Node)));
         EXPECT_EQ(Main.sbStatus->PanelText(2), QString::fromLatin1(c.Panel)) << c.Node;
         EXPECT_EQ(Main.mnuEditMenu.Item(1)->isEnabled(), c.CutEnabled) << c.Node;
+        EXPECT_EQ(Main.mnuLinksMenu.Item(6)->isEnabled(), c.LaunchEnabled) << c.Node;
     }
+
+    // During a check a click still sets the folder text, and the run's restrictions stay.
+    Main.CheckRunning = true;
+    UpdateCommandState(Main, CheckStarted);
     Click(Node(QStringLiteral("Two")));
+    EXPECT_EQ(Main.sbStatus->PanelText(2), QStringLiteral(" 4 Items in News folder "));
+    EXPECT_FALSE(Main.mnuEditMenu.Item(1)->isEnabled());
+    EXPECT_FALSE(Main.mnuLinksMenu.Item(1)->isEnabled());
+    EXPECT_TRUE(Main.mnuLinksMenu.Item(4)->isEnabled());
     EXPECT_TRUE(Main.mnuLinksMenu.Item(6)->isEnabled());
-    Click(Node(QStringLiteral("News")));
-    EXPECT_FALSE(Main.mnuLinksMenu.Item(6)->isEnabled());
+    Main.CheckRunning = false;
 }
 
 TEST_F(TreeEventsTest, AFolderNameWithMarkupIsShownAsWritten)
@@ -124,20 +133,6 @@ TEST_F(TreeEventsTest, AFolderNameWithMarkupIsShownAsWritten)
     QLabel oneLine(QStringLiteral("x"));
     oneLine.setFont(panel->font());
     EXPECT_EQ(panel->sizeHint().height() - panel->frameWidth() * 2, oneLine.sizeHint().height());
-}
-
-TEST_F(TreeEventsTest, DuringACheckANodeClickKeepsTheRunsRestrictions)
-{
-    Main.CheckRunning = true;
-    UpdateCommandState(Main, CheckStarted);
-    Main.sbStatus->SetPanelText(2, QStringLiteral(" Verifying Links "));
-    Click(Node(QStringLiteral("Two")));
-    EXPECT_EQ(Main.sbStatus->PanelText(2), QStringLiteral(" 4 Items in News folder "));
-    EXPECT_FALSE(Main.mnuEditMenu.Item(1)->isEnabled());
-    EXPECT_FALSE(Main.mnuLinksMenu.Item(1)->isEnabled());
-    EXPECT_TRUE(Main.mnuLinksMenu.Item(4)->isEnabled());
-    EXPECT_TRUE(Main.mnuLinksMenu.Item(6)->isEnabled());
-    Main.CheckRunning = false;
 }
 
 // The pop-up belongs to the selected node, not to the one under the pointer; with nothing
