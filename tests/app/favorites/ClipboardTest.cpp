@@ -47,12 +47,16 @@ protected:
 };
 } // namespace
 
-TEST_F(ClipboardTest, ACopiedLinkIsPastedWithItsPictureAndASecondPasteIsSilent)
+// Pasted again where it already is, a link is left alone; a cut link pasted back into its own
+// folder comes back once. Either way the node keeps its picture.
+TEST_F(ClipboardTest, ALinkIsPastedOnceWithItsPicture)
 {
     Favorites.WriteFile(QStringLiteral("a.URL"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("b.url"), LinkContent);
     Favorites.MakeFolder(QStringLiteral("Other"));
     Load();
     SetPicture(QStringLiteral("a"), Pictures::LinkAnswered);
+    SetPicture(QStringLiteral("b"), Pictures::LinkBroken);
 
     Select(QStringLiteral("a"));
     Main.mnuNodePopup.Item(6)->setEnabled(false);
@@ -62,48 +66,34 @@ TEST_F(ClipboardTest, ACopiedLinkIsPastedWithItsPictureAndASecondPasteIsSilent)
     EXPECT_EQ(Node(QStringLiteral("a"))->Key(), Main.Clip.ClipNode->Key);
     EXPECT_EQ(Main.Clip.ClipMode, ClipModes::Copy);
     EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
-
     Paste(QStringLiteral("Other"));
     Paste(QStringLiteral("Other"));
 
     EXPECT_EQ(Entries(QStringLiteral("Other")), QStringList{"a.URL"});
     EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Other/a.URL")), LinkContent);
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.URL")), LinkContent);
     EXPECT_EQ(Children(QStringLiteral("Other")), QStringList{"a"});
     TreeNode* pasted = Node(QStringLiteral("Other"))->Child(0);
     EXPECT_EQ(pasted->Image(), Pictures::LinkAnswered);
     EXPECT_EQ(pasted->SelectedImage(), Pictures::LinkAnswered);
     EXPECT_TRUE(pasted->Key().isEmpty());
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-    EXPECT_FALSE(Logged());
-}
 
-TEST_F(ClipboardTest, ALinkCutAndPastedIntoItsOwnFolderComesBackOnce)
-{
-    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Favorites.WriteFile(QStringLiteral("b.url"));
-    Load();
-    SetPicture(QStringLiteral("a"), Pictures::LinkBroken);
-
-    Select(QStringLiteral("a"));
+    Select(QStringLiteral("b"));
     Main.mnuNodePopup.Item(6)->setEnabled(false);
     RunCommand(Main, Command::Cut);
-    EXPECT_EQ(Node(QStringLiteral("a")), nullptr);
+    EXPECT_EQ(Node(QStringLiteral("b")), nullptr);
     EXPECT_EQ(Main.Clip.ClipMode, ClipModes::Move);
     EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
-    EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
-
-    // Pasted there again and again: the node is back once, and stays once.
     for (int paste = 0; paste < 3; ++paste)
-        Paste(QStringLiteral("b"));
+        Paste(QStringLiteral("a"));
 
-    EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.url")), LinkContent);
-    ASSERT_NE(Node(QStringLiteral("a")), nullptr);
-    EXPECT_EQ(Node(QStringLiteral("a"))->Parent(), Root());
-    EXPECT_EQ(Node(QStringLiteral("a"))->Image(), Pictures::LinkBroken);
-    EXPECT_EQ(Count(QStringLiteral("a")), 1);
+    EXPECT_EQ(Entries(), (QStringList{"a.URL", "b.url", "Other"}));
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.URL")), LinkContent);
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("b.url")), LinkContent);
+    ASSERT_EQ(Count(QStringLiteral("b")), 1);
+    EXPECT_EQ(Node(QStringLiteral("b"))->Parent(), Root());
+    EXPECT_EQ(Node(QStringLiteral("b"))->Image(), Pictures::LinkBroken);
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+    EXPECT_FALSE(Logged());
 }
 
 // A cut item stays on disk until it is pasted: once the clipboard takes another item, its node
@@ -259,15 +249,19 @@ TEST_F(ClipboardTest, AVanishedSourceOrAFolderPastedIntoItselfIsReportedAndAddsN
     EXPECT_EQ(Children(QStringLiteral("News/Sub")), QStringList{"x"});
 }
 
-TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
+// Read-only items go for good; but nothing leaves a read-only folder. A folder's contents go
+// then, the failure is reported and the tree shows what is left.
+TEST_F(ClipboardTest, DeleteAsksFirstAndTheTreeShowsWhatIsLeft)
 {
     Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
     Favorites.WriteFile(QStringLiteral("News/Locked/x.url"), LinkContent);
     Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Favorites.WriteFile(QStringLiteral("b.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("Kept/l.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("Kept/Sub/s.url"), LinkContent);
     SetMode(Favorites.Sub(QStringLiteral("News/Locked/x.url")), 0444);
     SetMode(Favorites.Sub(QStringLiteral("News/Locked")), 0555);
     SetMode(Favorites.Sub(QStringLiteral("a.url")), 0444);
+    SetMode(Favorites.Sub(QStringLiteral("Kept")), 0555);
     Load();
 
     const std::tuple<QString, QString, QString> cases[] = {
@@ -278,45 +272,35 @@ TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
         {QStringLiteral("a"), QStringLiteral("Are you sure you want to remove this Favorite?"),
          QStringLiteral("Remove Favorite")},
     };
-    ScopedFilePermissions asUser;
-    for (const auto& [node, prompt, title] : cases) {
-        desktop::ClearShownMessages();
-        const QStringList before = Entries();
-        Delete(node, desktop::vbNo);
-        ASSERT_EQ(desktop::ShownMessages().size(), 1);
-        EXPECT_EQ(desktop::ShownMessages()[0].Prompt, prompt);
-        EXPECT_EQ(desktop::ShownMessages()[0].Title, title);
-        EXPECT_EQ(desktop::ShownMessages()[0].Style, desktop::vbYesNo);
-        EXPECT_EQ(Entries(), before);
-        EXPECT_NE(Node(node), nullptr);
-
-        Delete(node);
-        EXPECT_EQ(Node(node), nullptr) << node.toStdString();
-    }
-    EXPECT_EQ(Entries(), QStringList{"b.url"});
-    EXPECT_EQ(Nodes().Count(), 2);
-    EXPECT_TRUE(ReportedErrors().isEmpty());
-}
-
-// A folder's contents go, but the folder cannot leave its read-only parent.
-TEST_F(ClipboardTest, AFailedDeleteIsReportedAndTheTreeShowsWhatIsLeft)
-{
-    Favorites.WriteFile(QStringLiteral("Locked/l.url"), LinkContent);
-    Favorites.WriteFile(QStringLiteral("Locked/Sub/s.url"), LinkContent);
-    SetMode(Favorites.Sub(QStringLiteral("Locked")), 0555);
-    Load();
     {
         ScopedFilePermissions asUser;
+        for (const auto& [node, prompt, title] : cases) {
+            desktop::ClearShownMessages();
+            const QStringList before = Entries();
+            Delete(node, desktop::vbNo);
+            ASSERT_EQ(desktop::ShownMessages().size(), 1);
+            EXPECT_EQ(desktop::ShownMessages()[0].Prompt, prompt);
+            EXPECT_EQ(desktop::ShownMessages()[0].Title, title);
+            EXPECT_EQ(desktop::ShownMessages()[0].Style, desktop::vbYesNo);
+            EXPECT_EQ(Entries(), before);
+            EXPECT_NE(Node(node), nullptr);
+
+            Delete(node);
+            EXPECT_EQ(Node(node), nullptr) << node.toStdString();
+        }
+        EXPECT_EQ(Entries(), QStringList{"Kept"});
+        EXPECT_TRUE(ReportedErrors().isEmpty());
         Delete(QStringLiteral("l"));
-        Delete(QStringLiteral("Locked/Sub"));
+        Delete(QStringLiteral("Kept/Sub"));
     }
-    SetMode(Favorites.Sub(QStringLiteral("Locked")), 0755);
+    SetMode(Favorites.Sub(QStringLiteral("Kept")), 0755);
 
     EXPECT_EQ(ReportedErrors(), (QList<int>{70, 70}));
-    EXPECT_EQ(Entries(QStringLiteral("Locked")), (QStringList{"l.url", "Sub"}));
-    EXPECT_TRUE(Entries(QStringLiteral("Locked/Sub")).isEmpty());
-    EXPECT_EQ(Children(QStringLiteral("Locked")), (QStringList{"l", "Sub"}));
+    EXPECT_EQ(Entries(QStringLiteral("Kept")), (QStringList{"l.url", "Sub"}));
+    EXPECT_TRUE(Entries(QStringLiteral("Kept/Sub")).isEmpty());
+    EXPECT_EQ(Children(QStringLiteral("Kept")), (QStringList{"l", "Sub"}));
     EXPECT_EQ(Node(QStringLiteral("s")), nullptr);
+    EXPECT_EQ(Nodes().Count(), 4);
 }
 
 // Neither a link nor a folder gets a node where nothing could be written; the root is
