@@ -27,20 +27,6 @@ protected:
 };
 } // namespace
 
-TEST_F(FavoritesTreeTest, AnEmptyFolderGivesTheRootAloneAndItsTotals)
-{
-    Load();
-    EXPECT_EQ(Nodes().Count(), 1);
-    EXPECT_EQ(Root()->Text(), QStringLiteral("Favorites"));
-    EXPECT_EQ(Root()->Key(), Favorites.Path());
-    EXPECT_EQ(Root()->Image(), Pictures::OpenFolder);
-    EXPECT_EQ(Root()->SelectedImage(), Pictures::OpenFolder);
-    EXPECT_TRUE(Root()->Expanded());
-    EXPECT_TRUE(Root()->Selected());
-    EXPECT_EQ(TotalsText(Main.Favorites.LinkCount, Main.Favorites.FolderCount), QStringLiteral("Total: 0 Favorites in 1 Folders  "));
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-}
-
 TEST_F(FavoritesTreeTest, OnlyFilesEndingInUrlInAnyCaseBecomeLinks)
 {
     for (const char* name : {"a.URL", "b.Url", "c.url", "d.url.txt", "e.lnk", "desktop.ini", ".url", "urlx", "url"})
@@ -79,6 +65,12 @@ TEST_F(FavoritesTreeTest, LinksComeFirstThenFoldersDepthFirst)
     EXPECT_EQ(LinkFilePath(At(5)), Favorites.Sub(QStringLiteral("S1/M.URL")));
     EXPECT_TRUE(Nodes().Item(Favorites.Sub(QStringLiteral("S2")))->Expanded());
     EXPECT_EQ(TotalsText(Main.Favorites.LinkCount, Main.Favorites.FolderCount), QStringLiteral("Total: 4 Favorites in 4 Folders  "));
+    EXPECT_EQ(Root()->Key(), Favorites.Path());
+    EXPECT_EQ(Root()->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(Root()->SelectedImage(), Pictures::OpenFolder);
+    EXPECT_TRUE(Root()->Expanded());
+    EXPECT_TRUE(Root()->Selected());
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
 TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)

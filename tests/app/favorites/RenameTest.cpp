@@ -8,19 +8,6 @@ namespace
 using RenameTest = EditFixture;
 } // namespace
 
-TEST(CleanName, InvalidCharactersBecomeDashesAndLineBreaksSpaces)
-{
-    const std::pair<QString, QString> cases[] = {
-        {QStringLiteral("News/Today?"), QStringLiteral("News-Today-")},
-        {QStringLiteral("a\\b/c:d*e?f<g>h|i\"j"), QStringLiteral("a-b-c-d-e-f-g-h-i-j")},
-        {QStringLiteral("Line\r\nbreak\tand tab"), QStringLiteral("Line  break and tab")},
-        {QStringLiteral("  spaces kept  "), QStringLiteral("  spaces kept  ")},
-        {QStringLiteral(""), QStringLiteral("")},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(CleanName(in), out);
-}
-
 // A link's file takes the cleaned name with ".url", whatever its extension was; its content
 // goes with it. Only the letter case may change too.
 TEST_F(RenameTest, ALinkOrFolderIsRenamedOnDiskAndInTheTreeWithItsNameCleaned)
