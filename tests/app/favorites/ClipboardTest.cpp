@@ -367,19 +367,3 @@ TEST_F(ClipboardTest, TheClipboardFollowsItsNodeThroughRenamesAndNewPictures)
     Delete(QStringLiteral("R/G"));
     EXPECT_FALSE(Main.Clip.ClipNode.has_value());
 }
-
-TEST_F(ClipboardTest, AFolderRenamedToAPathACopiedLinkOnceHadIsRenamedInTheTreeToo)
-{
-    Favorites.WriteFile(QStringLiteral("foo.url"), LinkContent);
-    Favorites.MakeFolder(QStringLiteral("Dir"));
-    Load();
-    Copy(QStringLiteral("foo"));
-    Rename(QStringLiteral("foo"), QStringLiteral("bar"));
-    Rename(QStringLiteral("Dir"), QStringLiteral("foo.url"));
-
-    EXPECT_EQ(Entries(), (QStringList{"bar.url", "foo.url"}));
-    TreeNode* folder = Node(QStringLiteral("foo.url"));
-    ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(folder->Key(), Favorites.Sub(QStringLiteral("foo.url")));
-    EXPECT_EQ(ReportedErrors(), QList<int>{});
-}
