@@ -6,20 +6,57 @@
 #include "tests/app/favorites/EditFixture.h"
 #include "tests/support/Privileges.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 namespace
 {
 const QByteArray LinkContent = "[InternetShortcut]\r\nURL=http://a.test/\r\n";
 
-using ClipboardTest = EditFixture;
+class ClipboardTest : public EditFixture
+{
+protected:
+    // Each selects the node with this text (or folder path; the root for an empty text) first.
+    void Copy(const QString& text)
+    {
+        Select(text);
+        CopyNode(*Main.tvFolders, Main.Clip);
+    }
+    void Cut(const QString& text)
+    {
+        Select(text);
+        CutNode(*Main.tvFolders, Main.Clip);
+    }
+    void Paste(const QString& text)
+    {
+        Select(text);
+        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    }
+    void Delete(const QString& text, int answer = desktop::vbYes)
+    {
+        Select(text);
+        desktop::SetNextAnswer(answer);
+        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    }
+    void Rename(const QString& text, const QString& name) { RenameNode(*Main.tvFolders, name, Node(text)); }
+    void SetPicture(const QString& text, int picture)
+    {
+        Node(text)->SetImage(picture);
+        Node(text)->SetSelectedImage(picture);
+    }
+};
 } // namespace
 
-TEST_F(ClipboardTest, ACopiedLinkIsPastedWithItsPictureAndASecondPasteIsSilent)
+// Pasted again where it already is, a link is left alone; a cut link pasted back into its own
+// folder comes back once. Either way the node keeps its picture.
+TEST_F(ClipboardTest, ALinkIsPastedOnceWithItsPicture)
 {
     Favorites.WriteFile(QStringLiteral("a.URL"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("b.url"), LinkContent);
     Favorites.MakeFolder(QStringLiteral("Other"));
     Load();
-    Node(QStringLiteral("a"))->SetImage(Pictures::LinkAnswered);
-    Node(QStringLiteral("a"))->SetSelectedImage(Pictures::LinkAnswered);
+    SetPicture(QStringLiteral("a"), Pictures::LinkAnswered);
+    SetPicture(QStringLiteral("b"), Pictures::LinkBroken);
 
     Select(QStringLiteral("a"));
     Main.mnuNodePopup.Item(6)->setEnabled(false);
@@ -29,54 +66,110 @@ TEST_F(ClipboardTest, ACopiedLinkIsPastedWithItsPictureAndASecondPasteIsSilent)
     EXPECT_EQ(Node(QStringLiteral("a"))->Key(), Main.Clip.ClipNode->Key);
     EXPECT_EQ(Main.Clip.ClipMode, ClipModes::Copy);
     EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
-
-    Select(QStringLiteral("Other"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Paste(QStringLiteral("Other"));
+    Paste(QStringLiteral("Other"));
 
     EXPECT_EQ(Entries(QStringLiteral("Other")), QStringList{"a.URL"});
     EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Other/a.URL")), LinkContent);
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.URL")), LinkContent);
     EXPECT_EQ(Children(QStringLiteral("Other")), QStringList{"a"});
     TreeNode* pasted = Node(QStringLiteral("Other"))->Child(0);
     EXPECT_EQ(pasted->Image(), Pictures::LinkAnswered);
     EXPECT_EQ(pasted->SelectedImage(), Pictures::LinkAnswered);
     EXPECT_TRUE(pasted->Key().isEmpty());
+
+    Select(QStringLiteral("b"));
+    Main.mnuNodePopup.Item(6)->setEnabled(false);
+    RunCommand(Main, Command::Cut);
+    EXPECT_EQ(Node(QStringLiteral("b")), nullptr);
+    EXPECT_EQ(Main.Clip.ClipMode, ClipModes::Move);
+    EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
+    for (int paste = 0; paste < 3; ++paste)
+        Paste(QStringLiteral("a"));
+
+    EXPECT_EQ(Entries(), (QStringList{"a.URL", "b.url", "Other"}));
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.URL")), LinkContent);
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("b.url")), LinkContent);
+    ASSERT_EQ(Count(QStringLiteral("b")), 1);
+    EXPECT_EQ(Node(QStringLiteral("b"))->Parent(), Root());
+    EXPECT_EQ(Node(QStringLiteral("b"))->Image(), Pictures::LinkBroken);
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
     EXPECT_FALSE(Logged());
 }
 
-TEST_F(ClipboardTest, ALinkCutAndPastedIntoItsOwnFolderComesBack)
+// A cut item stays on disk until it is pasted: once the clipboard takes another item, its node
+// (a folder's with everything below it) is back where the disk has it, once, and only while
+// the disk still has it.
+TEST_F(ClipboardTest, AnItemCutAndNeverPastedComesBackWhenTheClipboardTakesAnother)
 {
-    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Favorites.WriteFile(QStringLiteral("b.url"));
+    for (const char* name : {"a.url", "b.url", "gone.url", "News/Sub/n.url", "Old/o.url"})
+        Favorites.WriteFile(QString::fromLatin1(name), LinkContent);
     Load();
-    Node(QStringLiteral("a"))->SetImage(Pictures::LinkBroken);
-    Node(QStringLiteral("a"))->SetSelectedImage(Pictures::LinkBroken);
+    Cut(QStringLiteral("a"));
+    Cut(QStringLiteral("News"));
+    EXPECT_EQ(Children(QString()), (QStringList{"b", "gone", "Old", "a"}));
+    Copy(QStringLiteral("b"));
+    EXPECT_EQ(Children(QString()), (QStringList{"b", "gone", "Old", "a", "News"}));
+    EXPECT_EQ(Children(QStringLiteral("News/Sub")), QStringList{"n"});
+    EXPECT_EQ(Node(QStringLiteral("News"))->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(Main.Favorites.LinkCount, 5);
 
-    Select(QStringLiteral("a"));
-    Main.mnuNodePopup.Item(6)->setEnabled(false);
-    RunCommand(Main, Command::Cut);
-    EXPECT_EQ(Node(QStringLiteral("a")), nullptr);
-    EXPECT_EQ(Main.Clip.ClipMode, ClipModes::Move);
-    EXPECT_TRUE(Main.mnuNodePopup.Item(6)->isEnabled());
-    EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
+    Cut(QStringLiteral("gone"));
+    ASSERT_TRUE(QFile::remove(Favorites.Sub(QStringLiteral("gone.url"))));
+    Copy(QStringLiteral("b"));
+    EXPECT_EQ(Node(QStringLiteral("gone")), nullptr);
 
-    // Pasted there again and again: the node is back once, and stays once.
-    for (int paste = 0; paste < 3; ++paste) {
-        Select(QStringLiteral("b"));
-        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-    }
+    // Shown again by a reload, under a folder renamed meanwhile in letter case only.
+    Cut(QStringLiteral("o"));
+    ASSERT_TRUE(QDir(Favorites.Path()).rename(QStringLiteral("Old"), QStringLiteral("OLD")));
+    RefreshTree(*Main.tvFolders, Main.Favorites);
+    Copy(QStringLiteral("b"));
+    EXPECT_EQ(Children(QStringLiteral("OLD")), QStringList{"o"});
 
-    EXPECT_EQ(Entries(), (QStringList{"a.url", "b.url"}));
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("a.url")), LinkContent);
-    ASSERT_NE(Node(QStringLiteral("a")), nullptr);
-    EXPECT_EQ(Node(QStringLiteral("a"))->Parent(), Root());
-    EXPECT_EQ(Node(QStringLiteral("a"))->Image(), Pictures::LinkBroken);
-    EXPECT_EQ(Count(QStringLiteral("a")), 1);
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+    // Cut, shown again by a reload and then pasted elsewhere: it leaves its old place.
+    Cut(QStringLiteral("a"));
+    RefreshTree(*Main.tvFolders, Main.Favorites);
+    Paste(QStringLiteral("News"));
+    EXPECT_EQ(Children(QString()), (QStringList{"b", "News", "OLD"}));
+    EXPECT_EQ(Children(QStringLiteral("News")), (QStringList{"Sub", "a"}));
+    EXPECT_EQ(Entries(), (QStringList{"b.url", "News", "OLD"}));
 }
 
+// Another file system, reached through a folder link: a move there copies, then removes the
+// original, which its read-only folder keeps. A folder copy stops at a file it cannot read.
+// Either way what has arrived is shown.
+TEST_F(ClipboardTest, APasteThatFailsHalfWayShowsWhatArrived)
+{
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/strandmoor-XXXXXX"));
+    if (!elsewhere.isValid())
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    ASSERT_TRUE(QFile::link(elsewhere.path(), Favorites.Sub(QStringLiteral("Shm"))));
+    Favorites.WriteFile(QStringLiteral("Locked/a.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("News/z.url"), LinkContent);
+    Favorites.MakeFolder(QStringLiteral("Other"));
+    SetMode(Favorites.Sub(QStringLiteral("Locked")), 0555);
+    SetMode(Favorites.Sub(QStringLiteral("News/z.url")), 0);
+    Load();
+    {
+        ScopedFilePermissions asUser;
+        Cut(QStringLiteral("a"));
+        Paste(QStringLiteral("Shm"));
+        EXPECT_EQ(Children(QStringLiteral("Shm")), QStringList{"a"});
+        Copy(QStringLiteral("News"));
+        Paste(QStringLiteral("Other"));
+    }
+    SetMode(Favorites.Sub(QStringLiteral("Locked")), 0755);
+    SetMode(Favorites.Sub(QStringLiteral("News/z.url")), 0644);
+
+    EXPECT_EQ(ReportedErrors(), (QList<int>{70, 70}));
+    EXPECT_EQ(Entries(QStringLiteral("Locked")), QStringList{"a.url"});
+    EXPECT_EQ(Entries(QStringLiteral("Shm")), QStringList{"a.url"});
+    ASSERT_NE(Node(QStringLiteral("Other/News")), nullptr);
+    QStringList arrived = Entries(QStringLiteral("Other/News")).replaceInStrings(QStringLiteral(".url"), QString());
+    EXPECT_EQ(Children(QStringLiteral("Other/News")), arrived);
+}
+
+// Pasted again elsewhere after the move, the source is gone: that is reported and no node appears.
 TEST_F(ClipboardTest, AFolderCutAndPastedElsewhereIsMovedAndTheTreeReloaded)
 {
     Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
@@ -84,12 +177,10 @@ TEST_F(ClipboardTest, AFolderCutAndPastedElsewhereIsMovedAndTheTreeReloaded)
     Load();
     Node(QStringLiteral("n"))->SetImage(Pictures::LinkAnswered);
 
-    Select(QStringLiteral("News"));
-    CutNode(*Main.tvFolders, Main.Clip);
+    Cut(QStringLiteral("News"));
     EXPECT_EQ(Node(QStringLiteral("News")), nullptr);
     EXPECT_EQ(Node(QStringLiteral("n")), nullptr);
-    Select(QStringLiteral("Other"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Paste(QStringLiteral("Other"));
 
     EXPECT_EQ(Entries(), QStringList{"Other"});
     EXPECT_EQ(Entries(QStringLiteral("Other/News")), QStringList{"n.url"});
@@ -100,28 +191,11 @@ TEST_F(ClipboardTest, AFolderCutAndPastedElsewhereIsMovedAndTheTreeReloaded)
     EXPECT_EQ(Node(QStringLiteral("n"))->Image(), Pictures::LinkNotChecked);
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 
-    // Pasted again elsewhere, the source is gone: that is reported and no node appears.
-    Select(QString());
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Paste(QString());
     EXPECT_EQ(ReportedErrors(), QList<int>{76});
     EXPECT_TRUE(Logged());
     EXPECT_EQ(Count(QStringLiteral("News")), 1);
     EXPECT_EQ(Entries(), QStringList{"Other"});
-}
-
-TEST_F(ClipboardTest, AFolderCutAndPastedIntoItsOwnFolderComesBack)
-{
-    Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
-    Load();
-    Select(QStringLiteral("News"));
-    CutNode(*Main.tvFolders, Main.Clip);
-    Select(QString());
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-
-    EXPECT_EQ(Entries(), QStringList{"News"});
-    ASSERT_NE(Node(QStringLiteral("News")), nullptr);
-    EXPECT_EQ(Children(QStringLiteral("News")), QStringList{"n"});
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
 TEST_F(ClipboardTest, PastingWhereTheNameIsTakenOrBeforeAnyCopyDoesNothingSilently)
@@ -133,19 +207,12 @@ TEST_F(ClipboardTest, PastingWhereTheNameIsTakenOrBeforeAnyCopyDoesNothingSilent
     Load();
     const int nodes = Nodes().Count();
 
-    Select(QStringLiteral("a"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Paste(QStringLiteral("a"));
     EXPECT_FALSE(Main.Clip.ClipNode.has_value());
-
-    Select(QStringLiteral("News"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    Select(QStringLiteral("Other"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-
-    Select(QStringLiteral("a"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    Select(QStringLiteral("Other"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Copy(QStringLiteral("News"));
+    Paste(QStringLiteral("Other"));
+    Copy(QStringLiteral("a"));
+    Paste(QStringLiteral("Other"));
 
     EXPECT_EQ(Entries(QStringLiteral("Other")), (QStringList{"A.url", "News"}));
     EXPECT_EQ(Entries(QStringLiteral("Other/News")), QStringList{"other.url"});
@@ -155,102 +222,49 @@ TEST_F(ClipboardTest, PastingWhereTheNameIsTakenOrBeforeAnyCopyDoesNothingSilent
     EXPECT_FALSE(Logged());
 }
 
-TEST_F(ClipboardTest, PastingALinkWhoseFileVanishedIsReportedAndAddsNoNode)
+// A folder is not pasted into itself or its subfolders, neither copied nor cut (and reloaded).
+TEST_F(ClipboardTest, AVanishedSourceOrAFolderPastedIntoItselfIsReportedAndAddsNoNode)
 {
     Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Favorites.MakeFolder(QStringLiteral("Other"));
-    Load();
-    Select(QStringLiteral("a"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    ASSERT_TRUE(QFile::remove(Favorites.Sub(QStringLiteral("a.url"))));
-
-    Select(QStringLiteral("Other"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-
-    EXPECT_EQ(ReportedErrors(), QList<int>{53});
-    EXPECT_TRUE(Children(QStringLiteral("Other")).isEmpty());
-    EXPECT_TRUE(Entries(QStringLiteral("Other")).isEmpty());
-}
-
-TEST_F(ClipboardTest, AFolderIsNotPastedIntoItselfOrItsSubfolders)
-{
     Favorites.WriteFile(QStringLiteral("News/Sub/x.url"), LinkContent);
     Load();
+    Copy(QStringLiteral("a"));
+    ASSERT_TRUE(QFile::remove(Favorites.Sub(QStringLiteral("a.url"))));
+    Paste(QStringLiteral("News"));
+    EXPECT_EQ(ReportedErrors(), QList<int>{53});
+    EXPECT_EQ(Children(QStringLiteral("News")), QStringList{"Sub"});
 
-    Select(QStringLiteral("News"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-    Select(QStringLiteral("News/Sub"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-    Select(QStringLiteral("x"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-
-    Select(QStringLiteral("News"));
-    CutNode(*Main.tvFolders, Main.Clip);
+    Copy(QStringLiteral("News"));
+    Paste(QStringLiteral("News"));
+    Paste(QStringLiteral("News/Sub"));
+    Paste(QStringLiteral("x"));
+    Cut(QStringLiteral("News"));
     RefreshTree(*Main.tvFolders, Main.Favorites);
-    Select(QStringLiteral("News/Sub"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Paste(QStringLiteral("News/Sub"));
 
-    EXPECT_EQ(ReportedErrors(), (QList<int>{5, 5, 5, 5}));
+    EXPECT_EQ(ReportedErrors(), (QList<int>{53, 5, 5, 5, 5}));
     EXPECT_EQ(Entries(), QStringList{"News"});
     EXPECT_EQ(Entries(QStringLiteral("News")), QStringList{"Sub"});
     EXPECT_EQ(Entries(QStringLiteral("News/Sub")), QStringList{"x.url"});
     EXPECT_EQ(Children(QStringLiteral("News/Sub")), QStringList{"x"});
 }
 
-TEST_F(ClipboardTest, AFolderNamedLikeAShortcutIsPastedAsAFolder)
-{
-    Favorites.WriteFile(QStringLiteral("Old.URL/inner.url"), LinkContent);
-    Favorites.MakeFolder(QStringLiteral("Other"));
-    Load();
-    Select(QStringLiteral("Old.URL"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    Select(QStringLiteral("Other"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-
-    EXPECT_EQ(Entries(QStringLiteral("Other/Old.URL")), QStringList{"inner.url"});
-    EXPECT_EQ(Children(QStringLiteral("Other/Old.URL")), QStringList{"inner"});
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-}
-
-TEST_F(ClipboardTest, ACopiedLinksKeyFollowsItsFileAndNeverBlocksAnother)
-{
-    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Load();
-    Select(QStringLiteral("a"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    RenameNode(*Main.tvFolders, QStringLiteral("m"), Node(QStringLiteral("a")));
-    Favorites.WriteFile(QStringLiteral("a.url"), "new a");
-    TreeNode* again = Nodes().Add(Root(), TreeRelationship::Child, QString(), QStringLiteral("a"));
-    again->SetImage(Pictures::LinkNotChecked);
-    again->SetSelectedImage(Pictures::LinkNotChecked);
-
-    again->SetSelected(true);
-    CopyNode(*Main.tvFolders, Main.Clip);
-
-    EXPECT_EQ(Main.Clip.ClipNode->Key, Favorites.Sub(QStringLiteral("a.url")));
-    EXPECT_EQ(again->Key(), Favorites.Sub(QStringLiteral("a.url")));
-    EXPECT_EQ(Node(QStringLiteral("m"))->Key(), Favorites.Sub(QStringLiteral("m.url")));
-}
-
-TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
+// Read-only items go for good; but nothing leaves a read-only folder. A folder's contents go
+// then, the failure is reported and the tree shows what is left.
+TEST_F(ClipboardTest, DeleteAsksFirstAndTheTreeShowsWhatIsLeft)
 {
     Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
     Favorites.WriteFile(QStringLiteral("News/Locked/x.url"), LinkContent);
     Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Favorites.WriteFile(QStringLiteral("b.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("Kept/l.url"), LinkContent);
+    Favorites.WriteFile(QStringLiteral("Kept/Sub/s.url"), LinkContent);
     SetMode(Favorites.Sub(QStringLiteral("News/Locked/x.url")), 0444);
     SetMode(Favorites.Sub(QStringLiteral("News/Locked")), 0555);
     SetMode(Favorites.Sub(QStringLiteral("a.url")), 0444);
+    SetMode(Favorites.Sub(QStringLiteral("Kept")), 0555);
     Load();
 
-    struct Case
-    {
-        QString Node;
-        QString Prompt;
-        QString Title;
-    };
-    const Case cases[] = {
+    const std::tuple<QString, QString, QString> cases[] = {
         {QStringLiteral("News"),
          QStringLiteral(
              "Removing this folder will also remove all of its links. Are you sure you want to remove this folder?"),
@@ -258,91 +272,64 @@ TEST_F(ClipboardTest, DeleteAsksFirstAndRemovesReadOnlyItemsForGood)
         {QStringLiteral("a"), QStringLiteral("Are you sure you want to remove this Favorite?"),
          QStringLiteral("Remove Favorite")},
     };
-    ScopedFilePermissions asUser;
-    for (const Case& c : cases) {
-        desktop::ClearShownMessages();
-        const QStringList before = Entries();
-        Select(c.Node);
-        desktop::SetNextAnswer(desktop::vbNo);
-        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-        ASSERT_EQ(desktop::ShownMessages().size(), 1);
-        EXPECT_EQ(desktop::ShownMessages()[0].Prompt, c.Prompt);
-        EXPECT_EQ(desktop::ShownMessages()[0].Title, c.Title);
-        EXPECT_EQ(desktop::ShownMessages()[0].Style, desktop::vbYesNo);
-        EXPECT_EQ(Entries(), before);
-        EXPECT_NE(Node(c.Node), nullptr);
-
-        desktop::SetNextAnswer(desktop::vbYes);
-        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-        EXPECT_EQ(Node(c.Node), nullptr) << c.Node.toStdString();
-    }
-    EXPECT_EQ(Entries(), QStringList{"b.url"});
-    EXPECT_EQ(Nodes().Count(), 2);
-    EXPECT_TRUE(ReportedErrors().isEmpty());
-}
-
-TEST_F(ClipboardTest, AFailedDeleteIsReportedAndTheTreeShowsWhatIsLeft)
-{
-    Favorites.WriteFile(QStringLiteral("Locked/l.url"), LinkContent);
-    Favorites.WriteFile(QStringLiteral("Locked/Sub/s.url"), LinkContent);
-    SetMode(Favorites.Sub(QStringLiteral("Locked")), 0555);
-    Load();
     {
         ScopedFilePermissions asUser;
-        Select(QStringLiteral("l"));
-        desktop::SetNextAnswer(desktop::vbYes);
-        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-        // The folder's contents go, but the folder cannot leave its read-only parent.
-        Select(QStringLiteral("Locked/Sub"));
-        desktop::SetNextAnswer(desktop::vbYes);
-        DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+        for (const auto& [node, prompt, title] : cases) {
+            desktop::ClearShownMessages();
+            const QStringList before = Entries();
+            Delete(node, desktop::vbNo);
+            ASSERT_EQ(desktop::ShownMessages().size(), 1);
+            EXPECT_EQ(desktop::ShownMessages()[0].Prompt, prompt);
+            EXPECT_EQ(desktop::ShownMessages()[0].Title, title);
+            EXPECT_EQ(desktop::ShownMessages()[0].Style, desktop::vbYesNo);
+            EXPECT_EQ(Entries(), before);
+            EXPECT_NE(Node(node), nullptr);
+
+            Delete(node);
+            EXPECT_EQ(Node(node), nullptr) << node.toStdString();
+        }
+        EXPECT_EQ(Entries(), QStringList{"Kept"});
+        EXPECT_TRUE(ReportedErrors().isEmpty());
+        Delete(QStringLiteral("l"));
+        Delete(QStringLiteral("Kept/Sub"));
     }
-    SetMode(Favorites.Sub(QStringLiteral("Locked")), 0755);
+    SetMode(Favorites.Sub(QStringLiteral("Kept")), 0755);
 
     EXPECT_EQ(ReportedErrors(), (QList<int>{70, 70}));
-    EXPECT_EQ(Entries(QStringLiteral("Locked")), (QStringList{"l.url", "Sub"}));
-    EXPECT_TRUE(Entries(QStringLiteral("Locked/Sub")).isEmpty());
-    EXPECT_EQ(Children(QStringLiteral("Locked")), (QStringList{"l", "Sub"}));
+    EXPECT_EQ(Entries(QStringLiteral("Kept")), (QStringList{"l.url", "Sub"}));
+    EXPECT_TRUE(Entries(QStringLiteral("Kept/Sub")).isEmpty());
+    EXPECT_EQ(Children(QStringLiteral("Kept")), (QStringList{"l", "Sub"}));
     EXPECT_EQ(Node(QStringLiteral("s")), nullptr);
+    EXPECT_EQ(Nodes().Count(), 4);
 }
 
-TEST_F(ClipboardTest, APasteThatCannotWriteAddsNoNode)
+// Neither a link nor a folder gets a node where nothing could be written; the root is
+// neither cut nor deleted.
+TEST_F(ClipboardTest, APasteThatCannotWriteAddsNoNodeAndTheRootStays)
 {
     Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
     Favorites.WriteFile(QStringLiteral("News/n.url"), LinkContent);
     Favorites.MakeFolder(QStringLiteral("ReadOnly"));
     SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0555);
     Load();
+    Cut(QString());
+    DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    EXPECT_FALSE(Main.Clip.ClipNode.has_value());
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
     {
         ScopedFilePermissions asUser;
-        Select(QStringLiteral("a"));
-        CopyNode(*Main.tvFolders, Main.Clip);
-        Select(QStringLiteral("ReadOnly"));
-        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-        Select(QStringLiteral("News"));
-        CopyNode(*Main.tvFolders, Main.Clip);
-        Select(QStringLiteral("ReadOnly"));
-        PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+        Copy(QStringLiteral("a"));
+        Paste(QStringLiteral("ReadOnly"));
+        Copy(QStringLiteral("News"));
+        Paste(QStringLiteral("ReadOnly"));
     }
     SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0755);
 
     EXPECT_EQ(ReportedErrors(), (QList<int>{70, 70}));
     EXPECT_TRUE(Entries(QStringLiteral("ReadOnly")).isEmpty());
     EXPECT_TRUE(Children(QStringLiteral("ReadOnly")).isEmpty());
-}
-
-TEST_F(ClipboardTest, TheRootIsNeitherCutNorDeleted)
-{
-    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Load();
-    Select(QString());
-    CutNode(*Main.tvFolders, Main.Clip);
-    DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
-
-    EXPECT_FALSE(Main.Clip.ClipNode.has_value());
-    EXPECT_EQ(Nodes().Count(), 2);
-    EXPECT_EQ(Entries(), QStringList{"a.url"});
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+    EXPECT_EQ(Entries(), (QStringList{"a.url", "News", "ReadOnly"}));
+    EXPECT_EQ(Nodes().Count(), 5);
 }
 
 TEST_F(ClipboardTest, TheClipboardFollowsItsNodeThroughRenamesAndNewPictures)
@@ -353,57 +340,30 @@ TEST_F(ClipboardTest, TheClipboardFollowsItsNodeThroughRenamesAndNewPictures)
     Load();
 
     // A folder copied, then renamed with its parent: the paste copies it from where it is now.
-    Select(QStringLiteral("F"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    RenameNode(*Main.tvFolders, QStringLiteral("G"), Node(QStringLiteral("F")));
-    RenameNode(*Main.tvFolders, QStringLiteral("Q"), Node(QStringLiteral("P")));
-    Select(QStringLiteral("T"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Copy(QStringLiteral("F"));
+    Rename(QStringLiteral("F"), QStringLiteral("G"));
+    Rename(QStringLiteral("P"), QStringLiteral("Q"));
+    Paste(QStringLiteral("T"));
     EXPECT_EQ(Entries(QStringLiteral("T/G")), QStringList{"f.url"});
 
     // A link copied, renamed and checked afterwards: pasted under its new name, with its picture.
-    Select(QStringLiteral("l"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    RenameNode(*Main.tvFolders, QStringLiteral("m"), Node(QStringLiteral("l")));
-    Node(QStringLiteral("m"))->SetImage(Pictures::LinkBroken);
-    Node(QStringLiteral("m"))->SetSelectedImage(Pictures::LinkBroken);
-    Select(QStringLiteral("T"));
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Copy(QStringLiteral("l"));
+    Rename(QStringLiteral("l"), QStringLiteral("m"));
+    SetPicture(QStringLiteral("m"), Pictures::LinkBroken);
+    Paste(QStringLiteral("T"));
     EXPECT_EQ(Entries(QStringLiteral("T")), (QStringList{"G", "m.url"}));
     EXPECT_EQ(Node(QStringLiteral("T"))->Child(1)->Image(), Pictures::LinkBroken);
 
     // A cut link whose folder is renamed before the paste is still found.
-    Select(QStringLiteral("m"));
-    CutNode(*Main.tvFolders, Main.Clip);
-    RenameNode(*Main.tvFolders, QStringLiteral("R"), Node(QStringLiteral("Q")));
-    Select(QString());
-    PasteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Cut(QStringLiteral("m"));
+    Rename(QStringLiteral("Q"), QStringLiteral("R"));
+    Paste(QString());
     EXPECT_EQ(Entries(), (QStringList{"m.url", "R", "T"}));
     EXPECT_EQ(Entries(QStringLiteral("R")), QStringList{"G"});
     EXPECT_EQ(ReportedErrors(), QList<int>{});
 
     // A deleted item empties the clipboard: a paste then does nothing.
-    Select(QStringLiteral("R/G"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    desktop::SetNextAnswer(desktop::vbYes);
-    DeleteNode(*Main.tvFolders, Main.Clip, Main.Favorites);
+    Copy(QStringLiteral("R/G"));
+    Delete(QStringLiteral("R/G"));
     EXPECT_FALSE(Main.Clip.ClipNode.has_value());
-}
-
-TEST_F(ClipboardTest, AFolderRenamedToAPathACopiedLinkOnceHadIsRenamedInTheTreeToo)
-{
-    Favorites.WriteFile(QStringLiteral("foo.url"), LinkContent);
-    Favorites.MakeFolder(QStringLiteral("Dir"));
-    Load();
-    Select(QStringLiteral("foo"));
-    CopyNode(*Main.tvFolders, Main.Clip);
-    RenameNode(*Main.tvFolders, QStringLiteral("bar"), Node(QStringLiteral("foo")));
-
-    RenameNode(*Main.tvFolders, QStringLiteral("foo.url"), Node(QStringLiteral("Dir")));
-
-    EXPECT_EQ(Entries(), (QStringList{"bar.url", "foo.url"}));
-    TreeNode* folder = Node(QStringLiteral("foo.url"));
-    ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(folder->Key(), Favorites.Sub(QStringLiteral("foo.url")));
-    EXPECT_EQ(ReportedErrors(), QList<int>{});
 }

@@ -1,23 +1,12 @@
 #include "app/favorites/FavoritesTree.h"
 
 #include "app/forms/Pictures.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/TreeView.h"
-#include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
+#include "tests/app/favorites/EditFixture.h"
 #include "tests/support/Privileges.h"
-#include "tests/support/TestFolder.h"
-
-#include <QFile>
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 namespace
 {
-// The tree written as text: a node's text, its children in brackets, links marked by their
-// picture number, folders by their key relative to the Favorites folder.
+// The tree written as text: a node's text, then its children in brackets.
 QString Describe(const TreeNode* node)
 {
     QString text = node->Text();
@@ -30,51 +19,13 @@ QString Describe(const TreeNode* node)
     return text;
 }
 
-class FavoritesTreeTest : public ::testing::Test
+class FavoritesTreeTest : public EditFixture
 {
 protected:
-    FavoritesTreeTest()
-    {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
-        Main.Favorites.FavoritesPath = Favorites.Path();
-        Main.Favorites.FolderCount = 1;
-    }
-    ~FavoritesTreeTest() override { desktop::App::SetPath(QString()); }
-
-    void Load() { LoadFavoritesTree(*Main.tvFolders, Main.Favorites); }
-    TreeNode* Root() { return Main.tvFolders->Nodes().Item(1); }
-    TreeNode* Node(int index) { return Main.tvFolders->Nodes().Item(index); }
+    TreeNode* At(int index) { return Nodes().Item(index); }
     QString Tree() { return Describe(Root()); }
-    QList<int> ReportedErrors()
-    {
-        QList<int> numbers;
-        for (const auto& shown : desktop::ShownMessages()) {
-            EXPECT_TRUE(shown.Title.startsWith(QStringLiteral("Error ")));
-            numbers << shown.Title.mid(6).toInt();
-        }
-        return numbers;
-    }
-
-    TestFolder Program;
-    TestFolder Favorites;
-    frmMain Main;
 };
 } // namespace
-
-TEST_F(FavoritesTreeTest, AnEmptyFolderGivesTheRootAloneAndItsTotals)
-{
-    Load();
-    EXPECT_EQ(Main.tvFolders->Nodes().Count(), 1);
-    EXPECT_EQ(Root()->Text(), QStringLiteral("Favorites"));
-    EXPECT_EQ(Root()->Key(), Favorites.Path());
-    EXPECT_EQ(Root()->Image(), Pictures::OpenFolder);
-    EXPECT_EQ(Root()->SelectedImage(), Pictures::OpenFolder);
-    EXPECT_TRUE(Root()->Expanded());
-    EXPECT_TRUE(Root()->Selected());
-    EXPECT_EQ(TotalsText(Main.Favorites.LinkCount, Main.Favorites.FolderCount), QStringLiteral("Total: 0 Favorites in 1 Folders  "));
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-}
 
 TEST_F(FavoritesTreeTest, OnlyFilesEndingInUrlInAnyCaseBecomeLinks)
 {
@@ -88,12 +39,12 @@ TEST_F(FavoritesTreeTest, OnlyFilesEndingInUrlInAnyCaseBecomeLinks)
     EXPECT_EQ(Main.Favorites.LinkCount, 4);
     EXPECT_EQ(Main.Favorites.FolderCount, 2);
     for (int i = 2; i <= 5; ++i) {
-        EXPECT_EQ(Node(i)->Image(), Pictures::LinkNotChecked);
-        EXPECT_EQ(Node(i)->SelectedImage(), Pictures::LinkNotChecked);
-        EXPECT_TRUE(Node(i)->Key().isEmpty());
-        EXPECT_FALSE(IsFolderNode(Node(i)));
+        EXPECT_EQ(At(i)->Image(), Pictures::LinkNotChecked);
+        EXPECT_EQ(At(i)->SelectedImage(), Pictures::LinkNotChecked);
+        EXPECT_TRUE(At(i)->Key().isEmpty());
+        EXPECT_FALSE(IsFolderNode(At(i)));
     }
-    TreeNode* folder = Node(6);
+    TreeNode* folder = At(6);
     EXPECT_TRUE(IsFolderNode(folder));
     EXPECT_EQ(folder->Key(), Favorites.Sub(QStringLiteral("x.url")));
     EXPECT_TRUE(folder->Expanded());
@@ -101,31 +52,25 @@ TEST_F(FavoritesTreeTest, OnlyFilesEndingInUrlInAnyCaseBecomeLinks)
 
 TEST_F(FavoritesTreeTest, LinksComeFirstThenFoldersDepthFirst)
 {
-    Favorites.WriteFile(QStringLiteral("L2.url"));
-    Favorites.WriteFile(QStringLiteral("L1.url"));
-    Favorites.WriteFile(QStringLiteral("S2/.keep"));
-    Favorites.WriteFile(QStringLiteral("S1/M.url"));
-    Favorites.WriteFile(QStringLiteral("S1/Deep/N.url"));
-
+    for (const char* name : {"L2.url", "L1.url", "S2/.keep", "S1/M.URL", "S1/Deep/N.url"})
+        Favorites.WriteFile(QString::fromLatin1(name));
     Load();
 
     EXPECT_EQ(Tree(), QStringLiteral("Favorites[L1,L2,S1[M,Deep[N]],S2]"));
     QStringList order;
-    for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i)
-        order << Node(i)->Text();
+    for (int i = 1; i <= Nodes().Count(); ++i)
+        order << At(i)->Text();
     EXPECT_EQ(order, (QStringList{"Favorites", "L1", "L2", "S1", "M", "Deep", "N", "S2"}));
-    EXPECT_EQ(Main.tvFolders->Nodes().Item(Favorites.Sub(QStringLiteral("S1/Deep")))->Text(), QStringLiteral("Deep"));
-    EXPECT_TRUE(Main.tvFolders->Nodes().Item(Favorites.Sub(QStringLiteral("S2")))->Expanded());
+    EXPECT_EQ(Nodes().Item(Favorites.Sub(QStringLiteral("S1/Deep")))->Text(), QStringLiteral("Deep"));
+    EXPECT_EQ(LinkFilePath(At(5)), Favorites.Sub(QStringLiteral("S1/M.URL")));
+    EXPECT_TRUE(Nodes().Item(Favorites.Sub(QStringLiteral("S2")))->Expanded());
     EXPECT_EQ(TotalsText(Main.Favorites.LinkCount, Main.Favorites.FolderCount), QStringLiteral("Total: 4 Favorites in 4 Folders  "));
-}
-
-TEST_F(FavoritesTreeTest, LinkFilesAreFoundWhateverTheCaseOfTheirExtension)
-{
-    Favorites.WriteFile(QStringLiteral("News/Daily.url"), "[InternetShortcut]\r\n");
-    Load();
-    TreeNode* link = Node(3);
-    ASSERT_EQ(link->Text(), QStringLiteral("Daily"));
-    EXPECT_EQ(LinkFilePath(link), Favorites.Sub(QStringLiteral("News/Daily.url")));
+    EXPECT_EQ(Root()->Key(), Favorites.Path());
+    EXPECT_EQ(Root()->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(Root()->SelectedImage(), Pictures::OpenFolder);
+    EXPECT_TRUE(Root()->Expanded());
+    EXPECT_TRUE(Root()->Selected());
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
 TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)
@@ -133,9 +78,9 @@ TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)
     Favorites.WriteFile(QStringLiteral("a.url"));
     Favorites.WriteFile(QStringLiteral("F/b.url"));
     Load();
-    Node(2)->SetImage(Pictures::LinkBroken);
-    Node(4)->SetImage(Pictures::LinkAnswered);
-    Node(3)->SetImage(Pictures::ClosedFolder);
+    At(2)->SetImage(Pictures::LinkBroken);
+    At(4)->SetImage(Pictures::LinkAnswered);
+    At(3)->SetImage(Pictures::ClosedFolder);
     // Totals near the limit: a reload that went on counting from them would overflow and
     // cut the tree short.
     Main.Favorites.LinkCount = 32767;
@@ -148,9 +93,9 @@ TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)
     EXPECT_EQ(Main.Favorites.LinkCount, 2);
     EXPECT_EQ(Main.Favorites.FolderCount, 2);
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-    EXPECT_EQ(Node(2)->Image(), Pictures::LinkNotChecked);
-    EXPECT_EQ(Node(3)->Image(), Pictures::OpenFolder);
-    EXPECT_EQ(Node(4)->Image(), Pictures::LinkNotChecked);
+    EXPECT_EQ(At(2)->Image(), Pictures::LinkNotChecked);
+    EXPECT_EQ(At(3)->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(At(4)->Image(), Pictures::LinkNotChecked);
     EXPECT_TRUE(Root()->Selected());
 }
 
@@ -158,7 +103,7 @@ TEST_F(FavoritesTreeTest, AMissingFavoritesFolderIsReportedTwiceAndLeavesTheRoot
 {
     Main.Favorites.FavoritesPath = Favorites.Sub(QStringLiteral("gone"));
     Load();
-    EXPECT_EQ(Main.tvFolders->Nodes().Count(), 1);
+    EXPECT_EQ(Nodes().Count(), 1);
     EXPECT_EQ(ReportedErrors(), (QList<int>{76, 76}));
     const auto& first = desktop::ShownMessages()[0];
     EXPECT_EQ(first.Prompt, QStringLiteral("Path not found"));
@@ -168,9 +113,8 @@ TEST_F(FavoritesTreeTest, AMissingFavoritesFolderIsReportedTwiceAndLeavesTheRoot
 
 TEST_F(FavoritesTreeTest, AnUnreadableSubfolderIsReportedOnceAndItsSiblingsStillLoad)
 {
-    Favorites.WriteFile(QStringLiteral("A/a.url"));
-    Favorites.WriteFile(QStringLiteral("B/secret.url"));
-    Favorites.WriteFile(QStringLiteral("C/c.url"));
+    for (const char* name : {"A/a.url", "B/secret.url", "C/c.url"})
+        Favorites.WriteFile(QString::fromLatin1(name));
     const QByteArray locked = QFile::encodeName(Favorites.Sub(QStringLiteral("B")));
     ASSERT_EQ(chmod(locked.constData(), 0), 0);
     {
@@ -183,42 +127,32 @@ TEST_F(FavoritesTreeTest, AnUnreadableSubfolderIsReportedOnceAndItsSiblingsStill
     EXPECT_EQ(ReportedErrors(), (QList<int>{70}));
 }
 
-TEST_F(FavoritesTreeTest, TheLinkThatPassesTheCounterLimitIsAddedAndTheRestOfItsFolderSkipped)
+// The node that takes a counter past 32767 is added and reported, and the rest of its folder
+// skipped. The subfolders are a step of their own and still load (and report their own overflow).
+TEST_F(FavoritesTreeTest, TheNodeThatPassesACounterLimitIsAddedAndTheRestOfItsFolderSkipped)
 {
-    for (const char* name : {"a.url", "b.url", "c.url"})
+    for (const char* name : {"a.url", "b.url", "c.url", "Sub/s.url", "Sub2/t.url", "Sub3/u.url"})
         Favorites.WriteFile(QString::fromLatin1(name));
-    Favorites.WriteFile(QStringLiteral("Sub/s.url"));
     Main.Favorites.LinkCount = 32766;
-
     Load();
-
-    // a takes the count to 32767; b would pass it: b is added, reported, and c skipped. The
-    // subfolders are a step of their own and still load (and report their own overflow).
-    EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,b,Sub[s]]"));
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,b,Sub[s],Sub2[t],Sub3[u]]"));
     EXPECT_EQ(Main.Favorites.LinkCount, 32767);
-    EXPECT_EQ(ReportedErrors(), (QList<int>{6, 6}));
+    EXPECT_EQ(ReportedErrors(), (QList<int>{6, 6, 6, 6}));
     EXPECT_EQ(desktop::ShownMessages()[0].Prompt, QStringLiteral("Overflow"));
-}
 
-TEST_F(FavoritesTreeTest, TheFolderThatPassesTheCounterLimitEndsItsParentsListing)
-{
-    Favorites.WriteFile(QStringLiteral("S1/in1.url"));
-    Favorites.WriteFile(QStringLiteral("S2/in2.url"));
-    Favorites.WriteFile(QStringLiteral("S3/in3.url"));
+    desktop::ClearShownMessages();
+    Main.Favorites.LinkCount = 0;
     Main.Favorites.FolderCount = 32766;
-
     Load();
-
-    EXPECT_EQ(Tree(), QStringLiteral("Favorites[S1[in1],S2]"));
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,b,c,Sub[s],Sub2]"));
     EXPECT_EQ(Main.Favorites.FolderCount, 32767);
     EXPECT_EQ(ReportedErrors(), (QList<int>{6}));
 }
 
 TEST_F(FavoritesTreeTest, SymbolicLinkLoopsAreShownButNotEnteredAgain)
 {
-    Favorites.WriteFile(QStringLiteral("A/a.url"));
-    Favorites.WriteFile(QStringLiteral("B/b.url"));
-    Favorites.WriteFile(QStringLiteral("Real/r.url"));
+    for (const char* name : {"A/a.url", "B/b.url", "Real/r.url"})
+        Favorites.WriteFile(QString::fromLatin1(name));
     ASSERT_TRUE(QFile::link(Favorites.Path(), Favorites.Sub(QStringLiteral("A/up"))));
     ASSERT_TRUE(QFile::link(Favorites.Sub(QStringLiteral("B")), Favorites.Sub(QStringLiteral("A/toB"))));
     ASSERT_TRUE(QFile::link(Favorites.Sub(QStringLiteral("A")), Favorites.Sub(QStringLiteral("B/toA"))));

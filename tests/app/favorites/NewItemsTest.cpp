@@ -7,12 +7,9 @@
 #include "tests/app/favorites/EditFixture.h"
 #include "tests/support/Privileges.h"
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 namespace
 {
@@ -21,22 +18,29 @@ const QByteArray OldShortcut = "[InternetShortcut]\r\nURL=http://old.test/\r\n";
 class NewItemsTest : public EditFixture
 {
 protected:
-    void AddFolder(const QString& typed)
+    // Types a name into the dialog and clicks a button (or presses Enter); gives the dialog's
+    // result once it has closed, Open while it stays open.
+    static constexpr int Open = -1;
+    static constexpr int Enter = -1;
+    int AddFolder(const QString& typed, int button = 0)
     {
         frmNewFolder dialog(*Main.tvFolders, &Main);
         dialog.show();
         QTest::keyClicks(dialog.txtFolder(), typed);
-        QTest::mouseClick(dialog.btnButton(0), Qt::LeftButton);
-        EXPECT_EQ(dialog.result(), QDialog::Accepted) << typed.toStdString();
+        if (button == Enter)
+            QTest::keyClick(dialog.txtFolder(), Qt::Key_Return);
+        else
+            QTest::mouseClick(dialog.btnButton(button), Qt::LeftButton);
+        return dialog.isVisible() ? Open : dialog.result();
     }
-    void AddFavorite(const QString& desc, const QString& url)
+    int AddFavorite(const QString& desc, const QString& url, int button = 0)
     {
         frmNewFavorite dialog(*Main.tvFolders, &Main);
         dialog.show();
         QTest::keyClicks(dialog.txtDesc(), desc);
         dialog.txtURL()->setText(url);
-        QTest::mouseClick(dialog.btnButton(0), Qt::LeftButton);
-        EXPECT_EQ(dialog.result(), QDialog::Accepted) << desc.toStdString();
+        QTest::mouseClick(dialog.btnButton(button), Qt::LeftButton);
+        return dialog.isVisible() ? Open : dialog.result();
     }
     // The sections of a file, or the keys of one of its sections.
     static QStringList Names(const QString& path, const QString& section = QString())
@@ -46,42 +50,16 @@ protected:
 };
 } // namespace
 
-TEST(CleanTypedName, OnlyTheNineCharactersChange)
+TEST(NewItemNames, OnlyTheNineCharactersChangeAndAnAddressWithoutSchemeGetsHttp)
 {
     EXPECT_EQ(CleanTypedName(QStringLiteral("a\\b/c:d*e?f<g>h|i\"j")), QStringLiteral("a-b-c-d-e-f-g-h-i-j"));
     EXPECT_EQ(CleanTypedName(QStringLiteral("  tab\there\r\n  ")), QStringLiteral("  tab\there\r\n  "));
-}
 
-TEST(AddressWithScheme, HttpInAnyCaseOrAnotherSchemeIsKeptAndAnythingElseGetsIt)
-{
-    const QStringList kept{"http://", "HTTP://EXAMPLE.TEST/", "https://x.test", "HtTpfoo", "ftp://x.test",
-                           "mailto:someone@x.test"};
-    for (const QString& address : kept)
-        EXPECT_EQ(AddressWithScheme(address), address);
-    EXPECT_EQ(AddressWithScheme(QStringLiteral("example.test")), QStringLiteral("http://example.test"));
-    EXPECT_EQ(AddressWithScheme(QStringLiteral("localhost:8080/")), QStringLiteral("http://localhost:8080/"));
-    EXPECT_EQ(AddressWithScheme(QStringLiteral("htt")), QStringLiteral("http://htt"));
-}
-
-TEST_F(NewItemsTest, TheDialogsShowTheirCaptions)
-{
-    Load();
-    frmNewFolder folder(*Main.tvFolders, &Main);
-    EXPECT_EQ(folder.windowTitle(), QStringLiteral("New Folder"));
-    EXPECT_EQ(folder.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Enter Name of Folder"));
-    EXPECT_EQ(folder.findChild<QLineEdit*>(QStringLiteral("txtFolder"))->text(), QString());
-    EXPECT_EQ(folder.findChild<QPushButton*>(QStringLiteral("btnButton_0"))->text(), QStringLiteral("&OK"));
-    EXPECT_EQ(folder.findChild<QPushButton*>(QStringLiteral("btnButton_1"))->text(), QStringLiteral("&Cancel"));
-
-    frmNewFavorite favorite(*Main.tvFolders, &Main);
-    EXPECT_EQ(favorite.windowTitle(), QStringLiteral("Create New Favorite"));
-    EXPECT_EQ(favorite.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title(), QStringLiteral("New Favorite"));
-    EXPECT_EQ(favorite.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Desc"));
-    EXPECT_EQ(favorite.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("URL"));
-    EXPECT_EQ(favorite.findChild<QLineEdit*>(QStringLiteral("txtDesc"))->text(), QString());
-    EXPECT_EQ(favorite.findChild<QLineEdit*>(QStringLiteral("txtURL"))->text(), QStringLiteral("http://"));
-    EXPECT_EQ(favorite.findChild<QPushButton*>(QStringLiteral("btnButton_0"))->text(), QStringLiteral("&OK"));
-    EXPECT_EQ(favorite.findChild<QPushButton*>(QStringLiteral("btnButton_1"))->text(), QStringLiteral("&Cancel"));
+    for (const char* kept : {"http://", "HTTP://EXAMPLE.TEST/", "https://x.test", "HtTpfoo", "ftp://x.test",
+                             "mailto:someone@x.test", "a+b-c.d:rest", "z9:"})
+        EXPECT_EQ(AddressWithScheme(QString::fromLatin1(kept)), QString::fromLatin1(kept));
+    for (const char* bare : {"example.test", "localhost:8080/", "htt", "9a:x", "a_b:x", ":x", "a:1"})
+        EXPECT_EQ(AddressWithScheme(QString::fromLatin1(bare)), QStringLiteral("http://") + QString::fromLatin1(bare));
 }
 
 TEST_F(NewItemsTest, CancelOrABlankNameClosesWithoutAChange)
@@ -89,79 +67,36 @@ TEST_F(NewItemsTest, CancelOrABlankNameClosesWithoutAChange)
     Favorites.MakeFolder(QStringLiteral("News"));
     Load();
     const int nodes = Nodes().Count();
-    struct Case
-    {
-        QString Name;
-        int Button;
-    };
-    const Case folderCases[] = {
-        {QStringLiteral("Name"), 1},
-        {QStringLiteral("   "), 0},
-        {QString(), 0},
-    };
-    for (const Case& c : folderCases) {
-        frmNewFolder folder(*Main.tvFolders, &Main);
-        folder.show();
-        QTest::keyClicks(folder.txtFolder(), c.Name);
-        QTest::mouseClick(folder.btnButton(c.Button), Qt::LeftButton);
-        EXPECT_FALSE(folder.isVisible());
-        EXPECT_EQ(folder.result(), QDialog::Rejected);
-    }
+    EXPECT_EQ(AddFolder(QStringLiteral("Name"), 1), QDialog::Rejected);
+    EXPECT_EQ(AddFolder(QStringLiteral("   ")), QDialog::Rejected);
+    EXPECT_EQ(AddFolder(QString()), QDialog::Rejected);
+    EXPECT_EQ(AddFavorite(QStringLiteral("Name"), QStringLiteral("http://x.test"), 1), QDialog::Rejected);
+    EXPECT_EQ(AddFavorite(QStringLiteral("   "), QStringLiteral("http://x.test")), QDialog::Rejected);
+    EXPECT_EQ(AddFavorite(QStringLiteral("Name"), QStringLiteral("  ")), QDialog::Rejected);
+    EXPECT_EQ(AddFavorite(QString(), QStringLiteral("http://x.test")), QDialog::Rejected);
 
-    struct FavoriteCase
-    {
-        QString Desc;
-        QString Url;
-        int Button;
-    };
-    const FavoriteCase favoriteCases[] = {
-        {QStringLiteral("Name"), QStringLiteral("http://x.test"), 1},
-        {QStringLiteral("   "), QStringLiteral("http://x.test"), 0},
-        {QStringLiteral("Name"), QStringLiteral("  "), 0},
-        {QString(), QStringLiteral("http://x.test"), 0},
-    };
-    for (const FavoriteCase& c : favoriteCases) {
-        frmNewFavorite favorite(*Main.tvFolders, &Main);
-        favorite.show();
-        favorite.txtDesc()->setText(c.Desc);
-        favorite.txtURL()->setText(c.Url);
-        QTest::mouseClick(favorite.btnButton(c.Button), Qt::LeftButton);
-        EXPECT_FALSE(favorite.isVisible());
-        EXPECT_EQ(favorite.result(), QDialog::Rejected);
-    }
     EXPECT_EQ(Entries(), QStringList{"News"});
     EXPECT_EQ(Nodes().Count(), nodes);
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
+// Typed names are cleaned but not trimmed; the new folder is selected. Enter in the name acts
+// as OK, once.
 TEST_F(NewItemsTest, ANewFolderIsCreatedWithItsNameCleanedAndSelected)
 {
     Load();
-    AddFolder(QStringLiteral("A/B"));
+    EXPECT_EQ(AddFolder(QStringLiteral("A/B"), Enter), QDialog::Accepted);
     Select(QString());
-    AddFolder(QStringLiteral("  spaced  "));
+    EXPECT_EQ(AddFolder(QStringLiteral("  spaced  ")), QDialog::Accepted);
 
     EXPECT_EQ(Entries(), (QStringList{"  spaced  ", "A-B"}));
+    EXPECT_EQ(Count(QStringLiteral("A-B")), 1);
     TreeNode* node = Node(QStringLiteral("A-B"));
     ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->Key(), Favorites.Sub(QStringLiteral("A-B")));
+    EXPECT_EQ(node->Text(), QStringLiteral("A-B"));
     EXPECT_EQ(node->Image(), Pictures::OpenFolder);
     EXPECT_EQ(node->SelectedImage(), Pictures::OpenFolder);
     EXPECT_TRUE(Node(QStringLiteral("  spaced  "))->Selected());
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-}
-
-TEST_F(NewItemsTest, EnterInTheNameActsAsOkOnce)
-{
-    Load();
-    frmNewFolder dialog(*Main.tvFolders, &Main);
-    QTimer::singleShot(0, &dialog, [&] {
-        QTest::keyClicks(dialog.txtFolder(), QStringLiteral("Typed"));
-        QTest::keyClick(dialog.txtFolder(), Qt::Key_Return);
-    });
-    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(Entries(), QStringList{"Typed"});
-    EXPECT_EQ(Count(QStringLiteral("Typed")), 1);
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
@@ -170,49 +105,39 @@ TEST_F(NewItemsTest, ACollapsedFolderOrALinkSelectedGivesTheTargetFolder)
     Favorites.WriteFile(QStringLiteral("News/n.url"), OldShortcut);
     Favorites.WriteFile(QStringLiteral("Other/o.url"), OldShortcut);
     Load();
-    TreeNode* news = Node(QStringLiteral("News"));
-    news->SetExpanded(false);
-    news->SetImage(Pictures::ClosedFolder);
+    Node(QStringLiteral("News"))->SetExpanded(false);
+    Node(QStringLiteral("News"))->SetImage(Pictures::ClosedFolder);
 
-    Select(QStringLiteral("News"));
-    AddFolder(QStringLiteral("Inner"));
-    Select(QStringLiteral("News"));
-    AddFavorite(QStringLiteral("fav"), QStringLiteral("http://fav.test/"));
-    Select(QStringLiteral("o"));
-    AddFolder(QStringLiteral("Beside"));
-    Select(QStringLiteral("o"));
-    AddFavorite(QStringLiteral("near"), QStringLiteral("http://near.test/"));
-
-    EXPECT_EQ(Entries(QStringLiteral("News")), (QStringList{"fav.url", "Inner", "n.url"}));
-    EXPECT_EQ(Entries(QStringLiteral("Other")), (QStringList{"Beside", "near.url", "o.url"}));
-    EXPECT_EQ(Children(QStringLiteral("News")), (QStringList{"n", "Inner", "fav"}));
-    EXPECT_EQ(Children(QStringLiteral("Other")), (QStringList{"o", "Beside", "near"}));
-    EXPECT_EQ(Node(QStringLiteral("News/Inner"))->Key(), Favorites.Sub(QStringLiteral("News/Inner")));
+    for (const char* selected : {"News", "o"}) {
+        Select(QString::fromLatin1(selected));
+        AddFolder(QStringLiteral("F"));
+        Select(QString::fromLatin1(selected));
+        AddFavorite(QStringLiteral("fav"), QStringLiteral("http://fav.test/"));
+    }
+    EXPECT_EQ(Entries(QStringLiteral("News")), (QStringList{"F", "fav.url", "n.url"}));
+    EXPECT_EQ(Entries(QStringLiteral("Other")), (QStringList{"F", "fav.url", "o.url"}));
+    EXPECT_EQ(Children(QStringLiteral("News")), (QStringList{"n", "F", "fav"}));
+    EXPECT_EQ(Children(QStringLiteral("Other")), (QStringList{"o", "F", "fav"}));
+    EXPECT_EQ(Node(QStringLiteral("News/F"))->Text(), QStringLiteral("F"));
 }
 
+// The file holds only the address; no section of the program's own is written.
 TEST_F(NewItemsTest, ANewFavoriteHoldsOnlyItsAddressAndIsSelected)
 {
     Load();
-    struct Case
-    {
-        QString Desc;
-        QString Typed;
-        QString Stored;
-    };
-    const Case cases[] = {
+    const std::tuple<QString, QString, QString> cases[] = {
         {QStringLiteral("Bare"), QStringLiteral("example.test"), QStringLiteral("http://example.test")},
         {QStringLiteral("Capitals"), QStringLiteral("HTTP://EXAMPLE.TEST/"), QStringLiteral("HTTP://EXAMPLE.TEST/")},
         {QStringLiteral("Preset"), QStringLiteral("http://"), QStringLiteral("http://")},
         {QStringLiteral("a/b?"), QStringLiteral("https://secure.test/"), QStringLiteral("https://secure.test/")},
     };
-    for (const Case& c : cases) {
-        AddFavorite(c.Desc, c.Typed);
-        const QString name = CleanTypedName(c.Desc);
+    for (const auto& [desc, typed, stored] : cases) {
+        EXPECT_EQ(AddFavorite(desc, typed), QDialog::Accepted);
+        const QString name = CleanTypedName(desc);
         const QString path = Favorites.Sub(name + QStringLiteral(".url"));
         EXPECT_EQ(Names(path), QStringList{"InternetShortcut"});
         EXPECT_EQ(Names(path, QStringLiteral("InternetShortcut")), QStringList{"URL"});
-        EXPECT_EQ(ReadProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 512, path),
-                  c.Stored);
+        EXPECT_EQ(ReadShortcut(Favorites.Path(), name).Url, stored);
 
         TreeNode* node = Node(name);
         ASSERT_NE(node, nullptr) << name.toStdString();
@@ -226,6 +151,7 @@ TEST_F(NewItemsTest, ANewFavoriteHoldsOnlyItsAddressAndIsSelected)
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
+// A name in use in any letter case is refused with a word, and the dialog stays open for another.
 TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
 {
     Favorites.MakeFolder(QStringLiteral("News"));
@@ -233,25 +159,18 @@ TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
     Load();
     const int nodes = Nodes().Count();
 
-    frmNewFolder folder(*Main.tvFolders, &Main);
-    folder.show();
-    QTest::keyClicks(folder.txtFolder(), QStringLiteral("news"));
-    QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
-    EXPECT_TRUE(folder.isVisible());
+    EXPECT_EQ(AddFolder(QStringLiteral("news")), Open);
     ASSERT_EQ(desktop::ShownMessages().size(), 1);
     EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("New Folder"));
     EXPECT_TRUE(desktop::ShownMessages()[0].Prompt.contains(QStringLiteral("news")));
-
-    frmNewFavorite favorite(*Main.tvFolders, &Main);
-    favorite.show();
-    QTest::keyClicks(favorite.txtDesc(), QStringLiteral("old"));
-    favorite.txtURL()->setText(QStringLiteral("http://new.test/"));
-    QTest::mouseClick(favorite.btnButton(0), Qt::LeftButton);
-    EXPECT_TRUE(favorite.isVisible());
+    EXPECT_EQ(AddFavorite(QStringLiteral("old"), QStringLiteral("http://new.test/")), Open);
     ASSERT_EQ(desktop::ShownMessages().size(), 2);
     EXPECT_EQ(desktop::ShownMessages()[1].Title, QStringLiteral("Create New Favorite"));
 
-    // Another name then goes through in the same dialog.
+    frmNewFolder folder(*Main.tvFolders, &Main);
+    folder.show();
+    folder.txtFolder()->setText(QStringLiteral("News"));
+    QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
     folder.txtFolder()->setText(QStringLiteral("Newer"));
     QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
     EXPECT_FALSE(folder.isVisible());
@@ -262,6 +181,7 @@ TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
     EXPECT_TRUE(ReportedErrors().isEmpty());
 }
 
+// A folder that cannot be written, or a name that would leave the folder: reported, no node.
 TEST_F(NewItemsTest, AFailureIsReportedAddsNoNodeAndKeepsTheDialogOpen)
 {
     Favorites.MakeFolder(QStringLiteral("ReadOnly"));
@@ -271,29 +191,13 @@ TEST_F(NewItemsTest, AFailureIsReportedAddsNoNodeAndKeepsTheDialogOpen)
     {
         ScopedFilePermissions asUser;
         Select(QStringLiteral("ReadOnly"));
-        frmNewFolder folder(*Main.tvFolders, &Main);
-        folder.show();
-        QTest::keyClicks(folder.txtFolder(), QStringLiteral("X"));
-        QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
-        EXPECT_TRUE(folder.isVisible());
-
-        frmNewFavorite favorite(*Main.tvFolders, &Main);
-        favorite.show();
-        QTest::keyClicks(favorite.txtDesc(), QStringLiteral("Y"));
-        QTest::mouseClick(favorite.btnButton(0), Qt::LeftButton);
-        EXPECT_TRUE(favorite.isVisible());
+        EXPECT_EQ(AddFolder(QStringLiteral("X")), Open);
+        EXPECT_EQ(AddFavorite(QStringLiteral("Y"), QStringLiteral("http://")), Open);
     }
     SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0755);
-
-    // A name that would leave the folder is refused too.
     Select(QString());
-    for (const QString& name : {QStringLiteral("."), QStringLiteral("..")}) {
-        frmNewFolder folder(*Main.tvFolders, &Main);
-        folder.show();
-        QTest::keyClicks(folder.txtFolder(), name);
-        QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
-        EXPECT_TRUE(folder.isVisible());
-    }
+    EXPECT_EQ(AddFolder(QStringLiteral(".")), Open);
+    EXPECT_EQ(AddFolder(QStringLiteral("..")), Open);
 
     EXPECT_EQ(ReportedErrors(), (QList<int>{70, 75, 52, 52}));
     EXPECT_TRUE(Entries(QStringLiteral("ReadOnly")).isEmpty());

@@ -55,26 +55,21 @@ TEST_F(ShortcutFileTest, TheLinksOwnSectionOverridesTheGlobalSettings)
     }
 }
 
-TEST_F(ShortcutFileTest, AMissingFileGivesAnEmptyAddressAndTheGlobalSettings)
+// A long address is read whole, nothing is trimmed inside, and it is decoded from the ANSI
+// code page. A missing file gives an empty address and the global settings.
+TEST_F(ShortcutFileTest, TheAddressIsReadWholeAndDecodedAndAMissingFileHasNone)
 {
+    const QString url = QStringLiteral("http://long.test/") + QString(600, QLatin1Char('x')) + QStringLiteral("?q=a b");
+    Favorites.WriteFile(QStringLiteral("Long.URL"), "[InternetShortcut]\nURL=" + url.toLatin1() + "\n");
+    EXPECT_EQ(Read(QStringLiteral("Long")).Url, url);
+    Favorites.WriteFile(QStringLiteral("Caf\u00e9.url"), "[InternetShortcut]\r\nURL=http://caf\xE9.test/\x80\r\n");
+    EXPECT_EQ(Read(QStringLiteral("Caf\u00e9")).Url, QStringLiteral("http://caf\u00e9.test/\u20ac"));
+
     AppSettings.ChangeName = false;
     const Shortcut shortcut = Read(QStringLiteral("Gone"));
     EXPECT_EQ(shortcut.Url, QString());
     EXPECT_EQ(shortcut.LinkTimeout, 1500);
     EXPECT_FALSE(shortcut.LinkRename);
-}
-
-TEST_F(ShortcutFileTest, ALongAddressIsReadWholeAndNothingIsTrimmedInside)
-{
-    const QString url = QStringLiteral("http://long.test/") + QString(600, QLatin1Char('x')) + QStringLiteral("?q=a b");
-    Favorites.WriteFile(QStringLiteral("Long.URL"), "[InternetShortcut]\nURL=" + url.toLatin1() + "\n");
-    EXPECT_EQ(Read(QStringLiteral("Long")).Url, url);
-}
-
-TEST_F(ShortcutFileTest, TheAddressIsDecodedFromTheAnsiCodePage)
-{
-    Favorites.WriteFile(QStringLiteral("Caf\u00e9.url"), "[InternetShortcut]\r\nURL=http://caf\xE9.test/\x80\r\n");
-    EXPECT_EQ(Read(QStringLiteral("Caf\u00e9")).Url, QStringLiteral("http://caf\u00e9.test/\u20ac"));
 }
 
 TEST_F(ShortcutFileTest, ValuesThatAreNotNumbersRaiseAConversionError)

@@ -2,7 +2,6 @@
 
 #include "app/window/frmMain.h"
 #include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
 #include "platform/desktop/Screen.h"
 #include "platform/win32/WinTypes.h"
 #include "tests/support/PrivateRegistry.h"
@@ -12,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -24,35 +25,34 @@ std::string Text(const char* text)
     return std::string(text) + '\0';
 }
 
-int32_t DwordOf(const std::pair<unsigned int, std::string>& value)
-{
-    EXPECT_EQ(value.first, win32::REG_DWORD);
-    if (value.second.size() != 4)
-        return 0;
-    uint32_t number = 0;
-    for (int i = 3; i >= 0; --i)
-        number = (number << 8) | static_cast<unsigned char>(value.second[static_cast<size_t>(i)]);
-    return static_cast<int32_t>(number);
-}
-
 class AppSettingsTest : public ::testing::Test
 {
 protected:
-    AppSettingsTest()
-    {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
-        AppSettings = ApplicationSettings{};
-    }
+    // Anything logged goes to the test's own program folder.
+    AppSettingsTest() { desktop::App::SetPath(Program.Path()); }
     ~AppSettingsTest() override
     {
         AppSettings = ApplicationSettings{};
         desktop::App::SetPath(QString());
     }
 
-    void Store(const char* name, const char* text) { Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, name, win32::REG_SZ, Text(text)); }
-    void StoreDword(const char* name, uint32_t value) { Registry.WriteDword(win32::HKEY_CURRENT_USER, SettingsKey, name, value); }
-    int32_t Stored(const char* name) { return DwordOf(Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, name)); }
+    void Store(const char* name, const char* text)
+    {
+        Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, name, win32::REG_SZ, Text(text));
+    }
+    void StoreDword(const char* name, uint32_t value)
+    {
+        Registry.WriteDword(win32::HKEY_CURRENT_USER, SettingsKey, name, value);
+    }
+    // A stored DWORD, read as the little-endian signed number it holds.
+    int32_t Stored(const char* name)
+    {
+        const auto [type, data] = Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, name);
+        EXPECT_EQ(type, win32::REG_DWORD) << name;
+        int32_t number = 0;
+        std::memcpy(&number, data.data(), std::min<size_t>(data.size(), 4));
+        return number;
+    }
 
     TestFolder Program;
     PrivateRegistry Registry;
@@ -83,9 +83,6 @@ TEST_F(AppSettingsTest, AFirstRunCentresTheDesignedWindowAndSavesEightDwords)
     EXPECT_EQ(Stored("Height"), std::lround(designedHeight));
     EXPECT_EQ(Stored("Width"), std::lround(designedWidth));
     EXPECT_EQ(Stored("Left"), std::lround(window.Left()));
-    EXPECT_EQ(Stored("Timeout"), 1000);
-    EXPECT_EQ(Stored("ChangeName"), 0);
-    EXPECT_EQ(Stored("IEToolbar"), 0);
 }
 
 TEST_F(AppSettingsTest, StoredValuesAreReadAndWrittenBackAsDwords)
@@ -116,8 +113,10 @@ TEST_F(AppSettingsTest, StoredValuesAreReadAndWrittenBackAsDwords)
     EXPECT_EQ(Stored("Top"), -150);
     EXPECT_EQ(Stored("ChangeName"), -1);
     EXPECT_EQ(Stored("IEToolMenu"), 0);
+    EXPECT_EQ(Stored("IEToolbar"), -1);
 }
 
+// The Favorites folder is the one the shell folders name.
 TEST_F(AppSettingsTest, ValuesThatCannotBeUsedGiveTheirDefaults)
 {
     struct Case
@@ -135,9 +134,10 @@ TEST_F(AppSettingsTest, ValuesThatCannotBeUsedGiveTheirDefaults)
     };
     for (const Case& c : stored)
         Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, c.Name, c.Type, c.Data);
+    Registry.WriteValue(win32::HKEY_CURRENT_USER, ShellFolders, "Favorites", win32::REG_SZ, Text("/srv/Favorites"));
 
     frmMain window;
-    LoadAppSettings(window);
+    EXPECT_EQ(LoadAppSettings(window), QStringLiteral("/srv/Favorites"));
     EXPECT_EQ(AppSettings.Timeout, 1000);
     EXPECT_FALSE(AppSettings.ChangeName);
     EXPECT_FALSE(AppSettings.IEToolMenu);
@@ -145,34 +145,23 @@ TEST_F(AppSettingsTest, ValuesThatCannotBeUsedGiveTheirDefaults)
     EXPECT_NEAR(window.Top(), desktop::Screen::Height() / 2 - window.Height() / 2, pixel);
     EXPECT_NEAR(window.Left(), desktop::Screen::Width() / 2 - window.Width() / 2, pixel);
 
-    for (const char* timeout : {"abc", "40000", "-32769"}) {
+    // Halves go to the even neighbour; what does not fit 16 bits gives the default.
+    for (const auto& [timeout, read] : {std::pair{"abc", 1000}, std::pair{"40000", 1000}, std::pair{"-32769", 1000},
+                                        std::pair{" 750.5 ", 750}, std::pair{"-32768", -32768}}) {
         Store("Timeout", timeout);
         LoadAppSettings(window);
-        EXPECT_EQ(AppSettings.Timeout, 1000) << timeout;
+        EXPECT_EQ(AppSettings.Timeout, read) << timeout;
     }
     StoreDword("Timeout", 70000);
     LoadAppSettings(window);
     EXPECT_EQ(AppSettings.Timeout, 1000);
-    Store("Timeout", " 750.5 ");
-    LoadAppSettings(window);
-    EXPECT_EQ(AppSettings.Timeout, 750); // halves go to the even neighbour
-}
 
-TEST_F(AppSettingsTest, APlacementWhollyOffEveryScreenIsCentredInstead)
-{
+    // A placement wholly off every screen is centred instead.
     StoreDword("Left", static_cast<uint32_t>(-200000));
     StoreDword("Top", 300000);
-    frmMain window;
-    LoadAppSettings(window);
-    EXPECT_TRUE(window.IsOnScreen());
-    const double pixel = desktop::Screen::TwipsPerPixelX();
-    EXPECT_NEAR(window.Left(), desktop::Screen::Width() / 2 - window.Width() / 2, pixel);
-    EXPECT_NEAR(window.Top(), desktop::Screen::Height() / 2 - window.Height() / 2, pixel);
-}
-
-TEST_F(AppSettingsTest, TheFavoritesFolderComesFromTheShellFoldersValue)
-{
-    Registry.WriteValue(win32::HKEY_CURRENT_USER, ShellFolders, "Favorites", win32::REG_SZ, Text("/srv/shared/Favorites"));
-    frmMain window;
-    EXPECT_EQ(LoadAppSettings(window), QStringLiteral("/srv/shared/Favorites"));
+    frmMain offScreen;
+    LoadAppSettings(offScreen);
+    EXPECT_TRUE(offScreen.IsOnScreen());
+    EXPECT_NEAR(offScreen.Left(), desktop::Screen::Width() / 2 - offScreen.Width() / 2, pixel);
+    EXPECT_NEAR(offScreen.Top(), desktop::Screen::Height() / 2 - offScreen.Height() / 2, pixel);
 }

@@ -71,7 +71,7 @@ void GenerateGuids(std::vector<win32::GUID> guids)
 }
 } // namespace
 
-TEST_F(BrowserIntegrationTest, GuidStringsKeepEveryFieldAtItsWidth)
+TEST_F(BrowserIntegrationTest, GuidStringsKeepEveryFieldAtItsWidthAndWithoutOneNothingIsInstalled)
 {
     struct Case
     {
@@ -89,20 +89,18 @@ TEST_F(BrowserIntegrationTest, GuidStringsKeepEveryFieldAtItsWidth)
     };
     for (const Case& c : cases) {
         GenerateGuids({c.Guid});
-        const QString text = NewGuidString();
-        EXPECT_EQ(text, QString::fromLatin1(c.Expected));
-        EXPECT_EQ(text.size(), 38);
+        EXPECT_EQ(NewGuidString(), QString::fromLatin1(c.Expected));
     }
-}
-
-TEST_F(BrowserIntegrationTest, NoGuidGivesAnEmptyString)
-{
+    // No GUID to be had: an empty string, and no install writes anything.
     GenerateGuids({});
     EXPECT_EQ(NewGuidString(), QString());
-}
+    EXPECT_FALSE(SetToolbarButton(true));
+    EXPECT_FALSE(SetToolsMenuEntry(true));
+    EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, ExtensionsKey));
+    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID"));
+    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenuGUID"));
 
-TEST_F(BrowserIntegrationTest, RealGuidsHaveTheRegistryForm)
-{
+    win32::SetGuidGenerator({});
     const QRegularExpression form(
         QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$"));
     const QString first = NewGuidString();
@@ -112,24 +110,12 @@ TEST_F(BrowserIntegrationTest, RealGuidsHaveTheRegistryForm)
 
 TEST_F(BrowserIntegrationTest, ALeadingNumberOrElseTheFirstCharacterDecidesWhetherExtensionsAreOffered)
 {
+    // Not a number first: its first character against "5", as text.
     const std::pair<const char*, bool> versions[] = {
-        {"5", true},
-        {"5.50.4134.0100", true},
-        {"6.0.2900.2180", true},
-        {"9.11.9600.18231", true},
-        {"10", true},
-        {"11.0.22621.1", true},
-        {"123456789012345", true},
-        {"0", false},
-        {"4.0", false},
-        {"4.72.3110.8", false},
-        // Not a number first: its first character against "5", as text.
-        {"", false},
-        {" 7.0", false},
-        {"unknown", true},
-        {"A", true},
-        {".5", false},
-        {"-6", false},
+        {"5", true},     {"5.50.4134.0100", true}, {"6.0.2900.2180", true}, {"9.11.9600.18231", true},
+        {"10", true},    {"11.0.22621.1", true},   {"123456789012345", true}, {"0", false},
+        {"4.0", false},  {"4.72.3110.8", false},   {"", false},             {" 7.0", false},
+        {"unknown", true}, {"A", true},            {".5", false},           {"-6", false},
     };
     for (const auto& [version, offered] : versions)
         EXPECT_EQ(BrowserTakesExtensions(QString::fromLatin1(version)), offered) << version;
@@ -148,53 +134,48 @@ TEST_F(BrowserIntegrationTest, TheBrowserVersionComesFromTheMachineSettings)
     EXPECT_EQ(BrowserVersion(), QStringLiteral("6"));
 }
 
-TEST_F(BrowserIntegrationTest, TheToolbarButtonGetsOneKeyWithItsSixValues)
+// Each install gets one key of its own below Extensions, named by a new GUID that the settings
+// keep; the two spell the class identifier differently ("d2" in lower case in the menu's).
+TEST_F(BrowserIntegrationTest, TheButtonAndTheMenuEntryGetOneKeyEachWithTheirValues)
 {
-    EXPECT_TRUE(SetToolbarButton(true));
-
-    const std::vector<std::string> keys = Extensions();
-    ASSERT_EQ(keys.size(), 1u);
-    const std::string key = ExtensionsKey + "\\" + keys[0];
-    win32::GUID parsed;
-    EXPECT_TRUE(win32::GuidFromString(keys[0], parsed)) << keys[0];
-    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, key),
-              (std::vector<std::string>{"Default Visible", "ButtonText", "HotIcon", "Icon", "CLSID", "Exec"}));
     const std::string folder = Program.Path().toStdString();
-    EXPECT_EQ(Sz(key, "Default Visible"), "Yes");
-    EXPECT_EQ(Sz(key, "ButtonText"), "Orrindale Strandmoor");
-    EXPECT_EQ(Sz(key, "HotIcon"), folder + "/checkmrk.ico");
-    EXPECT_EQ(Sz(key, "Icon"), folder + "/checkmrk.ico");
-    EXPECT_EQ(Sz(key, "CLSID"), "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}");
-    EXPECT_EQ(Sz(key, "Exec"), folder + "/Strandmoor");
-    EXPECT_EQ(Sz(SettingsKey, "ToolMenubarGUID"), keys[0]);
-    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenuGUID"));
-}
-
-TEST_F(BrowserIntegrationTest, TheToolsMenuEntryGetsOneKeyWithItsFiveValues)
-{
+    EXPECT_TRUE(SetToolbarButton(true));
     desktop::App::SetEXEName(QStringLiteral("strandmoor-3"));
     EXPECT_TRUE(SetToolsMenuEntry(true));
 
-    const std::vector<std::string> keys = Extensions();
-    ASSERT_EQ(keys.size(), 1u);
-    const std::string key = ExtensionsKey + "\\" + keys[0];
-    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, key),
-              (std::vector<std::string>{"MenuCustomize", "CLSID", "MenuText", "MenuStatusBar", "Exec"}));
-    EXPECT_EQ(Sz(key, "MenuCustomize"), "Tools");
-    // Not the toolbar button's spelling: "d2" is in lower case here.
-    EXPECT_EQ(Sz(key, "CLSID"), "{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}");
-    EXPECT_EQ(Sz(key, "MenuText"), "Orrindale Strandmoor");
-    EXPECT_EQ(Sz(key, "MenuStatusBar"), "Run Orrindale Strandmoor");
-    EXPECT_EQ(Sz(key, "Exec"), Program.Path().toStdString() + "/strandmoor-3");
-    EXPECT_EQ(Sz(SettingsKey, "ToolMenuGUID"), keys[0]);
-    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID"));
+    using Values = std::vector<std::pair<std::string, std::string>>;
+    const Values button = {{"Default Visible", "Yes"},
+                           {"ButtonText", "Orrindale Strandmoor"},
+                           {"HotIcon", folder + "/checkmrk.ico"},
+                           {"Icon", folder + "/checkmrk.ico"},
+                           {"CLSID", "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"},
+                           {"Exec", folder + "/Strandmoor"}};
+    const Values menu = {{"MenuCustomize", "Tools"},
+                         {"CLSID", "{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}"},
+                         {"MenuText", "Orrindale Strandmoor"},
+                         {"MenuStatusBar", "Run Orrindale Strandmoor"},
+                         {"Exec", folder + "/strandmoor-3"}};
+    ASSERT_EQ(Extensions().size(), 2u);
+    for (const auto& [setting, values] : {std::pair{"ToolMenubarGUID", button}, std::pair{"ToolMenuGUID", menu}}) {
+        const std::string guid = Sz(SettingsKey, setting);
+        win32::GUID parsed;
+        EXPECT_TRUE(win32::GuidFromString(guid, parsed)) << guid;
+        const std::string key = ExtensionsKey + "\\" + guid;
+        std::vector<std::string> names;
+        for (const auto& [name, data] : values) {
+            names.push_back(name);
+            EXPECT_EQ(Sz(key, name), data) << setting << " " << name;
+        }
+        EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, key), names) << setting;
+    }
 }
 
-TEST_F(BrowserIntegrationTest, RemovingTheButtonLeavesTheMenuEntry)
+TEST_F(BrowserIntegrationTest, RemovingTheButtonLeavesTheMenuEntryAndAnotherInstallGetsANewKey)
 {
     ASSERT_TRUE(SetToolsMenuEntry(true));
     ASSERT_TRUE(SetToolbarButton(true));
     const std::string menu = Sz(SettingsKey, "ToolMenuGUID");
+    const std::string button = Sz(SettingsKey, "ToolMenubarGUID");
     ASSERT_EQ(Extensions().size(), 2u);
 
     EXPECT_FALSE(SetToolbarButton(false));
@@ -206,18 +187,11 @@ TEST_F(BrowserIntegrationTest, RemovingTheButtonLeavesTheMenuEntry)
     EXPECT_FALSE(SetToolsMenuEntry(false));
     EXPECT_TRUE(Extensions().empty());
     EXPECT_FALSE(HasValue(SettingsKey, "ToolMenuGUID"));
-}
 
-TEST_F(BrowserIntegrationTest, EveryInstallMakesAKeyOfANewName)
-{
+    // Installed again, the button gets a key of a new name.
     ASSERT_TRUE(SetToolbarButton(true));
-    const std::string first = Sz(SettingsKey, "ToolMenubarGUID");
-    SetToolbarButton(false);
-    ASSERT_TRUE(SetToolbarButton(true));
-    const std::string second = Sz(SettingsKey, "ToolMenubarGUID");
-
-    EXPECT_NE(first, second);
-    EXPECT_EQ(Extensions(), std::vector<std::string>{second});
+    EXPECT_NE(Sz(SettingsKey, "ToolMenubarGUID"), button);
+    EXPECT_EQ(Extensions(), std::vector<std::string>{Sz(SettingsKey, "ToolMenubarGUID")});
 }
 
 TEST_F(BrowserIntegrationTest, RemovalDeletesNothingBelowExtensionsWithoutAGuidOfItsOwn)
@@ -231,36 +205,14 @@ TEST_F(BrowserIntegrationTest, RemovalDeletesNothingBelowExtensionsWithoutAGuidO
     const std::vector<std::string> before = Extensions();
     ASSERT_EQ(before.size(), 2u);
 
-    struct Case
-    {
-        const char* Label;
-        bool Stored;
-        std::string Data;
-    };
-    const Case cases[] = {
-        {"nothing stored", false, ""},
-        {"an empty value", true, ""},
-        {"a name that is no GUID", true, "Plain"},
-        {"a path", true, "Plain\\..\\" + other},
-    };
-    for (const Case& c : cases) {
-        if (c.Stored)
-            Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, "ToolMenubarGUID", win32::REG_SZ, Text(c.Data));
-        EXPECT_FALSE(SetToolbarButton(false)) << c.Label;
-        EXPECT_EQ(Extensions(), before) << c.Label;
-        EXPECT_TRUE(Registry.KeyExists(win32::HKEY_CURRENT_USER, ExtensionsKey)) << c.Label;
-        EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID")) << c.Label;
+    // Nothing stored, an empty value, a name that is no GUID, a path.
+    const char* stored[] = {nullptr, "", "Plain", "Plain\\..\\{00000000-1111-2222-3333-444444444444}"};
+    for (const char* data : stored) {
+        const char* label = data ? data : "nothing stored";
+        if (data)
+            Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, "ToolMenubarGUID", win32::REG_SZ, Text(data));
+        EXPECT_FALSE(SetToolbarButton(false)) << label;
+        EXPECT_EQ(Extensions(), before) << label;
+        EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID")) << label;
     }
-}
-
-TEST_F(BrowserIntegrationTest, AnInstallWithoutAGuidWritesNothing)
-{
-    GenerateGuids({});
-    EXPECT_FALSE(SetToolbarButton(true));
-    EXPECT_FALSE(SetToolsMenuEntry(true));
-
-    EXPECT_TRUE(Registry.ValueNames(win32::HKEY_CURRENT_USER, ExtensionsKey).empty());
-    EXPECT_TRUE(Extensions().empty());
-    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID"));
-    EXPECT_FALSE(HasValue(SettingsKey, "ToolMenuGUID"));
 }

@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QRegularExpression>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -39,23 +38,6 @@ QStringList FilesTheHelpNames()
 
 TEST(DeliveredFilesTest, TheIconHoldsTheCheckMarkAtSixteenAndThirtyTwoPixels)
 {
-    const QByteArray icon = ReadDelivered(QStringLiteral("checkmrk.ico"));
-    ASSERT_GE(icon.size(), 6 + 2 * 16);
-    EXPECT_EQ(qFromLittleEndian<quint16>(icon.constData() + 2), 1); // an icon
-    ASSERT_EQ(qFromLittleEndian<quint16>(icon.constData() + 4), 2);
-    for (int i = 0; i < 2; ++i) {
-        const char* entry = icon.constData() + 6 + 16 * i;
-        const int side = i == 0 ? 16 : 32;
-        EXPECT_EQ(static_cast<unsigned char>(entry[0]), side);
-        EXPECT_EQ(static_cast<unsigned char>(entry[1]), side);
-        EXPECT_EQ(qFromLittleEndian<quint16>(entry + 6), 32); // bits per pixel
-        const quint32 size = qFromLittleEndian<quint32>(entry + 8);
-        const quint32 offset = qFromLittleEndian<quint32>(entry + 12);
-        EXPECT_LE(offset + size, static_cast<quint32>(icon.size()));
-    }
-
-    // Read back the way any icon reader reads it: transparent corners, a solid green mark
-    // through the vertex low in the middle and up to the top right.
     QFile file(QStringLiteral(STRANDMOOR_DELIVERED_DIR "/checkmrk.ico"));
     QImageReader reader(&file, "ico");
     ASSERT_EQ(reader.imageCount(), 2);
@@ -64,6 +46,7 @@ TEST(DeliveredFilesTest, TheIconHoldsTheCheckMarkAtSixteenAndThirtyTwoPixels)
         const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
         ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
         const int side = image.width();
+        EXPECT_EQ(side, i == 0 ? 16 : 32);
         const auto at = [&](double x, double y) { return image.pixel(int(x * side / 32), int(y * side / 32)); };
         for (const auto& corner :
              {std::pair{0.5, 0.5}, std::pair{31.0, 31.0}, std::pair{0.5, 31.0}, std::pair{31.0, 0.5}})

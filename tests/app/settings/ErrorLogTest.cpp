@@ -31,20 +31,19 @@ protected:
         LogError(true);
     }
 
+    // The lines of a log, each ended by CR LF.
     QList<QByteArray> Lines(const QString& path) const
     {
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
         const QByteArray all = file.readAll();
         EXPECT_TRUE(all.endsWith("\r\n"));
-        QList<QByteArray> lines;
-        for (qsizetype from = 0; from < all.size();) {
-            qsizetype end = all.indexOf("\r\n", from);
-            if (end < 0)
-                end = all.size();
-            lines << all.mid(from, end - from);
-            from = end + 2;
-        }
+        QList<QByteArray> lines = all.split('\n');
+        lines.removeLast();
+        for (QByteArray& line : lines)
+            EXPECT_TRUE(line.endsWith('\r')) << line.toStdString();
+        for (QByteArray& line : lines)
+            line.chop(1);
         return lines;
     }
 
@@ -59,56 +58,35 @@ protected:
 };
 } // namespace
 
-TEST_F(ErrorLogTest, TheFirstErrorCreatesTheLogWithOneLineAfterTheBoxIsShown)
+// Each line: the date, one blank, the time with its seconds, then "  Error <n>: <description> in
+// module <source>", in the ANSI code page. Earlier content is kept; the record is cleared.
+TEST_F(ErrorLogTest, EachErrorIsShownThenAppendedAsOneLine)
 {
+    Program.WriteFile(QStringLiteral("ERROR.LOG"), "earlier line\r\n");
     Fail(76, "Path not found", "Strandmoor");
+    EXPECT_EQ(runtime::Err().Number, 0);
+    EXPECT_TRUE(runtime::Err().Description.empty());
+    Fail(-2147221164, "Class not registered", "Tarnhold");
+    Fail(1001, "", "Strandmoor");
+    Fail(5, "Caf\xC3\xA9 \xE2\x80\x93 \xE2\x82\xAC and \xE4\xB8\xAD", "Strandmoor");
 
-    ASSERT_EQ(desktop::ShownMessages().size(), 1);
+    ASSERT_EQ(desktop::ShownMessages().size(), 4);
     EXPECT_EQ(desktop::ShownMessages()[0].Prompt, QStringLiteral("Path not found"));
     EXPECT_EQ(desktop::ShownMessages()[0].Style, 48);
     EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("Error 76"));
-
-    const auto lines = Lines(Program.Sub(QStringLiteral("ERROR.LOG")));
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ(AfterTime(lines[0]), QByteArray("  Error 76: Path not found in module Strandmoor"));
-    // The date, one blank and the time with its seconds come first.
-    const QRegularExpression stamp(QStringLiteral("^\\S.* \\d{1,2}:\\d{2}:\\d{2}( ?[AaPp][Mm])?  Error "));
-    EXPECT_TRUE(stamp.match(QString::fromLatin1(lines[0])).hasMatch()) << lines[0].toStdString();
-    // The record is cleared once it is logged.
-    EXPECT_EQ(runtime::Err().Number, 0);
-    EXPECT_TRUE(runtime::Err().Description.empty());
-}
-
-TEST_F(ErrorLogTest, LinesAreAppendedInOrderAndEarlierContentIsKept)
-{
-    Program.WriteFile(QStringLiteral("ERROR.LOG"), "earlier line\r\n");
-    Fail(58, "File already exists", "Strandmoor");
-    Fail(-2147221164, "Class not registered", "Tarnhold");
-
-    const auto lines = Lines(Program.Sub(QStringLiteral("ERROR.LOG")));
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0], QByteArray("earlier line"));
-    EXPECT_EQ(AfterTime(lines[1]), QByteArray("  Error 58: File already exists in module Strandmoor"));
-    EXPECT_EQ(AfterTime(lines[2]), QByteArray("  Error -2147221164: Class not registered in module Tarnhold"));
     EXPECT_EQ(desktop::ShownMessages()[1].Title, QStringLiteral("Error -2147221164"));
-}
-
-TEST_F(ErrorLogTest, AnEmptyDescriptionLeavesTheSeparatorsSideBySide)
-{
-    Fail(1001, "", "Strandmoor");
     const auto lines = Lines(Program.Sub(QStringLiteral("ERROR.LOG")));
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ(AfterTime(lines[0]), QByteArray("  Error 1001:  in module Strandmoor"));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0], QByteArray("earlier line"));
+    EXPECT_EQ(AfterTime(lines[1]), QByteArray("  Error 76: Path not found in module Strandmoor"));
+    EXPECT_EQ(AfterTime(lines[2]), QByteArray("  Error -2147221164: Class not registered in module Tarnhold"));
+    EXPECT_EQ(AfterTime(lines[3]), QByteArray("  Error 1001:  in module Strandmoor"));
+    EXPECT_EQ(AfterTime(lines[4]), QByteArray("  Error 5: Caf\xE9 \x96 \x80 and ? in module Strandmoor"));
+    const QRegularExpression stamp(QStringLiteral("^\\S.* \\d{1,2}:\\d{2}:\\d{2}( ?[AaPp][Mm])?  Error "));
+    EXPECT_TRUE(stamp.match(QString::fromLatin1(lines[1])).hasMatch()) << lines[1].toStdString();
 }
 
-TEST_F(ErrorLogTest, TheLineIsWrittenInTheAnsiCodePage)
-{
-    Fail(5, "Caf\xC3\xA9 \xE2\x80\x93 \xE2\x82\xAC and \xE4\xB8\xAD", "Strandmoor");
-    const auto lines = Lines(Program.Sub(QStringLiteral("ERROR.LOG")));
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ(AfterTime(lines[0]), QByteArray("  Error 5: Caf\xE9 \x96 \x80 and ? in module Strandmoor"));
-}
-
+// A program folder that cannot be written, or is missing, sends the line to the state folder.
 TEST_F(ErrorLogTest, AProgramFolderThatCannotBeWrittenSendsTheLineToTheStateFolder)
 {
     QFile::remove(ErrorLogFallbackPath());
@@ -119,22 +97,15 @@ TEST_F(ErrorLogTest, AProgramFolderThatCannotBeWrittenSendsTheLineToTheStateFold
         Fail(70, "Permission denied", "Strandmoor");
     }
     chmod(folder.constData(), 0700);
+    desktop::App::SetPath(Program.Sub(QStringLiteral("not/there")));
+    Fail(53, "File not found", "Strandmoor");
 
-    EXPECT_EQ(desktop::ShownMessages().size(), 1);
+    EXPECT_EQ(desktop::ShownMessages().size(), 2);
     EXPECT_FALSE(QFile::exists(Program.Sub(QStringLiteral("ERROR.LOG"))));
     EXPECT_TRUE(ErrorLogFallbackPath().endsWith(QStringLiteral("/Strandmoor/ERROR.LOG")));
     const auto lines = Lines(ErrorLogFallbackPath());
-    ASSERT_EQ(lines.size(), 1);
+    ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(AfterTime(lines[0]), QByteArray("  Error 70: Permission denied in module Strandmoor"));
-    QFile::remove(ErrorLogFallbackPath());
-}
-
-TEST_F(ErrorLogTest, AMissingProgramFolderNeitherCrashesNorLosesTheBox)
-{
-    QFile::remove(ErrorLogFallbackPath());
-    desktop::App::SetPath(Program.Sub(QStringLiteral("not/there")));
-    Fail(53, "File not found", "Strandmoor");
-    EXPECT_EQ(desktop::ShownMessages().size(), 1);
-    EXPECT_EQ(Lines(ErrorLogFallbackPath()).size(), 1);
+    EXPECT_EQ(AfterTime(lines[1]), QByteArray("  Error 53: File not found in module Strandmoor"));
     QFile::remove(ErrorLogFallbackPath());
 }

@@ -1,113 +1,33 @@
 #include "app/window/CommandState.h"
 
-#include "app/favorites/FavoritesTree.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/TreeView.h"
-#include "tests/support/TestFolder.h"
+#include "tests/app/favorites/EditFixture.h"
 
 #include <QAction>
 
-#include <gtest/gtest.h>
-
 namespace
 {
-// Which governed item is meant: a menu array and an index, or a tool bar button.
-enum class Array
+// The availability table, one string per menu array (or the tool bar) and context, one
+// character per index from 1: 'o' on, 'i' idle (enabled only while no check runs), 'r' running
+// (enabled only while one runs), '-' off. Separators are off everywhere.
+struct Governed
 {
-    File,
-    Edit,
-    Links,
-    NodePopup,
-    FolderPopup,
-    Button,
-};
-
-// One row of the availability table: on, idle (only while no check runs), running (only
-// while one runs) or off, for the root, a folder, a link and a started check.
-struct Row
-{
-    Array In;
-    int Index;
+    const char* Name;
     const char* Root;
     const char* Folder;
     const char* Link;
     const char* Started;
 };
 
-const Row Table[] = {
-    {Array::File, 1, "on", "on", "on", "on"},
-    {Array::Edit, 1, "off", "idle", "idle", "off"},
-    {Array::Edit, 2, "off", "idle", "idle", "off"},
-    {Array::Edit, 3, "idle", "idle", "idle", "off"},
-    {Array::Edit, 4, "off", "off", "off", "off"},
-    {Array::Edit, 5, "idle", "idle", "idle", "off"},
-    {Array::Edit, 6, "idle", "idle", "idle", "off"},
-    {Array::Edit, 7, "off", "off", "off", "off"},
-    {Array::Edit, 8, "off", "idle", "idle", "off"},
-    {Array::Edit, 9, "off", "idle", "idle", "off"},
-    {Array::Edit, 10, "off", "off", "off", "off"},
-    {Array::Edit, 11, "on", "on", "on", "on"},
-    {Array::Edit, 12, "off", "off", "off", "off"},
-    {Array::Edit, 13, "on", "on", "on", "on"},
-    {Array::Links, 1, "idle", "idle", "idle", "off"},
-    {Array::Links, 2, "off", "off", "idle", "off"},
-    {Array::Links, 3, "idle", "idle", "idle", "idle"},
-    {Array::Links, 4, "running", "running", "running", "running"},
-    {Array::Links, 5, "off", "off", "off", "off"},
-    {Array::Links, 6, "off", "off", "on", "off"},
-    {Array::Links, 7, "off", "off", "off", "off"},
-    {Array::Links, 8, "idle", "idle", "idle", "off"},
-    {Array::Links, 9, "off", "off", "off", "off"},
-    {Array::Links, 10, "off", "off", "on", "off"},
-    {Array::NodePopup, 1, "on", "on", "on", "on"},
-    {Array::NodePopup, 2, "on", "on", "on", "on"},
-    {Array::NodePopup, 3, "off", "off", "off", "off"},
-    {Array::NodePopup, 4, "off", "off", "idle", "off"},
-    {Array::NodePopup, 5, "off", "off", "idle", "off"},
-    {Array::NodePopup, 6, "off", "off", "idle", "off"},
-    {Array::NodePopup, 7, "off", "off", "off", "off"},
-    {Array::NodePopup, 8, "off", "off", "idle", "off"},
-    {Array::NodePopup, 9, "off", "off", "idle", "off"},
-    {Array::NodePopup, 10, "off", "off", "off", "off"},
-    {Array::NodePopup, 11, "off", "off", "idle", "off"},
-    {Array::NodePopup, 12, "off", "off", "idle", "off"},
-    {Array::NodePopup, 13, "off", "off", "off", "off"},
-    {Array::NodePopup, 14, "on", "on", "on", "on"},
-    {Array::FolderPopup, 1, "idle", "idle", "off", "off"},
-    {Array::FolderPopup, 2, "off", "off", "off", "off"},
-    {Array::FolderPopup, 3, "off", "idle", "off", "off"},
-    {Array::FolderPopup, 4, "off", "idle", "off", "off"},
-    {Array::FolderPopup, 5, "idle", "idle", "off", "off"},
-    {Array::FolderPopup, 6, "off", "off", "off", "off"},
-    {Array::FolderPopup, 7, "idle", "idle", "off", "off"},
-    {Array::FolderPopup, 8, "idle", "idle", "off", "off"},
-    {Array::FolderPopup, 9, "off", "off", "off", "off"},
-    {Array::FolderPopup, 10, "off", "idle", "off", "off"},
-    {Array::FolderPopup, 11, "off", "idle", "off", "off"},
-    {Array::Button, 1, "off", "off", "off", "off"},
-    {Array::Button, 2, "idle", "idle", "idle", "off"},
-    {Array::Button, 3, "off", "off", "idle", "off"},
-    {Array::Button, 4, "idle", "idle", "idle", "idle"},
-    {Array::Button, 5, "running", "running", "running", "running"},
-    {Array::Button, 6, "off", "off", "off", "off"},
-    {Array::Button, 7, "off", "off", "on", "off"},
-    {Array::Button, 8, "on", "on", "on", "on"},
-    {Array::Button, 9, "off", "off", "off", "off"},
-    {Array::Button, 10, "off", "idle", "idle", "off"},
-    {Array::Button, 11, "off", "idle", "idle", "off"},
-    {Array::Button, 12, "idle", "idle", "idle", "off"},
-    {Array::Button, 13, "off", "idle", "idle", "off"},
-    {Array::Button, 14, "off", "off", "off", "off"},
-    {Array::Button, 15, "on", "on", "on", "on"},
+const Governed Table[] = {
+    {"File", "o", "o", "o", "o"},
+    {"Edit", "--i-ii----o-o", "iii-ii-ii-o-o", "iii-ii-ii-o-o", "----------o-o"},
+    {"Links", "i-ir---i--", "i-ir---i--", "iiir-o-i-o", "--ir------"},
+    {"Node", "oo-----------o", "oo-----------o", "oo-iii-ii-ii-o", "oo-----------o"},
+    {"Folder", "i---i-ii---", "i-iii-ii-ii", "-----------", "-----------"},
+    {"Buttons", "-i-ir--o---i--o", "-i-ir--o-iiii-o", "-iiir-oo-iiii-o", "---ir--o------o"},
 };
 
-bool Expected(const char* rule, bool running)
-{
-    const std::string r = rule;
-    return r == "on" || (r == "idle" && !running) || (r == "running" && running);
-}
-
-const char* RuleFor(const Row& row, CommandContext context)
+const char* Column(const Governed& row, CommandContext context)
 {
     switch (context) {
     case RootSelected:
@@ -121,105 +41,72 @@ const char* RuleFor(const Row& row, CommandContext context)
     }
 }
 
-class CommandStateTest : public ::testing::Test
+class CommandStateTest : public EditFixture
 {
 protected:
     CommandStateTest()
     {
         Favorites.WriteFile(QStringLiteral("Link.url"));
         Favorites.MakeFolder(QStringLiteral("Folder"));
-        Main.Favorites.FavoritesPath = Favorites.Path();
-        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
+        Load();
     }
 
-    QAction* Governed(const Row& row)
+    // Every governed item against the table's column for `context`; the Help menu is never touched.
+    void ExpectColumn(CommandContext context, const std::string& what)
     {
-        switch (row.In) {
-        case Array::File:
-            return Main.mnuFileMenu.Item(row.Index);
-        case Array::Edit:
-            return Main.mnuEditMenu.Item(row.Index);
-        case Array::Links:
-            return Main.mnuLinksMenu.Item(row.Index);
-        case Array::NodePopup:
-            return Main.mnuNodePopup.Item(row.Index);
-        case Array::FolderPopup:
-            return Main.mnuFolderPopup.Item(row.Index);
-        default:
-            return Main.tbButtons.Button(row.Index);
-        }
-    }
-
-    // Checks every governed item against the table's column for `expectedColumn`.
-    void ExpectColumn(CommandContext expectedColumn, const std::string& what)
-    {
-        for (const Row& row : Table) {
-            QAction* item = Governed(row);
-            ASSERT_NE(item, nullptr) << what;
-            EXPECT_EQ(item->isEnabled(), Expected(RuleFor(row, expectedColumn), Main.CheckRunning))
-                << what << ": array " << static_cast<int>(row.In) << " index " << row.Index
-                << (Main.CheckRunning ? " while running" : " while idle");
+        const MenuItems* menus[] = {&Main.mnuFileMenu, &Main.mnuEditMenu, &Main.mnuLinksMenu, &Main.mnuNodePopup,
+                                    &Main.mnuFolderPopup};
+        for (int array = 0; array < 6; ++array) {
+            const std::string rules = Column(Table[array], context);
+            const int count = array < 5 ? menus[array]->Count() : Main.tbButtons.Count();
+            ASSERT_EQ(count, static_cast<int>(rules.size())) << Table[array].Name;
+            for (int index = 1; index <= count; ++index) {
+                const char rule = rules[static_cast<size_t>(index - 1)];
+                const bool running = Main.CheckRunning;
+                const bool expected = rule == 'o' || (rule == 'i' && !running) || (rule == 'r' && running);
+                const QAction* item = array < 5 ? menus[array]->Item(index) : Main.tbButtons.Button(index);
+                EXPECT_EQ(item->isEnabled(), expected)
+                    << what << (Main.CheckRunning ? " while running: " : " while idle: ") << Table[array].Name << " "
+                    << index;
+            }
         }
         for (int index = 1; index <= Main.mnuHelpMenu.Count(); ++index)
             EXPECT_TRUE(Main.mnuHelpMenu.Item(index)->isEnabled() || Main.mnuHelpMenu.Item(index)->isSeparator());
     }
-
-    TreeNode* Node(const QString& text)
-    {
-        for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i) {
-            if (Main.tvFolders->Nodes().Item(i)->Text() == text)
-                return Main.tvFolders->Nodes().Item(i);
-        }
-        return nullptr;
-    }
-
-    TestFolder Favorites;
-    frmMain Main;
 };
 } // namespace
 
+// A context outside the known ones acts like a started check.
 TEST_F(CommandStateTest, EveryGovernedItemFollowsTheTableInEveryContext)
 {
-    ASSERT_EQ(std::size(Table), 13u + 1u + 10u + 14u + 11u + 15u);
     for (bool running : {false, true}) {
-        for (CommandContext context : {RootSelected, FolderSelected, LinkSelected, CheckStarted}) {
+        for (int context : {int{RootSelected}, int{FolderSelected}, int{LinkSelected}, int{CheckStarted}, 0, 9}) {
             Main.CheckRunning = running;
             // Whatever was enabled before must not leak into the result.
-            UpdateCommandState(Main, context == RootSelected ? LinkSelected : RootSelected);
-            UpdateCommandState(Main, context);
-            ExpectColumn(context, "context " + std::to_string(context));
+            UpdateCommandState(Main, context == LinkSelected ? FolderSelected : LinkSelected);
+            UpdateCommandState(Main, static_cast<CommandContext>(context));
+            ExpectColumn(static_cast<CommandContext>(context), "context " + std::to_string(context));
         }
     }
 }
 
 TEST_F(CommandStateTest, AFinishedCheckWorksOutTheContextFromTheSelectedNode)
 {
-    struct Case
-    {
-        const char* Selected;
-        CommandContext Column;
-    };
-    const Case cases[] = {{"Favorites", RootSelected}, {"Folder", FolderSelected}, {"Link", LinkSelected}};
-    for (const Case& c : cases) {
-        Node(QString::fromLatin1(c.Selected))->SetSelected(true);
+    // A collapsed folder still counts as a folder; with nothing selected the root's commands come back.
+    const std::pair<const char*, CommandContext> cases[] = {
+        {"Favorites", RootSelected}, {"Folder", FolderSelected}, {"Link", LinkSelected},
+        {"collapsed", FolderSelected}, {nullptr, RootSelected}};
+    for (const auto& [selected, column] : cases) {
+        if (!selected)
+            Main.tvFolders->setCurrentItem(nullptr);
+        else if (std::string(selected) == "collapsed") {
+            Node(QStringLiteral("Folder"))->SetImage(16);
+            Node(QStringLiteral("Folder"))->SetSelected(true);
+        } else
+            Select(QString::fromLatin1(selected));
         Main.CheckRunning = false;
         UpdateCommandState(Main, CheckStarted);
         UpdateCommandState(Main, CheckFinished);
-        ExpectColumn(c.Column, std::string("finished with ") + c.Selected);
-    }
-    // A collapsed folder still counts as a folder.
-    Node(QStringLiteral("Folder"))->SetImage(16);
-    Node(QStringLiteral("Folder"))->SetSelected(true);
-    UpdateCommandState(Main, CheckFinished);
-    ExpectColumn(FolderSelected, "finished with a collapsed folder");
-}
-
-TEST_F(CommandStateTest, AContextOutsideTheKnownOnesActsLikeAStartedCheck)
-{
-    for (bool running : {false, true}) {
-        Main.CheckRunning = running;
-        UpdateCommandState(Main, LinkSelected);
-        UpdateCommandState(Main, static_cast<CommandContext>(9));
-        ExpectColumn(CheckStarted, "context 9");
+        ExpectColumn(column, std::string("finished with ") + (selected ? selected : "nothing selected"));
     }
 }

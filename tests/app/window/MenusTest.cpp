@@ -1,15 +1,10 @@
-#include "app/settings/Common.h"
 #include "app/window/Menus.h"
 
-#include "app/favorites/FavoritesTree.h"
+#include "app/settings/Common.h"
 #include "app/window/CommandState.h"
 #include "app/window/Commands.h"
-#include "app/window/frmMain.h"
 #include "platform/controls/ImageList.h"
-#include "platform/controls/TreeView.h"
-#include "platform/desktop/Application.h"
-#include "platform/win32/ShellExecute.h"
-#include "tests/support/TestFolder.h"
+#include "tests/app/favorites/EditFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,177 +13,148 @@
 #include <QTest>
 #include <QToolBar>
 
-#include <gtest/gtest.h>
-
 namespace
 {
-struct Item
+using C = Command;
+
+// A menu as the user meets it, written out here independently of the code's tables: the
+// captions and the shortcut keys, each separated by "|", and what each item runs.
+struct Menu
 {
-    const char* Caption;
-    const char* Shortcut;
-    Command Runs;
+    const char* Name;
+    const char* Captions;
+    const char* Shortcuts;
+    std::vector<Command> Runs;
 };
 
-// The menus as the user meets them, written out here independently of the code's tables.
-const std::vector<Item> FileMenu = {{"E&xit", "", Command::Exit}};
-const std::vector<Item> EditMenu = {
-    {"C&ut", "Ctrl+X", Command::Cut},          {"&Copy", "Ctrl+C", Command::Copy},
-    {"&Paste", "Ctrl+V", Command::Paste},      {"-", "", Command::None},
-    {"New &Folder", "", Command::NewFolder},   {"&New Favorite", "", Command::NewFavorite},
-    {"-", "", Command::None},                  {"&Delete", "Del", Command::Delete},
-    {"&Rename", "", Command::Rename},          {"-", "", Command::None},
-    {"Find", "Ctrl+F", Command::Find},         {"-", "", Command::None},
-    {"&Options", "", Command::Options},
-};
-const std::vector<Item> LinksMenu = {
-    {"Check &All Links", "", Command::CheckAllLinks},
-    {"Check &This Link", "", Command::CheckThisLink},
-    {"Check Links in This &Directory", "", Command::CheckDirectory},
-    {"&Stop Checking", "", Command::StopChecking},
-    {"-", "", Command::None},
-    {"&Launch Link", "", Command::LaunchLink},
-    {"-", "", Command::None},
-    {"&Refresh", "F5", Command::Refresh},
-    {"-", "", Command::None},
-    {"&Properties", "", Command::Properties}, // with a link selected
-};
-const std::vector<Item> HelpMenu = {
-    {"&Help Topics", "", Command::HelpTopics},
-    {"-", "", Command::None},
-    {"&About Strandmoor", "", Command::About},
-    {"&Orrindale Software", "", Command::Vendor},
-};
-const std::vector<Item> NodePopup = {
-    {"&Check Link", "", Command::CheckThisLink}, {"&Launch Link", "", Command::LaunchLink},
-    {"-", "", Command::None},                    {"Cu&t", "", Command::Cut},
-    {"&Copy", "", Command::Copy},                {"&Paste", "", Command::Paste},
-    {"-", "", Command::None},                    {"New Folder", "", Command::NewFolder},
-    {"New Favorite", "", Command::NewFavorite},  {"-", "", Command::None},
-    {"&Delete", "", Command::Delete},            {"&Rename", "", Command::Rename},
-    {"-", "", Command::None},                    {"&Properties", "", Command::Properties},
-};
-const std::vector<Item> FolderPopup = {
-    {"Check Links in This &Directory", "", Command::CheckDirectory},
-    {"-", "", Command::None},
-    {"Cu&t", "", Command::Cut},
-    {"&Copy", "", Command::Copy},
-    {"&Paste", "", Command::Paste},
-    {"-", "", Command::None},
-    {"New Folder", "", Command::NewFolder},
-    {"New Favorite", "", Command::NewFavorite},
-    {"-", "", Command::None},
-    {"&Delete", "", Command::Delete},
-    {"&Rename", "", Command::Rename},
-};
+const Menu FileMenu = {"File", "E&xit", "", {C::Exit}};
+const Menu EditMenu = {"Edit",
+                       "C&ut|&Copy|&Paste|-|New &Folder|&New Favorite|-|&Delete|&Rename|-|Find|-|&Options",
+                       "Ctrl+X|Ctrl+C|Ctrl+V|||||Del|||Ctrl+F||",
+                       {C::Cut, C::Copy, C::Paste, C::None, C::NewFolder, C::NewFavorite, C::None, C::Delete,
+                        C::Rename, C::None, C::Find, C::None, C::Options}};
+// Properties as a link's, since a link is selected.
+const Menu LinksMenu = {"Links",
+                        "Check &All Links|Check &This Link|Check Links in This &Directory|&Stop Checking|-|"
+                        "&Launch Link|-|&Refresh|-|&Properties",
+                        "|||||||F5||",
+                        {C::CheckAllLinks, C::CheckThisLink, C::CheckDirectory, C::StopChecking, C::None,
+                         C::LaunchLink, C::None, C::Refresh, C::None, C::Properties}};
+const Menu HelpMenu = {"Help", "&Help Topics|-|&About Strandmoor|&Orrindale Software", "|||",
+                       {C::HelpTopics, C::None, C::About, C::Vendor}};
+const Menu NodePopup = {"Node",
+                        "&Check Link|&Launch Link|-|Cu&t|&Copy|&Paste|-|New Folder|New Favorite|-|&Delete|&Rename|-|"
+                        "&Properties",
+                        "|||||||||||||",
+                        {C::CheckThisLink, C::LaunchLink, C::None, C::Cut, C::Copy, C::Paste, C::None,
+                         C::NewFolder, C::NewFavorite, C::None, C::Delete, C::Rename, C::None, C::Properties}};
+const Menu FolderPopup = {"Folder",
+                          "Check Links in This &Directory|-|Cu&t|&Copy|&Paste|-|New Folder|New Favorite|-|&Delete|"
+                          "&Rename",
+                          "||||||||||",
+                          {C::CheckDirectory, C::None, C::Cut, C::Copy, C::Paste, C::None, C::NewFolder,
+                           C::NewFavorite, C::None, C::Delete, C::Rename}};
 
 struct Button
 {
-    const char* Key;
+    const char* Key; // empty for a separator
     const char* ToolTip;
     int Picture;
     Command Runs;
 };
-const std::vector<Button> Toolbar = {
-    {"", "", 0, Command::None},
-    {"CheckAll", "Check All Links", 13, Command::CheckAllLinks},
-    {"CheckOne", "Check Highlighted Link", 14, Command::CheckThisLink},
-    {"CheckDir", "Check Links in this Directory", 18, Command::CheckDirectory},
-    {"StopChecking", "Stop Checking Links", 15, Command::StopChecking},
-    {"", "", 0, Command::None},
-    {"LaunchLink", "Launch Highlighted Link", 11, Command::LaunchLink},
-    {"Find", "Find Favorite", 17, Command::Find},
-    {"", "", 0, Command::None},
-    {"Cut", "Cut", 7, Command::Cut},
-    {"Copy", "Copy", 8, Command::Copy},
-    {"Paste", "Paste", 9, Command::Paste},
-    {"Delete", "Delete", 10, Command::Delete},
-    {"", "", 0, Command::None},
-    {"Help", "Strandmoor Help", 1, Command::HelpTopics},
+const Button Toolbar[] = {
+    {"", "", 0, C::None},
+    {"CheckAll", "Check All Links", 13, C::CheckAllLinks},
+    {"CheckOne", "Check Highlighted Link", 14, C::CheckThisLink},
+    {"CheckDir", "Check Links in this Directory", 18, C::CheckDirectory},
+    {"StopChecking", "Stop Checking Links", 15, C::StopChecking},
+    {"", "", 0, C::None},
+    {"LaunchLink", "Launch Highlighted Link", 11, C::LaunchLink},
+    {"Find", "Find Favorite", 17, C::Find},
+    {"", "", 0, C::None},
+    {"Cut", "Cut", 7, C::Cut},
+    {"Copy", "Copy", 8, C::Copy},
+    {"Paste", "Paste", 9, C::Paste},
+    {"Delete", "Delete", 10, C::Delete},
+    {"", "", 0, C::None},
+    {"Help", "Strandmoor Help", 1, C::HelpTopics},
 };
 
-class MenusTest : public ::testing::Test
+class MenusTest : public EditFixture
 {
 protected:
     MenusTest()
     {
         Favorites.WriteFile(QStringLiteral("Link.url"));
         Favorites.MakeFolder(QStringLiteral("Folder"));
-        Main.Favorites.FavoritesPath = Favorites.Path();
-        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
+        Load();
         SetCommandRecorder([this](Command command) { Recorded.push_back(command); });
     }
     ~MenusTest() override { SetCommandRecorder(nullptr); }
 
-    void Select(const char* text)
+    void ExpectMenu(const MenuItems& items, const Menu& menu, void (*click)(frmMain&, int))
     {
-        for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i) {
-            if (Main.tvFolders->Nodes().Item(i)->Text() == QString::fromLatin1(text))
-                Main.tvFolders->Nodes().Item(i)->SetSelected(true);
-        }
-    }
-
-    void ExpectMenu(const MenuItems& items, const std::vector<Item>& expected, void (*click)(frmMain&, int),
-                    const char* name)
-    {
-        ASSERT_EQ(items.Count(), static_cast<int>(expected.size())) << name;
+        const QStringList captions = QString::fromLatin1(menu.Captions).split(QLatin1Char('|'));
+        const QStringList shortcuts = QString::fromLatin1(menu.Shortcuts).split(QLatin1Char('|'));
+        ASSERT_EQ(items.Count(), captions.size()) << menu.Name;
+        ASSERT_EQ(shortcuts.size(), captions.size()) << menu.Name;
         for (int index = 1; index <= items.Count(); ++index) {
-            const Item& want = expected[static_cast<size_t>(index - 1)];
+            const qsizetype i = index - 1;
             QAction* item = items.Item(index);
-            if (std::string(want.Caption) == "-") {
-                EXPECT_TRUE(item->isSeparator()) << name << " " << index;
+            if (captions[i] == QStringLiteral("-")) {
+                EXPECT_TRUE(item->isSeparator()) << menu.Name << " " << index;
             } else {
-                EXPECT_EQ(item->text(), QString::fromLatin1(want.Caption)) << name << " " << index;
-                EXPECT_EQ(item->shortcut(), QKeySequence(QString::fromLatin1(want.Shortcut))) << name << " " << index;
+                EXPECT_EQ(item->text(), captions[i]) << menu.Name << " " << index;
+                EXPECT_EQ(item->shortcut(), QKeySequence(shortcuts[i])) << menu.Name << " " << index;
             }
             Recorded.clear();
             click(Main, index);
-            if (want.Runs == Command::None)
-                EXPECT_TRUE(Recorded.empty()) << name << " " << index;
-            else
-                EXPECT_EQ(Recorded, std::vector<Command>{want.Runs}) << name << " " << index;
+            const Command runs = menu.Runs[static_cast<size_t>(i)];
+            EXPECT_EQ(Recorded, runs == C::None ? std::vector<Command>{} : std::vector<Command>{runs})
+                << menu.Name << " " << index;
         }
     }
 
-    TestFolder Favorites;
-    frmMain Main;
     std::vector<Command> Recorded;
 };
 } // namespace
 
 TEST_F(MenusTest, EveryMenuItemHasItsCaptionShortcutIndexAndCommand)
 {
-    Select("Link");
-    const QList<QAction*> bar = Main.menuBar()->actions();
-    ASSERT_EQ(bar.size(), 4);
-    EXPECT_EQ(bar[0]->text(), QStringLiteral("&File"));
-    EXPECT_EQ(bar[1]->text(), QStringLiteral("&Edit"));
-    EXPECT_EQ(bar[2]->text(), QStringLiteral("&Links"));
-    EXPECT_EQ(bar[3]->text(), QStringLiteral("&Help"));
-    EXPECT_EQ(Main.mnuNode->title(), QStringLiteral("Node"));
-    EXPECT_EQ(Main.mnuFolder->title(), QStringLiteral("Folder"));
+    Select(QStringLiteral("Link"));
+    QStringList titles;
+    for (const QAction* menu : Main.menuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&Links", "&Help"}));
+    EXPECT_EQ((QStringList{Main.mnuNode->title(), Main.mnuFolder->title()}), (QStringList{"Node", "Folder"}));
 
-    ExpectMenu(Main.mnuFileMenu, FileMenu, mnuFileMenu_Click, "File");
-    ExpectMenu(Main.mnuEditMenu, EditMenu, mnuEditMenu_Click, "Edit");
-    ExpectMenu(Main.mnuLinksMenu, LinksMenu, mnuLinksMenu_Click, "Links");
-    ExpectMenu(Main.mnuHelpMenu, HelpMenu, mnuHelpMenu_Click, "Help");
-    ExpectMenu(Main.mnuNodePopup, NodePopup, mnuNodePopup_Click, "Node");
-    ExpectMenu(Main.mnuFolderPopup, FolderPopup, mnuFolderPopup_Click, "Folder");
+    ExpectMenu(Main.mnuFileMenu, FileMenu, mnuFileMenu_Click);
+    ExpectMenu(Main.mnuEditMenu, EditMenu, mnuEditMenu_Click);
+    ExpectMenu(Main.mnuLinksMenu, LinksMenu, mnuLinksMenu_Click);
+    ExpectMenu(Main.mnuHelpMenu, HelpMenu, mnuHelpMenu_Click);
+    ExpectMenu(Main.mnuNodePopup, NodePopup, mnuNodePopup_Click);
+    ExpectMenu(Main.mnuFolderPopup, FolderPopup, mnuFolderPopup_Click);
     EXPECT_EQ(Main.mnuNode->defaultAction(), Main.mnuNodePopup.Item(1));
     EXPECT_EQ(Main.mnuFolder->defaultAction(), Main.mnuFolderPopup.Item(1));
-    // Indexes outside a menu run nothing.
+    // Indexes outside a menu run nothing; Properties from the Links menu does nothing for a
+    // folder, from the node pop-up it opens all the same.
     Recorded.clear();
     mnuEditMenu_Click(Main, 14);
     mnuLinksMenu_Click(Main, 0);
-    EXPECT_TRUE(Recorded.empty());
+    Select(QStringLiteral("Folder"));
+    mnuLinksMenu_Click(Main, 10);
+    mnuNodePopup_Click(Main, 14);
+    EXPECT_EQ(Recorded, std::vector<Command>{C::Properties});
 }
 
+// Keys are compared with their letter case.
 TEST_F(MenusTest, TheToolBarHasFifteenButtonsDispatchedByKey)
 {
     ASSERT_EQ(Main.tbButtons.Count(), 15);
     ASSERT_EQ(Main.tbToolbar->actions().size(), 15);
     EXPECT_EQ(Main.tbToolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
     for (int index = 1; index <= 15; ++index) {
-        const Button& want = Toolbar[static_cast<size_t>(index - 1)];
+        const Button& want = Toolbar[index - 1];
         QAction* button = Main.tbButtons.Button(index);
         EXPECT_EQ(Main.tbToolbar->actions()[index - 1], button);
         if (std::string(want.Key).empty()) {
@@ -198,14 +164,12 @@ TEST_F(MenusTest, TheToolBarHasFifteenButtonsDispatchedByKey)
         EXPECT_EQ(button->objectName(), QString::fromLatin1(want.Key));
         EXPECT_EQ(button->toolTip(), QString::fromLatin1(want.ToolTip));
         EXPECT_TRUE(button->text().isEmpty());
-        const QImage shown = button->icon().pixmap(16, 16).toImage();
-        const QImage picture = Main.Images->Image(want.Picture).pixmap(16, 16).toImage();
-        EXPECT_EQ(shown, picture) << want.Key;
+        EXPECT_EQ(button->icon().pixmap(16, 16).toImage(), Main.Images->Image(want.Picture).pixmap(16, 16).toImage())
+            << want.Key;
         Recorded.clear();
         tbToolbar_ButtonClick(Main, button);
         EXPECT_EQ(Recorded, std::vector<Command>{want.Runs}) << want.Key;
     }
-    // Keys are compared with their letter case.
     QAction stranger;
     stranger.setObjectName(QStringLiteral("checkall"));
     Recorded.clear();
@@ -213,71 +177,47 @@ TEST_F(MenusTest, TheToolBarHasFifteenButtonsDispatchedByKey)
     EXPECT_TRUE(Recorded.empty());
 }
 
-TEST_F(MenusTest, PropertiesFromTheLinksMenuDoNothingForAFolder)
-{
-    Select("Folder");
-    mnuLinksMenu_Click(Main, 10);
-    EXPECT_TRUE(Recorded.empty());
-    mnuNodePopup_Click(Main, 14);
-    EXPECT_EQ(Recorded, std::vector<Command>{Command::Properties});
-}
-
 TEST_F(MenusTest, ShortcutKeysWorkFromTheTreeOnlyWhileTheirItemIsEnabled)
 {
     Main.show();
     QApplication::setActiveWindow(&Main);
     Main.tvFolders->setFocus();
-    Select("Link");
+    Select(QStringLiteral("Link"));
     UpdateCommandState(Main, LinkSelected);
-    struct Key
-    {
-        QKeySequence Sequence;
-        Command Runs;
+    const std::pair<QKeySequence, Command> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_X), C::Cut},   {QKeySequence(Qt::CTRL | Qt::Key_C), C::Copy},
+        {QKeySequence(Qt::CTRL | Qt::Key_V), C::Paste}, {QKeySequence(Qt::Key_Delete), C::Delete},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), C::Find},  {QKeySequence(Qt::Key_F5), C::Refresh},
     };
-    const Key keys[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_X), Command::Cut}, {QKeySequence(Qt::CTRL | Qt::Key_C), Command::Copy},
-        {QKeySequence(Qt::CTRL | Qt::Key_V), Command::Paste}, {QKeySequence(Qt::Key_Delete), Command::Delete},
-        {QKeySequence(Qt::CTRL | Qt::Key_F), Command::Find}, {QKeySequence(Qt::Key_F5), Command::Refresh},
-    };
-    for (const Key& key : keys) {
+    for (const auto& [sequence, runs] : keys) {
         Recorded.clear();
-        QTest::keySequence(Main.tvFolders, key.Sequence);
-        EXPECT_EQ(Recorded, std::vector<Command>{key.Runs}) << key.Sequence.toString().toStdString();
+        QTest::keySequence(Main.tvFolders, sequence);
+        EXPECT_EQ(Recorded, std::vector<Command>{runs}) << sequence.toString().toStdString();
     }
     // During a check only Find is left of them.
     Main.CheckRunning = true;
     UpdateCommandState(Main, CheckStarted);
-    for (const Key& key : keys) {
-        Recorded.clear();
-        QTest::keySequence(Main.tvFolders, key.Sequence);
-        if (key.Runs == Command::Find)
-            EXPECT_EQ(Recorded, std::vector<Command>{Command::Find});
-        else
-            EXPECT_TRUE(Recorded.empty()) << key.Sequence.toString().toStdString();
-    }
+    Recorded.clear();
+    for (const auto& key : keys)
+        QTest::keySequence(Main.tvFolders, key.first);
+    EXPECT_EQ(Recorded, std::vector<Command>{C::Find});
     Main.CheckRunning = false;
 }
 
-TEST(MenuCommands, StopOnlyClearsTheFlagAndHelpOpensTheHelpFile)
+// Stop only clears the flag; Help Topics opens the help file beside the program.
+TEST_F(MenusTest, StopOnlyClearsTheFlagAndHelpOpensTheHelpFile)
 {
-    TestFolder program;
-    desktop::App::SetPath(program.Path());
-    frmMain window;
-    window.CheckRunning = true;
-    RunCommand(window, Command::StopChecking);
-    EXPECT_FALSE(window.CheckRunning);
-    RunCommand(window, Command::StopChecking);
-    EXPECT_FALSE(window.CheckRunning);
+    SetCommandRecorder(nullptr);
+    Main.CheckRunning = true;
+    RunCommand(Main, C::StopChecking);
+    RunCommand(Main, C::StopChecking);
+    EXPECT_FALSE(Main.CheckRunning);
 
-    win32::RecordShellRequests(true);
-    win32::ClearShellRequests();
-    RunCommand(window, Command::HelpTopics);
-    RunCommand(window, Command::Vendor);
+    RunCommand(Main, C::HelpTopics);
+    RunCommand(Main, C::Vendor);
     const auto requests = win32::ShellRequests();
-    win32::RecordShellRequests(false);
-    desktop::App::SetPath(QString());
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(QString::fromStdString(requests[0].File), program.Sub(QStringLiteral("Strandmoor.chm")));
+    EXPECT_EQ(QString::fromStdString(requests[0].File), Program.Sub(QStringLiteral("Strandmoor.chm")));
     EXPECT_EQ(QString::fromStdString(requests[1].File), VendorAddress());
     EXPECT_TRUE(requests[0].Operation.empty());
 }

@@ -1,41 +1,28 @@
 #include "app/window/TreeEvents.h"
 
-#include "app/favorites/FavoritesTree.h"
 #include "app/window/CommandState.h"
-#include "app/window/frmMain.h"
 #include "platform/controls/StatusBar.h"
-#include "platform/controls/TreeView.h"
-#include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
-#include "tests/support/TestFolder.h"
+#include "tests/app/favorites/EditFixture.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 namespace
 {
-class TreeEventsTest : public ::testing::Test
+class TreeEventsTest : public EditFixture
 {
 protected:
     TreeEventsTest()
     {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
-        Favorites.WriteFile(QStringLiteral("Top.url"));
-        Favorites.WriteFile(QStringLiteral("News/One.url"));
-        Favorites.WriteFile(QStringLiteral("News/Two.url"));
-        Favorites.WriteFile(QStringLiteral("News/Three.url"));
+        for (const char* name : {"Top.url", "News/One.url", "News/Two.url", "News/Three.url"})
+            Favorites.WriteFile(QString::fromLatin1(name));
         Favorites.MakeFolder(QStringLiteral("News/Sport"));
         Favorites.MakeFolder(QStringLiteral("Empty"));
-        Main.Favorites.FavoritesPath = Favorites.Path();
-        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
+        Load();
         Main.resize(400, 600);
         Main.show();
         QApplication::setActiveWindow(&Main);
@@ -45,21 +32,12 @@ protected:
     {
         if (Main.LastPopupMenu)
             Main.LastPopupMenu->close();
-        desktop::App::SetPath(QString());
     }
 
-    TreeNode* Node(const QString& text)
-    {
-        for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i) {
-            if (Main.tvFolders->Nodes().Item(i)->Text() == text)
-                return Main.tvFolders->Nodes().Item(i);
-        }
-        return nullptr;
-    }
-    QPoint Centre(TreeNode* node) { return Main.tvFolders->visualItemRect(node).center(); }
     void Click(TreeNode* node, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(Main.tvFolders->viewport(), button, Qt::NoModifier, Centre(node));
+        const QPoint centre = Main.tvFolders->visualItemRect(node).center();
+        QTest::mouseClick(Main.tvFolders->viewport(), button, Qt::NoModifier, centre);
     }
     // Types a new label into the in-place editor of the selected node and confirms it.
     void EditLabel(const QString& text)
@@ -73,24 +51,19 @@ protected:
         QTest::keyClick(editor, Qt::Key_Return);
         QApplication::processEvents();
     }
-
-    TestFolder Program;
-    TestFolder Favorites;
-    frmMain Main;
 };
 } // namespace
 
-TEST_F(TreeEventsTest, ALabelEditRenamesAndShowsTheCleanedName)
+// The node shows what the rename left, never the text as typed: the cleaned name, or the old
+// one when the name is taken.
+TEST_F(TreeEventsTest, ALabelEditRenamesAndShowsTheResultingName)
 {
     Node(QStringLiteral("Top"))->SetSelected(true);
     EditLabel(QStringLiteral("News/Today?"));
     EXPECT_NE(Node(QStringLiteral("News-Today-")), nullptr);
     EXPECT_EQ(Node(QStringLiteral("News/Today?")), nullptr);
     EXPECT_TRUE(QFile::exists(Favorites.Sub(QStringLiteral("News-Today-.url"))));
-}
 
-TEST_F(TreeEventsTest, AFailedRenameLeavesTheOldText)
-{
     Node(QStringLiteral("One"))->SetSelected(true);
     EditLabel(QStringLiteral("Two"));
     EXPECT_NE(Node(QStringLiteral("One")), nullptr);
@@ -119,46 +92,26 @@ TEST_F(TreeEventsTest, ANodeClickSetsTheCommandsAndTheFolderText)
         const char* Node;
         const char* Panel;
         bool CutEnabled;
+        bool LaunchEnabled;
     };
     const Case cases[] = {
-        {"Favorites", " 3 Items in Favorites folder ", false},
-        {"News", " 4 Items in News folder ", true},
-        {"Two", " 4 Items in News folder ", true},
-        {"Empty", " 0 Items in Empty folder ", true},
-        {"Top", " 3 Items in Favorites folder ", true},
+        {"Favorites", " 3 Items in Favorites folder ", false, false},
+        {"Two", " 4 Items in News folder ", true, true},
+        {"News", " 4 Items in News folder ", true, false},
+        {"Empty", " 0 Items in Empty folder ", true, false},
+        {"Top", " 3 Items in Favorites folder ", true, true},
     };
     for (const Case& c : cases) {
         Click(Node(QString::fromLatin1(c.Node)));
         EXPECT_EQ(Main.tvFolders->SelectedItem(), Node(QString::fromLatin1(c.Node)));
         EXPECT_EQ(Main.sbStatus->PanelText(2), QString::fromLatin1(c.Panel)) << c.Node;
         EXPECT_EQ(Main.mnuEditMenu.Item(1)->isEnabled(), c.CutEnabled) << c.Node;
+        EXPECT_EQ(Main.mnuLinksMenu.Item(6)->isEnabled(), c.LaunchEnabled) << c.Node;
     }
-    Click(Node(QStringLiteral("Two")));
-    EXPECT_TRUE(Main.mnuLinksMenu.Item(6)->isEnabled());
-    Click(Node(QStringLiteral("News")));
-    EXPECT_FALSE(Main.mnuLinksMenu.Item(6)->isEnabled());
-}
 
-TEST_F(TreeEventsTest, AFolderNameWithMarkupIsShownAsWritten)
-{
-    // Shown as markup, the name would be underlined and broken over two lines.
-    const QString name = QStringLiteral("<u>News&lt;<br>x");
-    Favorites.MakeFolder(name);
-    Main.tvFolders->Nodes().Clear();
-    LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
-    Click(Node(name));
-    const QLabel* panel = Main.sbStatus->Panel(2);
-    ASSERT_EQ(panel->text(), QStringLiteral(" 0 Items in ") + name + QStringLiteral(" folder "));
-    QLabel oneLine(QStringLiteral("x"));
-    oneLine.setFont(panel->font());
-    EXPECT_EQ(panel->sizeHint().height() - panel->frameWidth() * 2, oneLine.sizeHint().height());
-}
-
-TEST_F(TreeEventsTest, DuringACheckANodeClickKeepsTheRunsRestrictions)
-{
+    // During a check a click still sets the folder text, and the run's restrictions stay.
     Main.CheckRunning = true;
     UpdateCommandState(Main, CheckStarted);
-    Main.sbStatus->SetPanelText(2, QStringLiteral(" Verifying Links "));
     Click(Node(QStringLiteral("Two")));
     EXPECT_EQ(Main.sbStatus->PanelText(2), QStringLiteral(" 4 Items in News folder "));
     EXPECT_FALSE(Main.mnuEditMenu.Item(1)->isEnabled());
@@ -168,6 +121,22 @@ TEST_F(TreeEventsTest, DuringACheckANodeClickKeepsTheRunsRestrictions)
     Main.CheckRunning = false;
 }
 
+TEST_F(TreeEventsTest, AFolderNameWithMarkupIsShownAsWritten)
+{
+    // Shown as markup, the name would be underlined and broken over two lines.
+    const QString name = QStringLiteral("<u>News&lt;<br>x");
+    Favorites.MakeFolder(name);
+    Load();
+    Click(Node(name));
+    const QLabel* panel = Main.sbStatus->Panel(2);
+    ASSERT_EQ(panel->text(), QStringLiteral(" 0 Items in ") + name + QStringLiteral(" folder "));
+    QLabel oneLine(QStringLiteral("x"));
+    oneLine.setFont(panel->font());
+    EXPECT_EQ(panel->sizeHint().height() - panel->frameWidth() * 2, oneLine.sizeHint().height());
+}
+
+// The pop-up belongs to the selected node, not to the one under the pointer; with nothing
+// selected there is none.
 TEST_F(TreeEventsTest, ARightClickShowsThePopUpOfTheSelectedNode)
 {
     Click(Node(QStringLiteral("News")));
@@ -181,18 +150,9 @@ TEST_F(TreeEventsTest, ARightClickShowsThePopUpOfTheSelectedNode)
     EXPECT_EQ(Main.LastPopupMenu, Main.mnuNode);
     EXPECT_TRUE(Main.mnuNode->isVisible());
     Main.LastPopupMenu->close();
-}
 
-TEST_F(TreeEventsTest, ARightClickWithNothingSelectedShowsNoPopUp)
-{
+    Main.LastPopupMenu = nullptr;
     Main.tvFolders->setCurrentItem(nullptr);
-    ASSERT_EQ(Main.tvFolders->SelectedItem(), nullptr);
     Click(Node(QStringLiteral("Two")), Qt::RightButton);
     EXPECT_EQ(Main.LastPopupMenu, nullptr);
-}
-
-TEST(FolderItemsText, HasOneSpaceAtEachEnd)
-{
-    EXPECT_EQ(FolderItemsText(4, QStringLiteral("News")), QStringLiteral(" 4 Items in News folder "));
-    EXPECT_EQ(FolderItemsText(0, QStringLiteral("Favorites")), QStringLiteral(" 0 Items in Favorites folder "));
 }

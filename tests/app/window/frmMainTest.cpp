@@ -50,7 +50,7 @@ protected:
 };
 } // namespace
 
-TEST_F(frmMainTest, StartUpLoadsTheFavoritesFolderFromTheProfileAndShowsTheTotals)
+TEST_F(frmMainTest, StartUpLoadsTheFavoritesFolderShowsTheTotalsAndSetsTheHelpFile)
 {
     Favorites.WriteFile(QStringLiteral("One.url"));
     Favorites.WriteFile(QStringLiteral("Sub/Two.url"));
@@ -64,11 +64,18 @@ TEST_F(frmMainTest, StartUpLoadsTheFavoritesFolderFromTheProfileAndShowsTheTotal
     EXPECT_EQ(AppSettings.Timeout, 1000);
     EXPECT_EQ(desktop::App::HelpFile(), Program.Sub(QStringLiteral("Strandmoor.chm")));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Strandmoor"));
-    EXPECT_FALSE(window.windowIcon().isNull());
-    EXPECT_EQ(window.findChild<TreeView*>(QStringLiteral("tvFolders")), window.tvFolders);
-    EXPECT_EQ(window.findChild<QToolBar*>(QStringLiteral("tbToolbar")), window.tbToolbar);
-    EXPECT_EQ(window.findChild<StatusBar*>(QStringLiteral("sbStatus")), window.sbStatus);
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+
+    // F1 opens the help file beside the program.
+    window.show();
+    QApplication::setActiveWindow(&window);
+    win32::RecordShellRequests(true);
+    win32::ClearShellRequests();
+    QTest::keyClick(&window, Qt::Key_F1);
+    const auto requests = win32::ShellRequests();
+    win32::RecordShellRequests(false);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(requests[0].File), Program.Sub(QStringLiteral("Strandmoor.chm")));
 }
 
 TEST_F(frmMainTest, AnEmptyFavoritesValueEndsTheProgramWithoutSavingAnything)
@@ -97,9 +104,13 @@ TEST_F(frmMainTest, ClosingIsRefusedDuringACheckAndSavesTheSettingsAfterIt)
     EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey));
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 
+    // Once the run is over it closes, with the dialogs beside it, and saves the settings.
+    auto* beside = new QDialog(&window);
+    beside->show();
     window.CheckRunning = false;
     AppSettings.Timeout = 1750;
     EXPECT_TRUE(window.close());
+    EXPECT_FALSE(beside->isVisible());
     EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, SettingsKey).size(), 8u);
     EXPECT_EQ(Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, "Timeout").second, std::string("\xD6\x06\0\0", 4));
 }
@@ -116,33 +127,6 @@ TEST_F(frmMainTest, AFailedSaveIsLoggedAndTheWindowClosesAllTheSame)
     EXPECT_TRUE(desktop::ShownMessages()[0].Title.startsWith(QStringLiteral("Error ")));
     EXPECT_EQ(Program.ReadFile(QStringLiteral("ERROR.LOG")).count("\r\n"), 1);
     EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey));
-}
-
-TEST_F(frmMainTest, ClosingTheWindowClosesTheDialogsBesideIt)
-{
-    frmMain window;
-    ASSERT_TRUE(window.Load());
-    window.show();
-    auto* beside = new QDialog(&window);
-    beside->setModal(false);
-    beside->show();
-    EXPECT_TRUE(window.close());
-    EXPECT_FALSE(beside->isVisible());
-}
-
-TEST_F(frmMainTest, F1OpensTheHelpFileBesideTheProgram)
-{
-    frmMain window;
-    ASSERT_TRUE(window.Load());
-    window.show();
-    QApplication::setActiveWindow(&window);
-    win32::RecordShellRequests(true);
-    win32::ClearShellRequests();
-    QTest::keyClick(&window, Qt::Key_F1);
-    const auto requests = win32::ShellRequests();
-    win32::RecordShellRequests(false);
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(QString::fromStdString(requests[0].File), Program.Sub(QStringLiteral("Strandmoor.chm")));
 }
 
 TEST_F(frmMainTest, TheTreeFillsTheSpaceBetweenToolBarAndStatusBar)
