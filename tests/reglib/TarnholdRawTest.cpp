@@ -78,13 +78,13 @@ TEST_F(TarnholdRawTest, QueryValueExReportsStatusesAndLeavesValueAloneWhenNothin
         LONG Status;
         Variant After;
     };
+    // clang-format off
     const Case cases[] = {
-        {u"Number", static_cast<LONG>(key), 0, Variant(77)},
-        {u"Missing", static_cast<LONG>(key), 0, Variant(42)},
-        {u"Number", 0, 0, Variant(42)},
-        {u"Number", 0x7FFF0000, 0, Variant(42)},
+        {u"Number", static_cast<LONG>(key), 0, Variant(77)}, {u"Missing", static_cast<LONG>(key), 0, Variant(42)},
+        {u"Number", 0, 0, Variant(42)}, {u"Number", 0x7FFF0000, 0, Variant(42)},
         {u"Expand", static_cast<LONG>(key), -1, Variant(42)},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(AnsiToUtf8(UnicodeToAnsi(c.Name)));
         Variant value = 42;

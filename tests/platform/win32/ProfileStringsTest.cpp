@@ -80,20 +80,16 @@ TEST_F(ProfileStringsTest, ValuesAreFoundIgnoringCaseAndTrimmedOfBlanksAndQuotes
         const char* Key;
         const char* Expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {"InternetShortcut", "URL", "http://example.test/a b"},
-        {"INTERNETSHORTCUT", "url", "http://example.test/a b"},
-        {"InternetShortcut", "IconIndex", "3"},
-        {"InternetShortcut", "Quoted", "  kept inside  "},
-        {"InternetShortcut", "Single", "x"},
-        {"InternetShortcut", "Half", "\"open"},
+        {"InternetShortcut", "URL", "http://example.test/a b"}, {"INTERNETSHORTCUT", "url", "http://example.test/a b"},
+        {"InternetShortcut", "IconIndex", "3"}, {"InternetShortcut", "Quoted", "  kept inside  "},
+        {"InternetShortcut", "Single", "x"}, {"InternetShortcut", "Half", "\"open"},
         // A lone quote is no pair of quotes.
-        {"InternetShortcut", "Quote", "\""},
-        {"InternetShortcut", "Empty", ""},
-        {"Orrindale", "TIMEOUT", "750"},
-        {"InternetShortcut", "Timeout", "default"},
-        {"Missing", "URL", "default"},
+        {"InternetShortcut", "Quote", "\""}, {"InternetShortcut", "Empty", ""}, {"Orrindale", "TIMEOUT", "750"},
+        {"InternetShortcut", "Timeout", "default"}, {"Missing", "URL", "default"},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(Get(c.Section, c.Key, "default"), c.Expected) << c.Section << "/" << c.Key;
 }

@@ -142,12 +142,12 @@ TEST_F(Registry, BadPathsAreRefused)
         std::string Path;
         LONG Status;
     };
+    // clang-format off
     const Case cases[] = {
-        {"\\Software", ERROR_BAD_PATHNAME},
-        {"Software\\\\X", ERROR_BAD_PATHNAME},
-        {"Software\\" + tooLong, ERROR_INVALID_PARAMETER},
-        {"Software\\" + longest, ERROR_SUCCESS},
+        {"\\Software", ERROR_BAD_PATHNAME}, {"Software\\\\X", ERROR_BAD_PATHNAME},
+        {"Software\\" + tooLong, ERROR_INVALID_PARAMETER}, {"Software\\" + longest, ERROR_SUCCESS},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Path);
         HKEY key = 0;
@@ -245,18 +245,15 @@ TEST_F(Registry, DataComesBackExactlyAsWritten)
         DWORD Type;
         std::string Data;
     };
+    // clang-format off
     const Case cases[] = {
-        {"ansi", REG_SZ, std::string("caf\xE9 \x80 \x81", 9) + '\0'},
-        {"no terminator", REG_SZ, "abc"},
-        {"inner zero", REG_SZ, std::string("a\0b\0", 4)},
-        {"empty", REG_SZ, ""},
-        {"every byte as text", REG_EXPAND_SZ, allBytes},
-        {"multi", REG_MULTI_SZ, std::string("x\0y\0\0", 5)},
-        {"every byte", REG_BINARY, allBytes},
-        {"dword", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
-        {"odd type", 0xABCDEF, "?"},
-        {"", REG_SZ, std::string("default\0", 8)},
+        {"ansi", REG_SZ, std::string("caf\xE9 \x80 \x81", 9) + '\0'}, {"no terminator", REG_SZ, "abc"},
+        {"inner zero", REG_SZ, std::string("a\0b\0", 4)}, {"empty", REG_SZ, ""},
+        {"every byte as text", REG_EXPAND_SZ, allBytes}, {"multi", REG_MULTI_SZ, std::string("x\0y\0\0", 5)},
+        {"every byte", REG_BINARY, allBytes}, {"dword", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
+        {"odd type", 0xABCDEF, "?"}, {"", REG_SZ, std::string("default\0", 8)},
     };
+    // clang-format on
     for (const Case& c : cases)
         ASSERT_EQ(Set(key, c.Name, c.Type, c.Data), ERROR_SUCCESS) << c.Name;
     for (const Case& c : cases) {
