@@ -155,19 +155,6 @@ TEST(ComPtr, CountsEveryHolderAndReleasesOnce)
     EXPECT_TRUE(destroyed);
 }
 
-TEST(ComPtr, DetachHandsTheReferenceOver)
-{
-    bool destroyed = false;
-    ComPtr<ICounted> holder;
-    holder.Attach(new Counted(destroyed));
-    ICounted* raw = holder.Detach();
-    EXPECT_FALSE(holder);
-    holder.Reset();
-    EXPECT_FALSE(destroyed);
-    raw->Release();
-    EXPECT_TRUE(destroyed);
-}
-
 TEST(ComErrorInfo, RunTimeErrorsTravelAsControlFacilityStatuses)
 {
     EXPECT_EQ(HResultFromErrorNumber(13), static_cast<HRESULT>(0x800A000Du));
