@@ -14,17 +14,6 @@ using namespace win32;
 
 namespace
 {
-// The error ThrowIfFailed raises for hr.
-runtime::Error Raised(HRESULT hr)
-{
-    try {
-        ThrowIfFailed(hr);
-    } catch (const runtime::Error& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error raised for " << hr;
-    return runtime::Error(0);
-}
 
 constexpr CLSID TestClass{0x0BADF00D, 0x1234, 0x5678, {0x9A, 0xBC, 0xDE, 0xF0, 0x12, 0x34, 0x56, 0x78}};
 
@@ -112,9 +101,13 @@ TEST_F(ComActivation, AMissingLibraryIsReportedWithItsPath)
     const HRESULT hr = Create(&object);
     EXPECT_EQ(hr, CO_E_DLLNOTFOUND);
     EXPECT_EQ(object, nullptr);
-    const runtime::Error error = Raised(hr);
-    EXPECT_EQ(error.Number(), static_cast<int32_t>(CO_E_DLLNOTFOUND));
-    EXPECT_NE(error.Description().find(missing), std::string::npos) << error.Description();
+    try {
+        ThrowIfFailed(hr);
+        FAIL() << "no error raised";
+    } catch (const runtime::Error& error) {
+        EXPECT_EQ(error.Number(), static_cast<int32_t>(CO_E_DLLNOTFOUND));
+        EXPECT_NE(error.Description().find(missing), std::string::npos) << error.Description();
+    }
 }
 
 TEST_F(ComActivation, ALibraryWithoutTheEntryPointIsAnErrorInTheLibrary)
@@ -171,10 +164,13 @@ TEST_F(ComActivation, AnUnreadableHiveIsNotTakenForAMissingClass)
     const HRESULT hr = Create(&object);
     EXPECT_EQ(hr, REGDB_E_READREGDB);
     EXPECT_EQ(object, nullptr);
-    const runtime::Error error = Raised(hr);
-    EXPECT_EQ(error.Number(), static_cast<int32_t>(REGDB_E_READREGDB));
-    EXPECT_EQ(error.Description().rfind("The registry cannot be read", 0), 0u) << error.Description();
-
+    try {
+        ThrowIfFailed(hr);
+        FAIL() << "no error raised";
+    } catch (const runtime::Error& error) {
+        EXPECT_EQ(error.Number(), static_cast<int32_t>(REGDB_E_READREGDB));
+        EXPECT_EQ(error.Description().rfind("The registry cannot be read", 0), 0u) << error.Description();
+    }
     CLSID clsid;
     EXPECT_EQ(CLSIDFromProgID(u"Tarnhold.TarnholdAPI", &clsid), REGDB_E_READREGDB);
     EXPECT_EQ(folder.ReadFile(QStringLiteral("garbage.hive")), garbage);
