@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <dlfcn.h>
 #include <limits.h>
 
 using runtime::Variant;
@@ -64,7 +65,7 @@ protected:
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("STRANDMOOR_HIVE"), QString::fromStdString(hivePath));
+        environment.insert(QStringLiteral("STRANDMOOR_HIVE"), registry.HivePath());
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QStringLiteral(REGSVR_TOOL), arguments);
@@ -150,7 +151,7 @@ TEST_F(TarnholdServerTest, RegsvrRegistersAndUnregistersTheLibrary)
 
     EXPECT_EQ(RunRegsvr({}), 1);
     EXPECT_EQ(RunRegsvr({QStringLiteral("/x"), QStringLiteral(TARNHOLD_MODULE)}), 1);
-    EXPECT_EQ(RunRegsvr({folder.Sub(QStringLiteral("missing.so"))}), 3);
+    EXPECT_EQ(RunRegsvr({registry.HivePath() + QStringLiteral(".missing.so")}), 3);
 }
 
 TEST_F(TarnholdServerTest, TheLibraryStaysLoadedWhileObjectsLive)

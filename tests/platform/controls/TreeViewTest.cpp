@@ -72,7 +72,7 @@ TEST_F(TreeViewTest, NumbersNodesFromOneInTheOrderAdded)
     EXPECT_EQ(Tree.topLevelItemCount(), 1);
 }
 
-TEST_F(TreeViewTest, RemovingANodeTakesItsDescendantsAndRenumbersTheRest)
+TEST_F(TreeViewTest, RemovingNodesTakesTheirDescendantsAndRenumbersTheRest)
 {
     TreeNode* root = Add(nullptr, "r", "root");
     TreeNode* a = Add(root, "a", "A");
@@ -92,6 +92,11 @@ TEST_F(TreeViewTest, RemovingANodeTakesItsDescendantsAndRenumbersTheRest)
 
     Nodes.Remove(2);
     EXPECT_EQ(TextsInCollectionOrder(Tree), (QStringList{"root", "C", "A again"}));
+
+    Nodes.Clear();
+    EXPECT_EQ(Nodes.Count(), 0);
+    EXPECT_EQ(Tree.topLevelItemCount(), 0);
+    EXPECT_FALSE(Nodes.Exists(QStringLiteral("c")));
 }
 
 TEST_F(TreeViewTest, KeysAreUniqueAndLookupsFailWithTheirOwnNumbers)
@@ -110,16 +115,6 @@ TEST_F(TreeViewTest, KeysAreUniqueAndLookupsFailWithTheirOwnNumbers)
     EXPECT_EQ(Nodes.Item(QStringLiteral("/fav/link.URL")), link);
     EXPECT_EQ(ErrorNumberOf([&] { Nodes.SetKey(link, QStringLiteral("r")); }), treeerrors::KeyNotUnique);
     EXPECT_EQ(link->Key(), QStringLiteral("/fav/link.URL"));
-}
-
-TEST_F(TreeViewTest, ClearEmptiesTheTreeAndItsKeys)
-{
-    TreeNode* root = Add(nullptr, "r", "root");
-    Add(root, "x", "x");
-    Nodes.Clear();
-    EXPECT_EQ(Nodes.Count(), 0);
-    EXPECT_EQ(Tree.topLevelItemCount(), 0);
-    EXPECT_FALSE(Nodes.Exists(QStringLiteral("x")));
 }
 
 TEST_F(TreeViewTest, TheSelectedNodeDrawsItsSelectedImage)

@@ -11,17 +11,15 @@ TEST(MessageBox, DefaultAnswerFollowsTheStyleTable)
         int Style;
         int Answer;
     };
+    // Without a third button, the first stays the default.
+    // clang-format off
     const Case cases[] = {
-        {vbOKOnly, vbOK},
-        {vbOKOnly + vbExclamation, vbOK},
-        {vbOKCancel, vbOK},
-        {vbOKCancel + vbDefaultButton2, vbCancel},
-        {vbAbortRetryIgnore + vbDefaultButton3, vbIgnore},
-        {vbYesNoCancel + vbQuestion + vbDefaultButton2, vbNo},
-        {vbYesNo, vbYes},
-        {vbYesNo + vbDefaultButton3, vbYes}, // no third button: the first stays default
+        {vbOKOnly, vbOK}, {vbOKOnly + vbExclamation, vbOK}, {vbOKCancel, vbOK},
+        {vbOKCancel + vbDefaultButton2, vbCancel}, {vbAbortRetryIgnore + vbDefaultButton3, vbIgnore},
+        {vbYesNoCancel + vbQuestion + vbDefaultButton2, vbNo}, {vbYesNo, vbYes}, {vbYesNo + vbDefaultButton3, vbYes},
         {vbRetryCancel + vbDefaultButton2, vbCancel},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(DefaultAnswer(c.Style), c.Answer) << "style " << c.Style;
 }

@@ -78,14 +78,19 @@ public:
 private:
     QTemporaryDir dir_;
 };
+class FileOperations : public ::testing::Test
+{
+protected:
+    QString At(const char* relative) const { return dir.Sub(QString::fromUtf8(relative)); }
+    TestFolder dir;
+};
 } // namespace
 
-TEST(FileOperations, ExistsTellsFilesFromFoldersInAnyLetterCase)
+TEST_F(FileOperations, ExistsTellsFilesFromFoldersInAnyLetterCase)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("News/Item.url"));
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("News")), dir.Sub(QStringLiteral("Linked"))));
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("nowhere")), dir.Sub(QStringLiteral("dangling.url"))));
+    ASSERT_TRUE(QFile::link(At("News"), At("Linked")));
+    ASSERT_TRUE(QFile::link(At("nowhere"), At("dangling.url")));
 
     struct Case
     {
@@ -100,7 +105,7 @@ TEST(FileOperations, ExistsTellsFilesFromFoldersInAnyLetterCase)
         {"Missing", false, false},      {"Missing/Item.url", false, false},
     };
     for (const Case& c : cases) {
-        const QString path = dir.Sub(QString::fromLatin1(c.Path));
+        const QString path = At(c.Path);
         EXPECT_EQ(files::FolderExists(path), c.Folder) << c.Path;
         EXPECT_EQ(files::FileExists(path), c.File) << c.Path;
     }
@@ -108,154 +113,125 @@ TEST(FileOperations, ExistsTellsFilesFromFoldersInAnyLetterCase)
     EXPECT_FALSE(files::FileExists(QString()));
 }
 
-TEST(FileOperations, LiesWithinFollowsLinksAndNeedsNoDestination)
+TEST_F(FileOperations, LiesWithinFollowsLinksAndNeedsNoDestination)
 {
-    TestFolder dir;
     dir.MakeFolder(QStringLiteral("A/Sub"));
     dir.MakeFolder(QStringLiteral("AB"));
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("A/Sub")), dir.Sub(QStringLiteral("ToSub"))));
+    ASSERT_TRUE(QFile::link(At("A/Sub"), At("ToSub")));
 
-    EXPECT_TRUE(files::LiesWithin(dir.Sub(QStringLiteral("A")), dir.Sub(QStringLiteral("A"))));
-    EXPECT_TRUE(files::LiesWithin(dir.Sub(QStringLiteral("A/Sub/New/Deeper")), dir.Sub(QStringLiteral("A"))));
-    EXPECT_TRUE(files::LiesWithin(dir.Sub(QStringLiteral("ToSub/New")), dir.Sub(QStringLiteral("A"))));
-    EXPECT_FALSE(files::LiesWithin(dir.Sub(QStringLiteral("AB/New")), dir.Sub(QStringLiteral("A"))));
-    EXPECT_FALSE(files::LiesWithin(dir.Sub(QStringLiteral("A")), dir.Sub(QStringLiteral("A/Sub"))));
-    EXPECT_FALSE(files::LiesWithin(dir.Sub(QStringLiteral("A/x")), dir.Sub(QStringLiteral("Missing"))));
+    EXPECT_TRUE(files::LiesWithin(At("A"), At("A")));
+    EXPECT_TRUE(files::LiesWithin(At("A/Sub/New/Deeper"), At("A")));
+    EXPECT_TRUE(files::LiesWithin(At("ToSub/New"), At("A")));
+    EXPECT_FALSE(files::LiesWithin(At("AB/New"), At("A")));
+    EXPECT_FALSE(files::LiesWithin(At("A"), At("A/Sub")));
+    EXPECT_FALSE(files::LiesWithin(At("A/x"), At("Missing")));
 }
 
-TEST(FileOperations, CopyFileReplacesTheDestinationAndKeepsTheSource)
+TEST_F(FileOperations, CopyFileReplacesTheDestinationAndKeepsTheSource)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("a.url"), "new content");
     dir.WriteFile(QStringLiteral("To/a.url"), "old content that is longer");
-    SetMode(dir.Sub(QStringLiteral("a.url")), 0444);
+    SetMode(At("a.url"), 0444);
 
-    files::CopyFile(dir.Sub(QStringLiteral("A.URL")), dir.Sub(QStringLiteral("to/a.url")));
+    files::CopyFile(At("A.URL"), At("to/a.url"));
 
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("To/a.url")), QByteArray("new content"));
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("a.url")), QByteArray("new content"));
-    EXPECT_EQ(ModeOf(dir.Sub(QStringLiteral("To/a.url"))), 0444u);
+    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("To/a.url")), QByteArray("new content"));
+    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("a.url")), QByteArray("new content"));
+    EXPECT_EQ(ModeOf(At("To/a.url")), 0444u);
     // No temporary file is left beside the copy.
     EXPECT_EQ(Tree(dir.Path()), (QStringList{"a.url", "To/", "To/a.url"}));
 }
 
-TEST(FileOperations, CopyFileFailuresChangeNothing)
+TEST_F(FileOperations, CopyFileFailuresChangeNothing)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("a.url"), "content");
     dir.MakeFolder(QStringLiteral("Folder/a.url"));
 
-    EXPECT_EQ(ErrorNumberOf(
-                  [&] { files::CopyFile(dir.Sub(QStringLiteral("missing.url")), dir.Sub(QStringLiteral("b.url"))); }),
-              runtime::FileNotFound);
-    EXPECT_EQ(
-        ErrorNumberOf([&] { files::CopyFile(dir.Sub(QStringLiteral("No/a.url")), dir.Sub(QStringLiteral("b.url"))); }),
-        runtime::PathNotFound);
-    EXPECT_EQ(
-        ErrorNumberOf([&] { files::CopyFile(dir.Sub(QStringLiteral("a.url")), dir.Sub(QStringLiteral("No/a.url"))); }),
-        runtime::PathNotFound);
-    EXPECT_EQ(ErrorNumberOf(
-                  [&] { files::CopyFile(dir.Sub(QStringLiteral("a.url")), dir.Sub(QStringLiteral("Folder/a.url"))); }),
-              runtime::FileAlreadyExists);
+    EXPECT_EQ(ErrorNumberOf([&] { files::CopyFile(At("missing.url"), At("b.url")); }), runtime::FileNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::CopyFile(At("No/a.url"), At("b.url")); }), runtime::PathNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::CopyFile(At("a.url"), At("No/a.url")); }), runtime::PathNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::CopyFile(At("a.url"), At("Folder/a.url")); }), runtime::FileAlreadyExists);
     // A copy onto itself would empty the file.
-    EXPECT_EQ(
-        ErrorNumberOf([&] { files::CopyFile(dir.Sub(QStringLiteral("a.url")), dir.Sub(QStringLiteral("a.url"))); }),
-        runtime::PermissionDenied);
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("a.url")), QByteArray("content"));
+    EXPECT_EQ(ErrorNumberOf([&] { files::CopyFile(At("a.url"), At("a.url")); }), runtime::PermissionDenied);
+    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("a.url")), QByteArray("content"));
     EXPECT_EQ(Tree(dir.Path()), (QStringList{"a.url", "Folder/", "Folder/a.url/"}));
 }
 
-TEST(FileOperations, CopyFolderCopiesEverythingAndMergesIntoAnExistingFolder)
+TEST_F(FileOperations, CopyFolderCopiesEverythingAndMergesIntoAnExistingFolder)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("Src/top.url"), "top");
     dir.WriteFile(QStringLiteral("Src/Sub/deep.url"), "deep");
     dir.WriteFile(QStringLiteral("Src/Locked/inside.url"), "inside");
     dir.WriteFile(QStringLiteral("Outside/secret.txt"), "secret");
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("Outside")), dir.Sub(QStringLiteral("Src/Sub/outside"))));
-    ASSERT_EQ(mkfifo(QFile::encodeName(dir.Sub(QStringLiteral("Src/pipe"))).constData(), 0600), 0);
-    SetMode(dir.Sub(QStringLiteral("Src/Locked")), 0555);
+    ASSERT_TRUE(QFile::link(At("Outside"), At("Src/Sub/outside")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(At("Src/pipe")).constData(), 0600), 0);
+    SetMode(At("Src/Locked"), 0555);
     dir.WriteFile(QStringLiteral("Dst/top.url"), "old");
     dir.WriteFile(QStringLiteral("Dst/kept.url"), "kept");
 
-    files::CopyFolder(dir.Sub(QStringLiteral("Src")), dir.Sub(QStringLiteral("Dst")));
+    files::CopyFolder(At("Src"), At("Dst"));
 
     // The named pipe is left out (reading it would hang); the link is copied as a link.
-    EXPECT_EQ(Tree(dir.Sub(QStringLiteral("Dst"))), (QStringList{"kept.url", "Locked/", "Locked/inside.url", "Sub/",
-                                                                 "Sub/deep.url", "Sub/outside@", "top.url"}));
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("Dst/top.url")), QByteArray("top"));
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("Dst/Locked/inside.url")), QByteArray("inside"));
-    EXPECT_EQ(QFileInfo(dir.Sub(QStringLiteral("Dst/Sub/outside"))).symLinkTarget(),
-              dir.Sub(QStringLiteral("Outside")));
-    EXPECT_TRUE(QFileInfo::exists(dir.Sub(QStringLiteral("Src/Sub/deep.url"))));
-    SetMode(dir.Sub(QStringLiteral("Src/Locked")), 0755);
+    EXPECT_EQ(Tree(At("Dst")), (QStringList{"kept.url", "Locked/", "Locked/inside.url", "Sub/", "Sub/deep.url",
+                                            "Sub/outside@", "top.url"}));
+    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("Dst/top.url")), QByteArray("top"));
+    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("Dst/Locked/inside.url")), QByteArray("inside"));
+    EXPECT_EQ(QFileInfo(At("Dst/Sub/outside")).symLinkTarget(), At("Outside"));
+    EXPECT_TRUE(QFileInfo::exists(At("Src/Sub/deep.url")));
+    SetMode(At("Src/Locked"), 0755);
 }
 
-TEST(FileOperations, AFolderIsNeverCopiedOrMovedIntoItself)
+TEST_F(FileOperations, AFolderIsNeverCopiedOrMovedIntoItself)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("A/Sub/x.url"), "x");
     const QStringList before = Tree(dir.Path());
 
     for (const char* destination : {"A/Copy", "A/Sub/Copy", "A"}) {
-        const QString to = dir.Sub(QString::fromLatin1(destination));
-        EXPECT_EQ(ErrorNumberOf([&] { files::CopyFolder(dir.Sub(QStringLiteral("A")), to); }),
-                  runtime::InvalidProcedureCall)
-            << destination;
+        const QString to = At(destination);
+        EXPECT_EQ(ErrorNumberOf([&] { files::CopyFolder(At("A"), to); }), runtime::InvalidProcedureCall) << destination;
     }
     for (const char* destination : {"A/Moved", "A/Sub/Moved"}) {
-        const QString to = dir.Sub(QString::fromLatin1(destination));
-        EXPECT_EQ(ErrorNumberOf([&] { files::MoveFolder(dir.Sub(QStringLiteral("A")), to); }),
-                  runtime::InvalidProcedureCall)
-            << destination;
+        const QString to = At(destination);
+        EXPECT_EQ(ErrorNumberOf([&] { files::MoveFolder(At("A"), to); }), runtime::InvalidProcedureCall) << destination;
     }
     EXPECT_EQ(Tree(dir.Path()), before);
 }
 
-TEST(FileOperations, MoveRenamesOnOneFileSystemAndNeverReplaces)
+TEST_F(FileOperations, MoveRenamesOnOneFileSystemAndNeverReplaces)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("a.url"), "a");
     dir.WriteFile(QStringLiteral("Folder/inner.url"), "inner");
     dir.WriteFile(QStringLiteral("To/B.URL"), "b");
     dir.MakeFolder(QStringLiteral("To/OTHER"));
 
-    files::MoveFile(dir.Sub(QStringLiteral("A.URL")), dir.Sub(QStringLiteral("To/a.url")));
-    files::MoveFolder(dir.Sub(QStringLiteral("folder")), dir.Sub(QStringLiteral("To/Folder")));
+    files::MoveFile(At("A.URL"), At("To/a.url"));
+    files::MoveFolder(At("folder"), At("To/Folder"));
     EXPECT_EQ(Tree(dir.Path()),
               (QStringList{"To/", "To/a.url", "To/B.URL", "To/Folder/", "To/Folder/inner.url", "To/OTHER/"}));
 
     // Something of that name in any letter case is already there.
     dir.WriteFile(QStringLiteral("b.url"), "other b");
     dir.MakeFolder(QStringLiteral("Other"));
-    EXPECT_EQ(
-        ErrorNumberOf([&] { files::MoveFile(dir.Sub(QStringLiteral("b.url")), dir.Sub(QStringLiteral("To/b.url"))); }),
-        runtime::FileAlreadyExists);
-    EXPECT_EQ(ErrorNumberOf(
-                  [&] { files::MoveFolder(dir.Sub(QStringLiteral("Other")), dir.Sub(QStringLiteral("To/Other"))); }),
-              runtime::FileAlreadyExists);
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("To/B.URL")), QByteArray("b"));
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("b.url")), QByteArray("other b"));
+    EXPECT_EQ(ErrorNumberOf([&] { files::MoveFile(At("b.url"), At("To/b.url")); }), runtime::FileAlreadyExists);
+    EXPECT_EQ(ErrorNumberOf([&] { files::MoveFolder(At("Other"), At("To/Other")); }), runtime::FileAlreadyExists);
+    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("To/B.URL")), QByteArray("b"));
+    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("b.url")), QByteArray("other b"));
 
-    EXPECT_EQ(
-        ErrorNumberOf([&] { files::MoveFile(dir.Sub(QStringLiteral("gone.url")), dir.Sub(QStringLiteral("x.url"))); }),
-        runtime::FileNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { files::MoveFolder(dir.Sub(QStringLiteral("Gone")), dir.Sub(QStringLiteral("X"))); }),
-              runtime::PathNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::MoveFile(At("gone.url"), At("x.url")); }), runtime::FileNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::MoveFolder(At("Gone"), At("X")); }), runtime::PathNotFound);
 }
 
-TEST(FileOperations, MoveCopiesAcrossFileSystemsAndRemovesTheOriginal)
+TEST_F(FileOperations, MoveCopiesAcrossFileSystemsAndRemovesTheOriginal)
 {
-    TestFolder dir;
     OtherFileSystem other;
     if (!other.Usable(dir.Path()))
         GTEST_SKIP() << "no second file system at /dev/shm";
     dir.WriteFile(QStringLiteral("a.url"), "a");
     dir.WriteFile(QStringLiteral("Folder/Sub/inner.url"), "inner");
-    SetMode(dir.Sub(QStringLiteral("Folder/Sub")), 0555);
+    SetMode(At("Folder/Sub"), 0555);
 
-    files::MoveFile(dir.Sub(QStringLiteral("a.url")), other.Sub(QStringLiteral("a.url")));
-    files::MoveFolder(dir.Sub(QStringLiteral("Folder")), other.Sub(QStringLiteral("Folder")));
+    files::MoveFile(At("a.url"), other.Sub(QStringLiteral("a.url")));
+    files::MoveFolder(At("Folder"), other.Sub(QStringLiteral("Folder")));
 
     EXPECT_EQ(Tree(dir.Path()), QStringList());
     QFile moved(other.Sub(QStringLiteral("Folder/Sub/inner.url")));
@@ -266,88 +242,79 @@ TEST(FileOperations, MoveCopiesAcrossFileSystemsAndRemovesTheOriginal)
     EXPECT_EQ(file.readAll(), QByteArray("a"));
 }
 
-TEST(FileOperations, AFailedMoveAcrossFileSystemsLeavesNoHalfCopy)
+TEST_F(FileOperations, AFailedMoveAcrossFileSystemsLeavesNoHalfCopy)
 {
-    TestFolder dir;
     OtherFileSystem other;
     if (!other.Usable(dir.Path()))
         GTEST_SKIP() << "no second file system at /dev/shm";
     dir.WriteFile(QStringLiteral("Folder/a.url"), "a");
     dir.WriteFile(QStringLiteral("Folder/unreadable.url"), "secret");
-    SetMode(dir.Sub(QStringLiteral("Folder/unreadable.url")), 0);
+    SetMode(At("Folder/unreadable.url"), 0);
     {
         ScopedFilePermissions asUser;
-        EXPECT_EQ(ErrorNumberOf([&] {
-                      files::MoveFolder(dir.Sub(QStringLiteral("Folder")), other.Sub(QStringLiteral("Folder")));
-                  }),
+        EXPECT_EQ(ErrorNumberOf([&] { files::MoveFolder(At("Folder"), other.Sub(QStringLiteral("Folder"))); }),
                   runtime::PermissionDenied);
     }
-    SetMode(dir.Sub(QStringLiteral("Folder/unreadable.url")), 0644);
+    SetMode(At("Folder/unreadable.url"), 0644);
     EXPECT_FALSE(QFileInfo::exists(other.Sub(QStringLiteral("Folder"))));
     EXPECT_EQ(Tree(dir.Path()), (QStringList{"Folder/", "Folder/a.url", "Folder/unreadable.url"}));
 }
 
-TEST(FileOperations, DeleteRemovesReadOnlyItemsButNothingALinkLeadsTo)
+TEST_F(FileOperations, DeleteRemovesReadOnlyItemsButNothingALinkLeadsTo)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("Outside/keep.url"), "keep");
     dir.WriteFile(QStringLiteral("Doomed/Locked/Deeper/x.url"), "x");
     dir.WriteFile(QStringLiteral("Doomed/readonly.url"), "r");
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("Outside")), dir.Sub(QStringLiteral("Doomed/outside"))));
-    SetMode(dir.Sub(QStringLiteral("Doomed/readonly.url")), 0444);
-    SetMode(dir.Sub(QStringLiteral("Doomed/Locked/Deeper")), 0500);
-    SetMode(dir.Sub(QStringLiteral("Doomed/Locked")), 0);
+    ASSERT_TRUE(QFile::link(At("Outside"), At("Doomed/outside")));
+    SetMode(At("Doomed/readonly.url"), 0444);
+    SetMode(At("Doomed/Locked/Deeper"), 0500);
+    SetMode(At("Doomed/Locked"), 0);
     dir.WriteFile(QStringLiteral("single.url"), "s");
-    SetMode(dir.Sub(QStringLiteral("single.url")), 0444);
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("Outside")), dir.Sub(QStringLiteral("FolderLink"))));
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("Outside/keep.url")), dir.Sub(QStringLiteral("filelink.url"))));
+    SetMode(At("single.url"), 0444);
+    ASSERT_TRUE(QFile::link(At("Outside"), At("FolderLink")));
+    ASSERT_TRUE(QFile::link(At("Outside/keep.url"), At("filelink.url")));
 
     {
         // Read-only means read-only to the user too, not only to a process that may override it.
         ScopedFilePermissions asUser;
-        files::DeleteFolder(dir.Sub(QStringLiteral("doomed")));
-        files::DeleteFile(dir.Sub(QStringLiteral("SINGLE.url")));
-        files::DeleteFolder(dir.Sub(QStringLiteral("FolderLink")));
-        files::DeleteFile(dir.Sub(QStringLiteral("filelink.url")));
+        files::DeleteFolder(At("doomed"));
+        files::DeleteFile(At("SINGLE.url"));
+        files::DeleteFolder(At("FolderLink"));
+        files::DeleteFile(At("filelink.url"));
     }
     EXPECT_EQ(Tree(dir.Path()), (QStringList{"Outside/", "Outside/keep.url"}));
 }
 
-TEST(FileOperations, DeleteFailuresAreReported)
+TEST_F(FileOperations, DeleteFailuresAreReported)
 {
-    TestFolder dir;
     dir.MakeFolder(QStringLiteral("Folder"));
     dir.WriteFile(QStringLiteral("Locked/a.url"), "a");
     dir.MakeFolder(QStringLiteral("Locked/Inner"));
     dir.WriteFile(QStringLiteral("Locked/Inner/b.url"), "b");
-    SetMode(dir.Sub(QStringLiteral("Locked")), 0555);
+    SetMode(At("Locked"), 0555);
 
-    EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFile(dir.Sub(QStringLiteral("missing.url"))); }), runtime::FileNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFile(dir.Sub(QStringLiteral("Folder"))); }), runtime::FileNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFolder(dir.Sub(QStringLiteral("Missing"))); }), runtime::PathNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFolder(dir.Sub(QStringLiteral("Locked/a.url"))); }),
-              runtime::PathNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFile(At("missing.url")); }), runtime::FileNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFile(At("Folder")); }), runtime::FileNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFolder(At("Missing")); }), runtime::PathNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFolder(At("Locked/a.url")); }), runtime::PathNotFound);
     {
         // The folder that holds the item is not part of it: its permissions are kept.
         ScopedFilePermissions asUser;
-        EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFile(dir.Sub(QStringLiteral("Locked/a.url"))); }),
-                  runtime::PermissionDenied);
-        EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFolder(dir.Sub(QStringLiteral("Locked/Inner"))); }),
-                  runtime::PermissionDenied);
+        EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFile(At("Locked/a.url")); }), runtime::PermissionDenied);
+        EXPECT_EQ(ErrorNumberOf([&] { files::DeleteFolder(At("Locked/Inner")); }), runtime::PermissionDenied);
     }
-    SetMode(dir.Sub(QStringLiteral("Locked")), 0755);
-    EXPECT_TRUE(QFileInfo::exists(dir.Sub(QStringLiteral("Locked/a.url"))));
-    EXPECT_TRUE(QFileInfo::exists(dir.Sub(QStringLiteral("Locked/Inner"))));
+    SetMode(At("Locked"), 0755);
+    EXPECT_TRUE(QFileInfo::exists(At("Locked/a.url")));
+    EXPECT_TRUE(QFileInfo::exists(At("Locked/Inner")));
 }
 
-TEST(FileOperations, CreateFolderMakesOneFolderAndRefusesTakenOrInvalidNames)
+TEST_F(FileOperations, CreateFolderMakesOneFolderAndRefusesTakenOrInvalidNames)
 {
-    TestFolder dir;
     dir.MakeFolder(QStringLiteral("News"));
     dir.WriteFile(QStringLiteral("file.url"));
 
-    files::CreateFolder(dir.Sub(QStringLiteral("news/Today")));
-    EXPECT_TRUE(QFileInfo(dir.Sub(QStringLiteral("News/Today"))).isDir());
+    files::CreateFolder(At("news/Today"));
+    EXPECT_TRUE(QFileInfo(At("News/Today")).isDir());
 
     struct Case
     {
@@ -360,7 +327,6 @@ TEST(FileOperations, CreateFolderMakesOneFolderAndRefusesTakenOrInvalidNames)
         {"..", runtime::BadFileName},           {"", runtime::BadFileName},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ErrorNumberOf([&] { files::CreateFolder(dir.Sub(QString::fromLatin1(c.Path))); }), c.Number)
-            << c.Path;
+        EXPECT_EQ(ErrorNumberOf([&] { files::CreateFolder(At(c.Path)); }), c.Number) << c.Path;
     EXPECT_EQ(Tree(dir.Path()), (QStringList{"file.url", "News/", "News/Today/"}));
 }

@@ -7,7 +7,6 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 namespace
@@ -29,11 +28,17 @@ int ErrorNumberOf(const std::function<void()>& call)
     }
     return 0;
 }
+class FolderListing : public ::testing::Test
+{
+protected:
+    QString At(const char* relative) const { return dir.Sub(QString::fromUtf8(relative)); }
+    TestFolder dir;
+};
+using ResolvePath = FolderListing;
 } // namespace
 
-TEST(FolderListing, SortsFilesAndFoldersByNameIgnoringCase)
+TEST_F(FolderListing, SortsFilesAndFoldersByNameIgnoringCase)
 {
-    TestFolder dir;
     for (const char* name : {"b.url", "A.url", "c.URL", "_x", ".hidden", "B2.txt"})
         dir.WriteFile(QString::fromLatin1(name));
     for (const char* name : {"zeta", "Alpha", "beta", ".cache"})
@@ -43,17 +48,16 @@ TEST(FolderListing, SortsFilesAndFoldersByNameIgnoringCase)
 
     EXPECT_EQ(Names(listing.Files), (QStringList{".hidden", "_x", "A.url", "b.url", "B2.txt", "c.URL"}));
     EXPECT_EQ(Names(listing.SubFolders), (QStringList{".cache", "Alpha", "beta", "zeta"}));
-    EXPECT_EQ(listing.Files[2].Path, dir.Sub(QStringLiteral("A.url")));
+    EXPECT_EQ(listing.Files[2].Path, At("A.url"));
 }
 
-TEST(FolderListing, ListsLinksAsWhatTheyPointTo)
+TEST_F(FolderListing, ListsLinksAsWhatTheyPointTo)
 {
-    TestFolder dir;
     dir.MakeFolder(QStringLiteral("real"));
     dir.WriteFile(QStringLiteral("file.url"));
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("real")), dir.Sub(QStringLiteral("folderlink"))));
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("file.url")), dir.Sub(QStringLiteral("filelink.url"))));
-    ASSERT_TRUE(QFile::link(dir.Sub(QStringLiteral("nowhere")), dir.Sub(QStringLiteral("dangling"))));
+    ASSERT_TRUE(QFile::link(At("real"), At("folderlink")));
+    ASSERT_TRUE(QFile::link(At("file.url"), At("filelink.url")));
+    ASSERT_TRUE(QFile::link(At("nowhere"), At("dangling")));
 
     const files::FolderListing listing = files::ListFolder(dir.Path());
 
@@ -63,26 +67,23 @@ TEST(FolderListing, ListsLinksAsWhatTheyPointTo)
     EXPECT_EQ(Names(listing.Files), (QStringList{"dangling", "file.url", "filelink.url"}));
 }
 
-TEST(FolderListing, FailuresCarryTheNumbersTheProgramHandles)
+TEST_F(FolderListing, FailuresCarryTheNumbersTheProgramHandles)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("plain"));
     dir.MakeFolder(QStringLiteral("locked"));
-    ASSERT_EQ(chmod(QFile::encodeName(dir.Sub(QStringLiteral("locked"))).constData(), 0), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(At("locked")).constData(), 0), 0);
 
-    EXPECT_EQ(ErrorNumberOf([&] { files::ListFolder(dir.Sub(QStringLiteral("missing"))); }), runtime::PathNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { files::ListFiles(dir.Sub(QStringLiteral("plain"))); }), runtime::PathNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::ListFolder(At("missing")); }), runtime::PathNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::ListFiles(At("plain")); }), runtime::PathNotFound);
     {
         ScopedFilePermissions asUser;
-        EXPECT_EQ(ErrorNumberOf([&] { files::ListSubFolders(dir.Sub(QStringLiteral("locked"))); }),
-                  runtime::PermissionDenied);
+        EXPECT_EQ(ErrorNumberOf([&] { files::ListSubFolders(At("locked")); }), runtime::PermissionDenied);
     }
-    chmod(QFile::encodeName(dir.Sub(QStringLiteral("locked"))).constData(), 0700);
+    chmod(QFile::encodeName(At("locked")).constData(), 0700);
 }
 
-TEST(ResolvePath, FindsEachComponentWithoutRegardToLetterCase)
+TEST_F(ResolvePath, FindsEachComponentWithoutRegardToLetterCase)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("News/Sport/Scores.url"));
     dir.WriteFile(QStringLiteral("exact.URL"));
 
@@ -92,23 +93,22 @@ TEST(ResolvePath, FindsEachComponentWithoutRegardToLetterCase)
         QString Found;
     };
     const Case cases[] = {
-        {dir.Sub(QStringLiteral("news/SPORT/scores.URL")), dir.Sub(QStringLiteral("News/Sport/Scores.url"))},
-        {dir.Sub(QStringLiteral("exact.URL")), dir.Sub(QStringLiteral("exact.URL"))},
-        {dir.Sub(QStringLiteral("EXACT.url")), dir.Sub(QStringLiteral("exact.URL"))},
+        {At("news/SPORT/scores.URL"), At("News/Sport/Scores.url")},
+        {At("exact.URL"), At("exact.URL")},
+        {At("EXACT.url"), At("exact.URL")},
         // What matches nothing is kept as written, so the caller's error names the real gap.
-        {dir.Sub(QStringLiteral("news/missing/x.URL")), dir.Sub(QStringLiteral("News/missing/x.URL"))},
+        {At("news/missing/x.URL"), At("News/missing/x.URL")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(files::ResolvePath(c.Asked), c.Found) << c.Asked.toStdString();
 }
 
-TEST(ResolvePath, PrefersTheExactNameWhenBothCasesExist)
+TEST_F(ResolvePath, PrefersTheExactNameWhenBothCasesExist)
 {
-    TestFolder dir;
     dir.WriteFile(QStringLiteral("Link.url"), "upper");
     dir.WriteFile(QStringLiteral("link.url"), "lower");
-    EXPECT_EQ(files::ResolvePath(dir.Sub(QStringLiteral("link.url"))), dir.Sub(QStringLiteral("link.url")));
-    EXPECT_EQ(files::ResolvePath(dir.Sub(QStringLiteral("Link.url"))), dir.Sub(QStringLiteral("Link.url")));
+    EXPECT_EQ(files::ResolvePath(At("link.url")), At("link.url"));
+    EXPECT_EQ(files::ResolvePath(At("Link.url")), At("Link.url"));
     // Neither spelled this way: the first in listing order wins, every time.
-    EXPECT_EQ(files::ResolvePath(dir.Sub(QStringLiteral("LINK.URL"))), dir.Sub(QStringLiteral("Link.url")));
+    EXPECT_EQ(files::ResolvePath(At("LINK.URL")), At("Link.url"));
 }

@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cstdlib>
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -92,6 +92,15 @@ TEST_F(HiveFile, NewHiveNamesTheFavoritesFolderAndCreatesIt)
     ASSERT_NE(hive, nullptr);
     EXPECT_TRUE(QFileInfo::exists(path));
 
+    // Every predefined root, and nothing past them, is a key of its own.
+    for (HKEY root = HKEY_CLASSES_ROOT - 1; root <= HKEY_DYN_DATA + 1; ++root) {
+        const bool predefined = root >= HKEY_CLASSES_ROOT && root <= HKEY_DYN_DATA;
+        EXPECT_EQ(Hive::IsRoot(root), predefined) << root;
+        KeyId key = 0;
+        if (predefined) {
+            EXPECT_EQ(hive->FindKey(Hive::RootKey(root), {}, key), ERROR_SUCCESS) << root;
+        }
+    }
     KeyId key = 0;
     ASSERT_EQ(hive->FindKey(Hive::RootKey(HKEY_CURRENT_USER), ShellFolders, key), ERROR_SUCCESS);
     StoredValue value;
@@ -217,7 +226,12 @@ TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
 TEST_F(HiveFile, UnusableLocationCannotBeOpened)
 {
     const QString file = folder.WriteFile(QStringLiteral("plain file"), "x");
-    for (const QString& path : {file + QStringLiteral("/registry.hive"), folder.MakeFolder(QStringLiteral("dir"))}) {
+    // A sound hive whose write-ahead log cannot be made beside it.
+    const QString noLog = folder.Sub(QStringLiteral("nolog.hive"));
+    MakeHive(noLog);
+    folder.MakeFolder(QStringLiteral("nolog.hive-wal"));
+    for (const QString& path :
+         {file + QStringLiteral("/registry.hive"), folder.MakeFolder(QStringLiteral("dir")), noLog}) {
         SCOPED_TRACE(path.toStdString());
         LONG status = ERROR_SUCCESS;
         std::string error;
@@ -226,6 +240,48 @@ TEST_F(HiveFile, UnusableLocationCannotBeOpened)
         EXPECT_FALSE(error.empty());
     }
     EXPECT_EQ(folder.ReadFile(QStringLiteral("plain file")), "x");
+}
+
+// Opening a key that exists takes no write lock, so it goes on while another process writes.
+TEST_F(HiveFile, ExistingKeysOpenWhileAnotherProcessWrites)
+{
+    const QString path = folder.Sub(QStringLiteral("registry.hive"));
+    auto hive = Open(path);
+    ASSERT_NE(hive, nullptr);
+    KeyId key = 0;
+    bool created = false;
+    ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"Software", "Busy"}, true, key, created),
+              ERROR_SUCCESS);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    KeyId again = 0;
+    EXPECT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"software", "BUSY"}, true, again, created),
+              ERROR_SUCCESS);
+    EXPECT_EQ(again, key);
+    EXPECT_FALSE(created);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}
+
+// Damage that shows only after the hive was opened is kept: from then on every write is refused.
+TEST_F(HiveFile, DamageFoundInUseRefusesEveryWrite)
+{
+    const QString path = folder.Sub(QStringLiteral("registry.hive"));
+    auto hive = Open(path);
+    ASSERT_NE(hive, nullptr);
+    KeyId key = 0;
+    ASSERT_EQ(hive->FindKey(Hive::RootKey(HKEY_CURRENT_USER), ShellFolders, key), ERROR_SUCCESS);
+    // The values' table is pointed at the b-tree of an index; a new table makes the hive see it.
+    RunSql(path, "PRAGMA writable_schema = ON; UPDATE sqlite_schema SET rootpage = (SELECT rootpage FROM "
+                 "sqlite_schema WHERE name = 'reg_values_by_name') WHERE name = 'reg_values'; "
+                 "CREATE TABLE bump(x); DROP TABLE bump;");
+    StoredValue value;
+    EXPECT_EQ(hive->GetValue(key, "Favorites", value), ERROR_BADDB);
+    EXPECT_NE(hive->Damage().find("is damaged"), std::string::npos) << hive->Damage();
+    bool created = false;
+    EXPECT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"New"}, true, key, created), ERROR_BADDB);
+    EXPECT_EQ(hive->FindKey(Hive::RootKey(HKEY_CURRENT_USER), {"New"}, key), ERROR_FILE_NOT_FOUND);
 }
 
 // The file keeps names and string data as readable text, and any other data as bytes.
@@ -280,8 +336,8 @@ TEST_F(HiveFile, KeysDeeperThan512LevelsAreRefused)
     EXPECT_EQ(RegCreateKeyExA(deep, (twelve + "\\13").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_BADKEY);
     EXPECT_EQ(RegOpenKeyExA(deep, "1", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\" + twelve + "\\13").c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\" + twelve + "\\13").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_BADKEY);
     ASSERT_EQ(RegCreateKeyExA(deep, twelve.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
@@ -300,13 +356,16 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
 {
     auto hive = Open(folder.Sub(QStringLiteral("registry.hive")));
     ASSERT_NE(hive, nullptr);
+    // Another process's changes come through a second hive on the same file.
+    auto other = Open(folder.Sub(QStringLiteral("registry.hive")));
+    Hive* writer = hive.get();
     KeyId top = 0;
     bool created = false;
     ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"Model"}, true, top, created), ERROR_SUCCESS);
     struct Model
     {
         std::map<std::string, std::string> SubKeys; // folded name -> first spelling
-        std::vector<StoredValue> Values;             // in creation order
+        std::vector<StoredValue> Values;            // in creation order
     } model;
     const char* names[] = {"alpha", "Beta", "gamma_2", "d", "a longer name here", "Zulu", "_x", "\xE9t\xE9"};
     std::mt19937 random(20);
@@ -325,15 +384,15 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
                                         [&](const StoredValue& v) { return FoldName(v.Name) == fold; });
         switch (random() % 4) {
         case 0:
-            ASSERT_EQ(hive->CreateKey(top, {name}, true, key, made), ERROR_SUCCESS);
+            ASSERT_EQ(writer->CreateKey(top, {name}, true, key, made), ERROR_SUCCESS);
             EXPECT_EQ(made, m.SubKeys.emplace(fold, name).second);
             break;
         case 1:
-            EXPECT_EQ(hive->DeleteKey(top, {name}), m.SubKeys.erase(fold) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+            EXPECT_EQ(writer->DeleteKey(top, {name}), m.SubKeys.erase(fold) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
             break;
         case 2: {
             const std::string data(random() % 50, 'x');
-            ASSERT_EQ(hive->SetValue(top, name, REG_BINARY, data), ERROR_SUCCESS);
+            ASSERT_EQ(writer->SetValue(top, name, REG_BINARY, data), ERROR_SUCCESS);
             if (found == m.Values.end())
                 m.Values.push_back({name, REG_BINARY, data});
             else
@@ -341,7 +400,7 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
             break;
         }
         default: {
-            EXPECT_EQ(hive->DeleteValue(top, name), found == m.Values.end() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS);
+            EXPECT_EQ(writer->DeleteValue(top, name), found == m.Values.end() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS);
             if (found != m.Values.end())
                 m.Values.erase(found);
         }
@@ -352,9 +411,10 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
         for (const auto& [fold, name] : model.SubKeys)
             keys.push_back(name);
         StoredKey subkey;
-        for (DWORD i = from; i < keys.size(); ++i) {
-            ASSERT_EQ(hive->SubKeyAt(top, i, subkey), ERROR_SUCCESS);
-            EXPECT_EQ(subkey.Name, keys[i]);
+        // Each index is asked twice, as a caller does that learns the size first.
+        for (DWORD i = 2 * from; i < 2 * keys.size(); ++i) {
+            ASSERT_EQ(hive->SubKeyAt(top, i / 2, subkey), ERROR_SUCCESS);
+            EXPECT_EQ(subkey.Name, keys[i / 2]);
             EXPECT_GT(subkey.LastWriteTime, 0u);
         }
         EXPECT_EQ(hive->SubKeyAt(top, static_cast<DWORD>(keys.size()), subkey), ERROR_NO_MORE_ITEMS);
@@ -392,11 +452,14 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
                                          return ERROR_CANTWRITE;
                                      }),
                       ERROR_CANTWRITE);
-        } else if (step % 10 == 4 && !model.SubKeys.empty()) {
-            // A listing goes on correctly after a change between two of its steps.
+        } else if ((step % 10 == 4 || step % 10 == 7) && !model.SubKeys.empty()) {
+            // A listing goes on correctly after a change between two of its steps, made here or
+            // by another process.
             StoredKey first;
             ASSERT_EQ(hive->SubKeyAt(top, 0, first), ERROR_SUCCESS);
+            writer = step % 10 == 4 ? hive.get() : other.get();
             change(model);
+            writer = hive.get();
             compare(1);
         } else {
             change(model);

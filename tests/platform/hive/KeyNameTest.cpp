@@ -71,20 +71,16 @@ TEST(KeyName, SplitsPathsAtBackslashes)
     };
     const std::string longest(MaxKeyNameLength, 'k');
     const std::string tooLong = longest + "k";
+    // clang-format off
     const Case cases[] = {
-        {nullptr, ERROR_SUCCESS, {}},
-        {"", ERROR_SUCCESS, {}},
-        {"Software", ERROR_SUCCESS, {"Software"}},
+        {nullptr, ERROR_SUCCESS, {}}, {"", ERROR_SUCCESS, {}}, {"Software", ERROR_SUCCESS, {"Software"}},
         {"Software\\Orrindale\\Strandmoor", ERROR_SUCCESS, {"Software", "Orrindale", "Strandmoor"}},
-        {"Software\\", ERROR_SUCCESS, {"Software"}},
-        {"with space\\and.dot", ERROR_SUCCESS, {"with space", "and.dot"}},
-        {"\\Software", ERROR_BAD_PATHNAME, {}},
-        {"\\", ERROR_BAD_PATHNAME, {}},
-        {"a\\\\b", ERROR_BAD_PATHNAME, {}},
-        {"a\\\\", ERROR_BAD_PATHNAME, {}},
-        {longest.c_str(), ERROR_SUCCESS, {longest}},
+        {"Software\\", ERROR_SUCCESS, {"Software"}}, {"with space\\and.dot", ERROR_SUCCESS, {"with space", "and.dot"}},
+        {"\\Software", ERROR_BAD_PATHNAME, {}}, {"\\", ERROR_BAD_PATHNAME, {}}, {"a\\\\b", ERROR_BAD_PATHNAME, {}},
+        {"a\\\\", ERROR_BAD_PATHNAME, {}}, {longest.c_str(), ERROR_SUCCESS, {longest}},
         {tooLong.c_str(), ERROR_INVALID_PARAMETER, {}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Path ? c.Path : "(null)");
         std::vector<std::string> parts{"left over"};

@@ -1,8 +1,8 @@
-#include "platform/runtime/CheckedInt.h"
 #include "platform/runtime/ErrorRecord.h"
 
-#include <gtest/gtest.h>
+#include "platform/runtime/CheckedInt.h"
 
+#include <gtest/gtest.h>
 #include <limits>
 
 TEST(ErrorRecord, RaisedErrorsCarryTheStandardDescriptionAndTheDefaultSource)
@@ -12,12 +12,13 @@ TEST(ErrorRecord, RaisedErrorsCarryTheStandardDescriptionAndTheDefaultSource)
         int32_t Number;
         const char* Description;
     };
+    // clang-format off
     const Case cases[] = {
-        {5, "Invalid procedure call or argument"}, {6, "Overflow"}, {13, "Type mismatch"},
-        {53, "File not found"}, {58, "File already exists"}, {70, "Permission denied"},
-        {75, "Path/File access error"}, {76, "Path not found"},
+        {5, "Invalid procedure call or argument"}, {6, "Overflow"}, {13, "Type mismatch"}, {53, "File not found"},
+        {58, "File already exists"}, {70, "Permission denied"}, {75, "Path/File access error"}, {76, "Path not found"},
         {91, "Object variable or With block variable not set"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const runtime::Error error(c.Number);
         EXPECT_EQ(error.Number(), c.Number);
@@ -47,8 +48,13 @@ TEST(CheckedInt, SixteenBitValuesThatDoNotFitRaiseOverflow)
         int64_t Value;
         bool Fits;
     };
-    const Case cases[] = {{0, true},      {32767, true},  {-32768, true}, {32768, false},
-                          {-32769, false}, {1LL << 40, false}, {std::numeric_limits<int64_t>::min(), false}};
+    const Case cases[] = {{0, true},
+                          {32767, true},
+                          {-32768, true},
+                          {32768, false},
+                          {-32769, false},
+                          {1LL << 40, false},
+                          {std::numeric_limits<int64_t>::min(), false}};
     for (const Case& c : cases) {
         if (c.Fits) {
             EXPECT_EQ(runtime::CheckedInt16(c.Value), c.Value);

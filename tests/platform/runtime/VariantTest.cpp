@@ -40,44 +40,16 @@ TEST(Variant, ToLongRoundsHalvesToEvenAndReadsEveryNumberForm)
         Variant Value;
         int32_t Expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {2.5, 2},
-        {3.5, 4},
-        {-2.5, -2},
-        {-3.5, -4},
-        {0.5, 0},
-        {1.5, 2},
-        {2.4999, 2},
-        {2.5001, 3},
-        {2.5f, 2},
-        {-2147483648.5, std::numeric_limits<int32_t>::min()},
-        {2147483646.5, 2147483646},
-        {Variant(u"2.5"), 2},
-        {Variant(u"  12  "), 12},
-        {Variant(u"\t-7\t"), -7},
-        {Variant(u"+8"), 8},
-        {Variant(u".5"), 0},
-        {Variant(u"1."), 1},
-        {Variant(u"1e3"), 1000},
-        {Variant(u"-1.5E+1"), -15},
-        {Variant(u"25e-1"), 2},
-        {Variant(u"1D2"), 100},
-        {Variant(u"&H10"), 16},
-        {Variant(u"&hff"), 255},
-        {Variant(u"&HFFFF"), -1},
-        {Variant(u"&H8000"), -32768},
-        {Variant(u"&H10000"), 65536},
-        {Variant(u"&HFFFFFFFF"), -1},
-        {Variant(u"&H7FFFFFFF"), 2147483647},
-        {Variant(u"&O17"), 15},
-        {Variant(u"&17"), 15},
-        {Variant(u"0.000000001e9"), 1},
-        {Variant(u"1e-400"), 0},
-        {true, -1},
-        {false, 0},
-        {Variant(), 0},
-        {Variant(int16_t{-7}), -7},
+        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {1.5, 2}, {2.4999, 2}, {2.5001, 3}, {2.5f, 2},
+        {-2147483648.5, std::numeric_limits<int32_t>::min()}, {2147483646.5, 2147483646}, {u"2.5", 2}, {u"  12  ", 12},
+        {u"\t-7\t", -7}, {u"+8", 8}, {u".5", 0}, {u"1.", 1}, {u"1e3", 1000}, {u"-1.5E+1", -15}, {u"25e-1", 2},
+        {u"1D2", 100}, {u"&H10", 16}, {u"&hff", 255}, {u"&HFFFF", -1}, {u"&H8000", -32768}, {u"&H10000", 65536},
+        {u"&HFFFFFFFF", -1}, {u"&H7FFFFFFF", 2147483647}, {u"&O17", 15}, {u"&17", 15}, {u"0.000000001e9", 1},
+        {u"1e-400", 0}, {true, -1}, {false, 0}, {Variant(), 0}, {Variant(int16_t{-7}), -7},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.Value));
         EXPECT_EQ(runtime::ToLong(c.Value), c.Expected);
@@ -146,32 +118,17 @@ TEST(Variant, ToStringFormatsNumbersWithTheirSignificantDigits)
         Variant Value;
         std::u16string Expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {Variant(), u""},
-        {Variant(int16_t{-5}), u"-5"},
-        {Variant(int32_t{-2147483647 - 1}), u"-2147483648"},
-        {0.5, u"0.5"},
-        {-0.5, u"-0.5"},
-        {-0.0, u"0"},
-        {100.0, u"100"},
-        {2.25, u"2.25"},
-        {1e15, u"1E+15"},
-        {123456789012345.0, u"123456789012345"},
-        {1e20, u"1E+20"},
-        {0.0001, u"0.0001"},
-        {1e-5, u"1E-05"},
-        {1.0 / 3.0, u"0.333333333333333"},
-        {0.1f, u"0.1"},
-        {1234567.0f, u"1234567"},
-        {1e7f, u"1E+07"},
-        {12345678.0f, u"1.234568E+07"},
-        {true, u"True"},
-        {false, u"False"},
-        {Variant(u"text"), u"text"},
-        {Variant(Bytes({0x61, 0x00, 0x62, 0x00})), u"ab"},
-        {Variant(Bytes({0x61})), u"a"},
+        {Variant(), u""}, {Variant(int16_t{-5}), u"-5"}, {Variant(int32_t{-2147483647 - 1}), u"-2147483648"},
+        {0.5, u"0.5"}, {-0.5, u"-0.5"}, {-0.0, u"0"}, {100.0, u"100"}, {2.25, u"2.25"}, {1e15, u"1E+15"},
+        {123456789012345.0, u"123456789012345"}, {1e20, u"1E+20"}, {0.0001, u"0.0001"}, {1e-5, u"1E-05"},
+        {1.0 / 3.0, u"0.333333333333333"}, {0.1f, u"0.1"}, {1234567.0f, u"1234567"}, {1e7f, u"1E+07"},
+        {12345678.0f, u"1.234568E+07"}, {true, u"True"}, {false, u"False"}, {u"text", u"text"},
+        {Variant(Bytes({0x61, 0x00, 0x62, 0x00})), u"ab"}, {Variant(Bytes({0x61})), u"a"},
         {Variant(Bytes({0xAC, 0x20})), u"\u20AC"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.Value));
         EXPECT_EQ(runtime::ToString(c.Value), c.Expected);
@@ -194,16 +151,8 @@ TEST(Variant, ToBooleanReadsWordsAndNumbers)
         bool Expected;
     };
     const Case cases[] = {
-        {Variant(u"True"), true},
-        {Variant(u" false "), false},
-        {Variant(u"TRUE"), true},
-        {Variant(u"0"), false},
-        {Variant(u"-1"), true},
-        {Variant(u"&H0"), false},
-        {0.5, true},
-        {0, false},
-        {Variant(), false},
-        {true, true},
+        {u"True", true}, {u" false ", false}, {u"TRUE", true}, {u"0", false},      {u"-1", true},
+        {u"&H0", false}, {0.5, true},         {0, false},      {Variant(), false}, {true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.Value));
@@ -234,22 +183,14 @@ TEST(Variant, IsNumericAcceptsNumbersBooleansEmptyAndNumericText)
         Variant Value;
         bool Expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {Variant(u"123"), true},
-        {Variant(u" -1.5e3 "), true},
-        {Variant(u"&HFF"), true},
-        {Variant(u"{B04D2094-18FF-4A8C-A759-A1900518CEF7}"), false},
-        {Variant(u""), false},
-        {Variant(u"1e400"), false},
-        {Variant(u"12abc"), false},
-        {Variant(), true},
-        {true, true},
-        {2.5f, true},
-        {Variant(int16_t{1}), true},
-        {Variant::Missing(), false},
-        {Variant(Bytes({1})), false},
+        {u"123", true}, {u" -1.5e3 ", true}, {u"&HFF", true}, {u"{B04D2094-18FF-4A8C-A759-A1900518CEF7}", false},
+        {u"", false}, {u"1e400", false}, {u"12abc", false}, {Variant(), true}, {true, true}, {2.5f, true},
+        {Variant(int16_t{1}), true}, {Variant::Missing(), false}, {Variant(Bytes({1})), false},
         {Variant(VariantArray(1, 1)), false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.Value));
         EXPECT_EQ(runtime::IsNumeric(c.Value), c.Expected);

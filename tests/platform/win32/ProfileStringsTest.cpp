@@ -1,13 +1,14 @@
 #include "platform/win32/ProfileStrings.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace win32;
 
@@ -24,10 +25,7 @@ protected:
     }
     ~ProfileStringsTest() override { std::filesystem::remove_all(folder_); }
 
-    void Write(const std::string& content) const
-    {
-        std::ofstream(path_, std::ios::binary) << content;
-    }
+    void Write(const std::string& content) const { std::ofstream(path_, std::ios::binary) << content; }
     std::string Content() const
     {
         std::ifstream in(path_, std::ios::binary);
@@ -42,15 +40,20 @@ protected:
         const DWORD copied = GetPrivateProfileStringA(section, key, fallback, buffer.data(), size, path_.c_str());
         if (count)
             *count = copied;
-        EXPECT_LT(copied, size == 0 ? 1 : size);
-        if (size > 0) {
-            EXPECT_EQ(buffer[copied], '\0');
-        }
+        EXPECT_LT(copied, size);
+        EXPECT_EQ(buffer[copied], '\0');
         return buffer.substr(0, copied);
     }
     bool Put(const char* section, const char* key, const char* value) const
     {
         return WritePrivateProfileStringA(section, key, value, path_.c_str()) != 0;
+    }
+    int Entries() const
+    {
+        int entries = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_))
+            ++entries;
+        return entries;
     }
 
     std::string folder_;
@@ -67,6 +70,7 @@ TEST_F(ProfileStringsTest, ValuesAreFoundIgnoringCaseAndTrimmedOfBlanksAndQuotes
           "Quoted=\"  kept inside  \"\r\n"
           "Single='x'\r\n"
           "Half=\"open\r\n"
+          "Quote=\"\r\n"
           "Empty=\r\n"
           "[orrindale]\r\n"
           "Timeout=750\r\n");
@@ -76,18 +80,16 @@ TEST_F(ProfileStringsTest, ValuesAreFoundIgnoringCaseAndTrimmedOfBlanksAndQuotes
         const char* Key;
         const char* Expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {"InternetShortcut", "URL", "http://example.test/a b"},
-        {"INTERNETSHORTCUT", "url", "http://example.test/a b"},
-        {"InternetShortcut", "IconIndex", "3"},
-        {"InternetShortcut", "Quoted", "  kept inside  "},
-        {"InternetShortcut", "Single", "x"},
-        {"InternetShortcut", "Half", "\"open"},
-        {"InternetShortcut", "Empty", ""},
-        {"Orrindale", "TIMEOUT", "750"},
-        {"InternetShortcut", "Timeout", "default"},
-        {"Missing", "URL", "default"},
+        {"InternetShortcut", "URL", "http://example.test/a b"}, {"INTERNETSHORTCUT", "url", "http://example.test/a b"},
+        {"InternetShortcut", "IconIndex", "3"}, {"InternetShortcut", "Quoted", "  kept inside  "},
+        {"InternetShortcut", "Single", "x"}, {"InternetShortcut", "Half", "\"open"},
+        // A lone quote is no pair of quotes.
+        {"InternetShortcut", "Quote", "\""}, {"InternetShortcut", "Empty", ""}, {"Orrindale", "TIMEOUT", "750"},
+        {"InternetShortcut", "Timeout", "default"}, {"Missing", "URL", "default"},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(Get(c.Section, c.Key, "default"), c.Expected) << c.Section << "/" << c.Key;
 }
@@ -109,7 +111,7 @@ TEST_F(ProfileStringsTest, TheBufferCountsItsNulAndTheCountLeavesItOut)
 
 TEST_F(ProfileStringsTest, AMissingFileGivesTheDefaultWithoutItsTrailingBlanks)
 {
-    EXPECT_EQ(Get("InternetShortcut", "URL", "fallback  "), "fallback");
+    EXPECT_EQ(Get("InternetShortcut", "URL", "fallback   "), "fallback");
     EXPECT_EQ(Get("InternetShortcut", "URL", nullptr), "");
     EXPECT_FALSE(std::filesystem::exists(path_));
 }
@@ -119,7 +121,7 @@ TEST_F(ProfileStringsTest, NullKeyAndNullSectionListNames)
     Write("[A]\nx=1\ny=2\n[B]\nz=3\n");
     std::string buffer(64, '\x7F');
     DWORD count = GetPrivateProfileStringA("a", nullptr, "", buffer.data(), 64, path_.c_str());
-    EXPECT_EQ(buffer.substr(0, count + 1), std::string("x\0y\0", 4) + std::string(1, '\0'));
+    EXPECT_EQ(buffer.substr(0, count + 1), std::string("x\0y\0\0", 5));
     count = GetPrivateProfileStringA(nullptr, nullptr, "", buffer.data(), 64, path_.c_str());
     EXPECT_EQ(buffer.substr(0, count + 1), std::string("A\0B\0\0", 5));
     count = GetPrivateProfileStringA(nullptr, nullptr, "", buffer.data(), 3, path_.c_str());
@@ -127,62 +129,43 @@ TEST_F(ProfileStringsTest, NullKeyAndNullSectionListNames)
     EXPECT_EQ(buffer.substr(0, 3), std::string("A\0\0", 3));
 }
 
-TEST_F(ProfileStringsTest, WritingKeepsEveryUntouchedLineByteForByte)
+// Each write changes only the lines it must. A null "before" is no file, a null "after" none left.
+TEST_F(ProfileStringsTest, WritesChangeOnlyTheirOwnLines)
 {
-    const std::string before = "; browser's own comment\r\n"
-                               "[DEFAULT]\r\n"
-                               "BASEURL=http://old.test/\r\n"
-                               "\r\n"
-                               "[InternetShortcut]\r\n"
-                               "url = http://old.test/\r\n"
-                               "IconIndex=0\r\n"
-                               "\r\n"
-                               "[Other]\n"
-                               "tabs\t=\tkept\n";
-    Write(before);
-    ASSERT_TRUE(Put("InternetShortcut", "URL", "http://new.test/"));
-    std::string expected = before;
-    expected.replace(expected.find("url = http://old.test/"), 22, "URL=http://new.test/");
-    EXPECT_EQ(Content(), expected);
-}
-
-TEST_F(ProfileStringsTest, WritingCreatesTheFileTheSectionAndTheKeyAsNeeded)
-{
-    ASSERT_TRUE(Put("InternetShortcut", "URL", "http://a.test/"));
-    EXPECT_EQ(Content(), "[InternetShortcut]\r\nURL=http://a.test/\r\n");
-
-    ASSERT_TRUE(Put("Orrindale", "Timeout", "750"));
-    ASSERT_TRUE(Put("orrindale", "Rename", "1"));
-    EXPECT_EQ(Content(), "[InternetShortcut]\r\nURL=http://a.test/\r\n[Orrindale]\r\nTimeout=750\r\nRename=1\r\n");
-
-    // A file with LF line ends and no final line end gets LF lines, and keeps its last line.
-    Write("[InternetShortcut]\nURL=http://b.test/");
-    ASSERT_TRUE(Put("InternetShortcut", "IconIndex", "1"));
-    ASSERT_TRUE(Put("Orrindale", "Rename", "0"));
-    EXPECT_EQ(Content(), "[InternetShortcut]\nURL=http://b.test/\nIconIndex=1\n[Orrindale]\nRename=0\n");
-}
-
-TEST_F(ProfileStringsTest, NewKeysGoAfterTheLastEntryOfTheirSection)
-{
-    Write("[Orrindale]\r\nTimeout=500\r\n\r\n[InternetShortcut]\r\nURL=x\r\n");
-    ASSERT_TRUE(Put("Orrindale", "Rename", "1"));
-    EXPECT_EQ(Content(), "[Orrindale]\r\nTimeout=500\r\nRename=1\r\n\r\n[InternetShortcut]\r\nURL=x\r\n");
-}
-
-TEST_F(ProfileStringsTest, NullValueRemovesTheKeyAndNullKeyTheWholeSection)
-{
-    Write("[InternetShortcut]\r\nURL=x\r\n[Orrindale]\r\nTimeout=500\r\nRename=1\r\n[Last]\r\nk=v\r\n");
-    ASSERT_TRUE(Put("Orrindale", "Rename", nullptr));
-    EXPECT_EQ(Content(), "[InternetShortcut]\r\nURL=x\r\n[Orrindale]\r\nTimeout=500\r\n[Last]\r\nk=v\r\n");
-    ASSERT_TRUE(Put("ORRINDALE", nullptr, nullptr));
-    EXPECT_EQ(Content(), "[InternetShortcut]\r\nURL=x\r\n[Last]\r\nk=v\r\n");
-    EXPECT_EQ(Get("Orrindale", "Timeout", "global"), "global");
-    // Removing what is not there changes nothing and creates nothing.
-    ASSERT_TRUE(Put("Orrindale", nullptr, nullptr));
-    EXPECT_EQ(Content(), "[InternetShortcut]\r\nURL=x\r\n[Last]\r\nk=v\r\n");
-    std::filesystem::remove(path_);
-    EXPECT_TRUE(Put("Orrindale", nullptr, nullptr));
-    EXPECT_FALSE(std::filesystem::exists(path_));
+    struct Case
+    {
+        const char *Before, *Section, *Key, *Value, *After;
+    };
+    const Case cases[] = {
+        {nullptr, "S", "k", "v", "[S]\r\nk=v\r\n"},
+        {"; own\r\n[D]\r\nk=0\r\n\r\n[S]\r\nK = old\r\nj=0\r\n\r\n[T]\ntabs\t=\tkept\n", "s", "k", "new",
+         "; own\r\n[D]\r\nk=0\r\n\r\n[S]\r\nk=new\r\nj=0\r\n\r\n[T]\ntabs\t=\tkept\n"},
+        {"[S]\r\nk=v\r\n", "T", "j", "1", "[S]\r\nk=v\r\n[T]\r\nj=1\r\n"},
+        // A new key goes after the last entry of its section, also of an empty one.
+        {"[S]\r\nk=v\r\n\r\n[T]\r\nj=1\r\n", "s", "n", "2", "[S]\r\nk=v\r\nn=2\r\n\r\n[T]\r\nj=1\r\n"},
+        {"[S]\r\nk=v\r\n[E]\r\n[T]\r\n", "E", "n", "2", "[S]\r\nk=v\r\n[E]\r\nn=2\r\n[T]\r\n"},
+        // LF line ends are kept; a last line without one gets one before anything follows it.
+        {"[S]\nk=v", "S", "n", "1", "[S]\nk=v\nn=1\n"},
+        {"[S]\nk=v", "T", "n", "1", "[S]\nk=v\n[T]\nn=1\n"},
+        {"[S]\r\nk=v\r\n[T]\r\nj=1\r\nn=2\r\n[U]\r\n", "T", "N", nullptr, "[S]\r\nk=v\r\n[T]\r\nj=1\r\n[U]\r\n"},
+        {"[S]\r\nk=v\r\n[T]\r\nj=1\r\n[U]\r\nu=3\r\n", "t", nullptr, nullptr, "[S]\r\nk=v\r\n[U]\r\nu=3\r\n"},
+        // Removing what is not there changes nothing and creates nothing.
+        {"[S]\r\nk=v\r\n", "T", nullptr, nullptr, "[S]\r\nk=v\r\n"},
+        {"[S]\r\nk=v\r\n", "S", "n", nullptr, "[S]\r\nk=v\r\n"},
+        {nullptr, "S", nullptr, nullptr, nullptr},
+        {nullptr, "S", "k", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.Before ? c.Before : "no file") << " + " << c.Section << "/"
+                                        << (c.Key ? c.Key : "-") << "=" << (c.Value ? c.Value : "-"));
+        std::filesystem::remove(path_);
+        if (c.Before)
+            Write(c.Before);
+        EXPECT_TRUE(Put(c.Section, c.Key, c.Value));
+        EXPECT_EQ(std::filesystem::exists(path_), c.After != nullptr);
+        EXPECT_EQ(Content(), c.After ? c.After : "");
+        EXPECT_EQ(Entries(), c.After ? 1 : 0) << "a temporary file was left behind";
+    }
 }
 
 TEST_F(ProfileStringsTest, LineBreaksInWhatIsWrittenAreRefusedAndTheFileStaysAsItWas)
@@ -200,17 +183,36 @@ TEST_F(ProfileStringsTest, AFailedWriteLeavesTheFileAsItWasAndNoTemporaryBehind)
     const std::string before = "[InternetShortcut]\r\nURL=http://safe.test/\r\n";
     Write(before);
     EXPECT_FALSE(WritePrivateProfileStringA("InternetShortcut", "URL", "x", (folder_ + "/no/such/file.url").c_str()));
+
+    // A disk that fills up half-way through the new file: the old one stays whole.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const rlimit small{before.size(), old.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = Put("InternetShortcut", "URL", "http://a.longer.address.test/");
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Content(), before);
+    EXPECT_EQ(Entries(), 1) << "a temporary file was left behind";
+
+    // The temporary file is made beside the file, not in the working folder (here one that is
+    // gone, so nothing can be made in it).
+    const std::filesystem::path working = std::filesystem::current_path();
+    const std::string gone = folder_ + "/gone";
+    std::filesystem::create_directory(gone);
+    ASSERT_EQ(chdir(gone.c_str()), 0);
+    std::filesystem::remove(gone);
+    EXPECT_TRUE(Put("InternetShortcut", "URL", "http://new.test/"));
+    std::filesystem::current_path(working);
+    EXPECT_EQ(Content(), "[InternetShortcut]\r\nURL=http://new.test/\r\n");
+
     // A folder that cannot take the temporary file: the write fails as a whole. (Root ignores
-    // permissions, so a missing file system entry stands in for a full or read-only disk.)
+    // permissions, so a missing file system entry stands in for a read-only disk.)
     std::filesystem::remove_all(folder_);
     EXPECT_FALSE(Put("InternetShortcut", "URL", "x"));
     std::filesystem::create_directories(folder_);
-    Write(before);
-    ASSERT_TRUE(Put("InternetShortcut", "URL", "http://new.test/"));
-    int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_))
-        ++entries;
-    EXPECT_EQ(entries, 1);
 }
 
 TEST_F(ProfileStringsTest, WritesKeepTheFilesPermissionsAndGoThroughSymbolicLinks)

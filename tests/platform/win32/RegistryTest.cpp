@@ -78,23 +78,12 @@ protected:
         return names;
     }
 
-    std::vector<std::string> ValueNames(HKEY key)
-    {
-        std::vector<std::string> names;
-        char name[300];
-        DWORD length = sizeof name;
-        for (DWORD i = 0; RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-             ++i, length = sizeof name)
-            names.emplace_back(name, length);
-        return names;
-    }
-
     TestFolder folder;
     std::vector<HKEY> opened;
 };
 } // namespace
 
-TEST_F(Registry, CreateMakesEveryMissingKeyOnThePath)
+TEST_F(Registry, CreateMakesEveryMissingKeyAndOpenOnlyFindsThem)
 {
     HKEY key = 0;
     DWORD disposition = 0;
@@ -103,34 +92,23 @@ TEST_F(Registry, CreateMakesEveryMissingKeyOnThePath)
               ERROR_SUCCESS);
     opened.push_back(key);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    for (const char* path : {"Software\\A", "Software\\A\\B", "Software\\A\\B\\C"}) {
-        HKEY found = 0;
-        EXPECT_EQ(Open(path, found), ERROR_SUCCESS) << path;
-    }
-    HKEY again = 0;
+    HKEY found = 0;
+    for (const char* path : std::initializer_list<const char*>{"Software\\A", "Software\\A\\B", "", nullptr})
+        EXPECT_EQ(Open(path, found), ERROR_SUCCESS) << (path ? path : "(null)");
     ASSERT_EQ(
-        RegCreateKeyExA(HKEY_CURRENT_USER, "software\\a\\b\\c\\", 0, nullptr, 0, 0x3F, nullptr, &again, &disposition),
+        RegCreateKeyExA(HKEY_CURRENT_USER, "software\\a\\b\\c\\", 0, nullptr, 0, 0x3F, nullptr, &found, &disposition),
         ERROR_SUCCESS);
-    opened.push_back(again);
+    opened.push_back(found);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
-    EXPECT_NE(again, key);
+    EXPECT_NE(found, key);
     // Relative to an open key, too.
-    HKEY below = Create("D\\E", key);
-    EXPECT_EQ(Open("Software\\A\\B\\C\\D\\E", below), ERROR_SUCCESS);
-}
+    Create("D\\E", key);
+    EXPECT_EQ(Open("Software\\A\\B\\C\\D\\E", found), ERROR_SUCCESS);
 
-TEST_F(Registry, OpenOfAMissingKeyFailsWithAZeroHandle)
-{
-    HKEY key = 0;
-    EXPECT_EQ(Open("Software\\Nowhere", key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key, 0u);
+    // A missing key, also the same path under another root, opens nothing and gives handle 0.
+    EXPECT_EQ(Open("Software\\A", found, KEY_READ, HKEY_LOCAL_MACHINE), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(found, 0u);
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
-    // The same path under another root is another key.
-    Create("Software\\OnlyHere");
-    EXPECT_EQ(Open("Software\\OnlyHere", key, KEY_READ, HKEY_LOCAL_MACHINE), ERROR_FILE_NOT_FOUND);
-    // An empty path opens the key itself again.
-    EXPECT_EQ(Open("", key, KEY_READ), ERROR_SUCCESS);
-    EXPECT_EQ(Open(nullptr, key, KEY_READ), ERROR_SUCCESS);
 }
 
 TEST_F(Registry, BadPathsAreRefused)
@@ -142,12 +120,12 @@ TEST_F(Registry, BadPathsAreRefused)
         std::string Path;
         LONG Status;
     };
+    // clang-format off
     const Case cases[] = {
-        {"\\Software", ERROR_BAD_PATHNAME},
-        {"Software\\\\X", ERROR_BAD_PATHNAME},
-        {"Software\\" + tooLong, ERROR_INVALID_PARAMETER},
-        {"Software\\" + longest, ERROR_SUCCESS},
+        {"\\Software", ERROR_BAD_PATHNAME}, {"Software\\\\X", ERROR_BAD_PATHNAME},
+        {"Software\\" + tooLong, ERROR_INVALID_PARAMETER}, {"Software\\" + longest, ERROR_SUCCESS},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Path);
         HKEY key = 0;
@@ -162,33 +140,16 @@ TEST_F(Registry, BadPathsAreRefused)
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, nullptr), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(Registry, NamesAreCaseInsensitiveAndKeepTheirFirstSpelling)
-{
-    HKEY key = Create("Software\\MixedCase\\Caf\xE9");
-    HKEY same = 0;
-    ASSERT_EQ(Open("SOFTWARE\\mixedcase\\CAF\xC9", same), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, "Value", REG_SZ, std::string("one\0", 4)), ERROR_SUCCESS);
-    ASSERT_EQ(Set(same, "VALUE", REG_SZ, std::string("two\0", 4)), ERROR_SUCCESS);
-    EXPECT_EQ(Get(key, "vAlUe"), std::string("two\0", 4));
-    EXPECT_EQ(ValueNames(key), std::vector<std::string>{"Value"});
-    HKEY parent = 0;
-    ASSERT_EQ(Open("software\\MIXEDCASE", parent), ERROR_SUCCESS);
-    EXPECT_EQ(SubKeys(parent), std::vector<std::string>{"Caf\xE9"});
-}
-
-TEST_F(Registry, SubkeysEnumerateSortedWithoutRegardToCase)
+// Sorting and letter case are the hive's; here, what a short buffer gets.
+TEST_F(Registry, SubkeysEnumerateIntoBuffersWithRoomForTheTerminator)
 {
     HKEY key = Create("Software\\Sorted");
-    for (const char* name : {"beta", "Alpha", "_under", "gamma", "\xC9mile", "Zulu", "1st", "alpha2"})
+    for (const char* name : {"beta", "1st"})
         Create(name, key);
-    // Compared in upper case: digits, then letters, then "_" (after "Z"), then accented letters.
-    const std::vector<std::string> expected = {"1st", "Alpha", "alpha2", "beta", "gamma", "Zulu", "_under", "\xC9mile"};
-    EXPECT_EQ(SubKeys(key), expected);
-
+    EXPECT_EQ(SubKeys(key), (std::vector<std::string>{"1st", "beta"}));
     char name[16];
     DWORD length = sizeof name;
-    EXPECT_EQ(RegEnumKeyExA(key, 8, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
-    // A buffer with no room for the terminator is too short.
+    EXPECT_EQ(RegEnumKeyExA(key, 2, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
     length = 3;
     EXPECT_EQ(RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
     length = 4;
@@ -245,18 +206,15 @@ TEST_F(Registry, DataComesBackExactlyAsWritten)
         DWORD Type;
         std::string Data;
     };
+    // clang-format off
     const Case cases[] = {
-        {"ansi", REG_SZ, std::string("caf\xE9 \x80 \x81", 9) + '\0'},
-        {"no terminator", REG_SZ, "abc"},
-        {"inner zero", REG_SZ, std::string("a\0b\0", 4)},
-        {"empty", REG_SZ, ""},
-        {"every byte as text", REG_EXPAND_SZ, allBytes},
-        {"multi", REG_MULTI_SZ, std::string("x\0y\0\0", 5)},
-        {"every byte", REG_BINARY, allBytes},
-        {"dword", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
-        {"odd type", 0xABCDEF, "?"},
-        {"", REG_SZ, std::string("default\0", 8)},
+        {"ansi", REG_SZ, std::string("caf\xE9 \x80 \x81", 9) + '\0'}, {"no terminator", REG_SZ, "abc"},
+        {"inner zero", REG_SZ, std::string("a\0b\0", 4)}, {"empty", REG_SZ, ""},
+        {"every byte as text", REG_EXPAND_SZ, allBytes}, {"multi", REG_MULTI_SZ, std::string("x\0y\0\0", 5)},
+        {"every byte", REG_BINARY, allBytes}, {"dword", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
+        {"odd type", 0xABCDEF, "?"}, {"", REG_SZ, std::string("default\0", 8)},
     };
+    // clang-format on
     for (const Case& c : cases)
         ASSERT_EQ(Set(key, c.Name, c.Type, c.Data), ERROR_SUCCESS) << c.Name;
     for (const Case& c : cases) {
@@ -351,39 +309,28 @@ TEST_F(Registry, InfoCountsAndLongestNames)
     EXPECT_EQ(values, 0u);
 }
 
-TEST_F(Registry, DeleteKeyRefusesAKeyWithSubkeys)
+TEST_F(Registry, DeletedKeysAreGoneAndTheirHandlesReachNothing)
 {
     HKEY key = Create("Software\\Tree\\Leaf");
     ASSERT_EQ(Set(key, "v", REG_SZ, std::string("x\0", 2)), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tree"), ERROR_ACCESS_DENIED);
-    HKEY found = 0;
-    EXPECT_EQ(Open("Software\\Tree\\Leaf", found), ERROR_SUCCESS);
-
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "software\\tree\\leaf"), ERROR_SUCCESS);
+    HKEY found = 0;
     EXPECT_EQ(Open("Software\\Tree\\Leaf", found), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tree\\Leaf"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tree"), ERROR_SUCCESS);
-    // A predefined root is never deleted.
     EXPECT_EQ(RegDeleteKeyA(HKEY_DYN_DATA, ""), ERROR_ACCESS_DENIED);
 
-    // A key made again under the same name is a new key: its values are gone.
+    // A key made again under the same name is a new key, which the old handle does not reach.
     HKEY again = Create("Software\\Tree\\Leaf");
     EXPECT_EQ(Get(again, "v"), "<status 2>");
-}
-
-TEST_F(Registry, HandleOfADeletedKeyReachesNothing)
-{
-    HKEY key = Create("Software\\Doomed");
-    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Doomed"), ERROR_SUCCESS);
-    HKEY newKey = Create("Software\\Doomed");
-    ASSERT_EQ(Set(newKey, "v", REG_SZ, std::string("x\0", 2)), ERROR_SUCCESS);
-
-    EXPECT_EQ(Set(key, "v", REG_SZ, std::string("y\0", 2)), ERROR_KEY_DELETED);
+    ASSERT_EQ(Set(again, "v", REG_SZ, std::string("y\0", 2)), ERROR_SUCCESS);
+    EXPECT_EQ(Set(key, "v", REG_SZ, std::string("z\0", 2)), ERROR_KEY_DELETED);
     EXPECT_EQ(Get(key, "v"), "<status 1018>");
     HKEY child = 0;
     EXPECT_EQ(RegCreateKeyExA(key, "child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
               ERROR_KEY_DELETED);
-    EXPECT_EQ(Get(newKey, "v"), std::string("x\0", 2));
+    EXPECT_EQ(Get(again, "v"), std::string("y\0", 2));
 }
 
 TEST_F(Registry, ClosedUnknownAndZeroHandlesAreInvalid)

@@ -116,6 +116,7 @@ TEST_F(RecordedShell, DocumentsAndFoldersOpenButProgramsAreRefused)
         std::string Directory;
         win32::HINSTANCE Result;
     };
+    // clang-format off
     const Case cases[] = {
         {"", Local(document), "", win32::ShellExecuteStarted},
         {"open", "file://" + Local(document), "", win32::ShellExecuteStarted},
@@ -125,12 +126,11 @@ TEST_F(RecordedShell, DocumentsAndFoldersOpenButProgramsAreRefused)
         {"", "file://" + folder + "/run%20me", "", win32::SE_ERR_ACCESSDENIED},
         {"", "FILE://localhost" + folder + "/run%20me?x#y", "", win32::SE_ERR_ACCESSDENIED},
         {"", "file:" + folder + "/run me", "", win32::SE_ERR_ACCESSDENIED},
-        {"", "run me", folder, win32::SE_ERR_ACCESSDENIED},
-        {"", Local(entry), "", win32::SE_ERR_ACCESSDENIED},
-        {"", "--help", "", win32::SE_ERR_ACCESSDENIED},
-        {"", "", "", win32::SE_ERR_FNF},
+        {"", "run me", folder, win32::SE_ERR_ACCESSDENIED}, {"", Local(entry), "", win32::SE_ERR_ACCESSDENIED},
+        {"", "--help", "", win32::SE_ERR_ACCESSDENIED}, {"", "", "", win32::SE_ERR_FNF},
         {"print", Local(document), "", win32::SE_ERR_NOASSOC},
     };
+    // clang-format on
     size_t started = 0;
     for (const Case& c : cases) {
         const win32::HINSTANCE result =
