@@ -140,9 +140,9 @@ std::vector<Row> CsvRows(const QString& path)
     return rows;
 }
 
-// What each favorite on the page shows: its verdict (the class of its item), name, address and
-// where it moves, sorted, and the lengths of the chart's bars. The page must read as XML, run
-// nothing, and link only to web addresses.
+// What each favorite on the page shows: its verdict (the class of its item), status, name,
+// address and where it moves, sorted, and the lengths of the chart's bars. The page must read
+// as XML, run nothing, and link only to web addresses.
 std::vector<Row> HtmlRows(const QString& path, QStringList& bars)
 {
     QFile file(path);
@@ -161,8 +161,8 @@ std::vector<Row> HtmlRows(const QString& path, QStringList& bars)
             bars.append(page.attributes().value(QStringLiteral("width")).toString());
         if (page.name() == QStringLiteral("li"))
             rows.push_back({cssClass == QStringLiteral("silent") ? QStringLiteral("no reply") : cssClass});
-        else if (cssClass == QStringLiteral("name") || cssClass == QStringLiteral("url") ||
-                 cssClass == QStringLiteral("moved"))
+        else if (cssClass == QStringLiteral("tag") || cssClass == QStringLiteral("name") ||
+                 cssClass == QStringLiteral("url") || cssClass == QStringLiteral("moved"))
             rows.back().push_back(page.readElementText());
     }
     EXPECT_FALSE(page.hasError()) << page.errorString().toStdString() << " at line " << page.lineNumber();
@@ -295,7 +295,8 @@ TEST_F(FavoritesCheck, ChecksAsTheWindowDoesAndReportsWhatItFound)
         }
         std::vector<Row> shownRows;
         for (const Row& row : rows) {
-            shownRows.push_back({row[4], row[1], row[2].isEmpty() ? QStringLiteral("(no address)") : row[2]});
+            shownRows.push_back({row[4], row[3].isEmpty() ? row[4] : row[3] + QLatin1Char(' ') + row[4], row[1],
+                                 row[2].isEmpty() ? QStringLiteral("(no address)") : row[2]});
             if (!row[5].isEmpty())
                 shownRows.back().push_back(row[5]);
         }
@@ -364,7 +365,7 @@ TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
     EXPECT_EQ(progress.Line(30), QStringLiteral("1/4 checked, 1 broken, 0 no r"));
     EXPECT_EQ(Printable(QStringLiteral("a\x1b[2Jb\u009b")), QStringLiteral("a\\x1b[2Jb\\x9b"));
     for (const auto& [seconds, text] :
-         {std::pair{0, "0:00"}, {61, "1:01"}, {3600, "1:00:00"}, {36000 + 723, "10:12:03"}})
+         {std::pair{0, "0:00"}, {61, "1:01"}, {3600, "1:00:00"}, {7199, "1:59:59"}, {36000 + 723, "10:12:03"}})
         EXPECT_EQ(DurationText(seconds), QLatin1StringView(text));
 }
 
