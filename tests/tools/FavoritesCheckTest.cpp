@@ -12,6 +12,7 @@
 #include "tests/app/checking/TlsServer.h"
 #include "tests/support/PrivateRegistry.h"
 #include "tests/support/TestFolder.h"
+#include "tests/tools/ToolRun.h"
 #include "tools/favorites/CheckProgress.h"
 #include "tools/favorites/CheckReport.h"
 #include "tools/favorites/Commands.h"
@@ -29,7 +30,6 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <map>
-#include <sstream>
 
 using namespace std::chrono_literals;
 
@@ -70,19 +70,9 @@ void Serve(ServerConnection& c)
     c.Close();
 }
 
-struct ToolRun
-{
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
 ToolRun Check(const QStringList& args, int columns = 0)
 {
-    std::ostringstream out, err;
-    Console console{out, err, columns};
-    const int exit = RunCheck(args, console);
-    return {exit, out.str(), err.str()};
+    return RunCommand(RunCheck, args, columns);
 }
 
 // Every shortcut below a folder with its bytes, by its path below the folder.
@@ -150,9 +140,9 @@ std::vector<Row> CsvRows(const QString& path)
     return rows;
 }
 
-// What each favorite on the page shows: its verdict (the class of its item), name and address,
-// sorted, and the lengths of the chart's bars. The page must read as XML, run nothing, and
-// link only to web addresses.
+// What each favorite on the page shows: its verdict (the class of its item), status, name,
+// address and where it moves, sorted, and the lengths of the chart's bars. The page must read
+// as XML, run nothing, and link only to web addresses.
 std::vector<Row> HtmlRows(const QString& path, QStringList& bars)
 {
     QFile file(path);
@@ -171,7 +161,8 @@ std::vector<Row> HtmlRows(const QString& path, QStringList& bars)
             bars.append(page.attributes().value(QStringLiteral("width")).toString());
         if (page.name() == QStringLiteral("li"))
             rows.push_back({cssClass == QStringLiteral("silent") ? QStringLiteral("no reply") : cssClass});
-        else if (cssClass == QStringLiteral("name") || cssClass == QStringLiteral("url"))
+        else if (cssClass == QStringLiteral("tag") || cssClass == QStringLiteral("name") ||
+                 cssClass == QStringLiteral("url") || cssClass == QStringLiteral("moved"))
             rows.back().push_back(page.readElementText());
     }
     EXPECT_FALSE(page.hasError()) << page.errorString().toStdString() << " at line " << page.lineNumber();
@@ -303,10 +294,17 @@ TEST_F(FavoritesCheck, ChecksAsTheWindowDoesAndReportsWhatItFound)
             continue;
         }
         std::vector<Row> shownRows;
-        for (const Row& row : rows)
-            shownRows.push_back({row[4], row[1], row[2].isEmpty() ? QStringLiteral("(no address)") : row[2]});
+        for (const Row& row : rows) {
+            shownRows.push_back({row[4], row[3].isEmpty() ? row[4] : row[3] + QLatin1Char(' ') + row[4], row[1],
+                                 row[2].isEmpty() ? QStringLiteral("(no address)") : row[2]});
+            if (!row[5].isEmpty())
+                shownRows.back().push_back(row[5]);
+        }
         std::sort(shownRows.begin(), shownRows.end());
         EXPECT_EQ(read, shownRows);
+        EXPECT_TRUE(Folder.ReadFile(QStringLiteral("dry.html"))
+                        .contains("15 of 15 favorites checked: 9 answered, 2 broken, 4 no reply. 2 would be moved to a "
+                                  "new address, 5 renamed after their page title."));
     }
     // 9 answered, 2 broken and 4 silent of 15, the longest bar 200 long.
     EXPECT_EQ(bars, (QStringList{QStringLiteral("120.0"), QStringLiteral("26.7"), QStringLiteral("53.3")}));
@@ -367,7 +365,7 @@ TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
     EXPECT_EQ(progress.Line(30), QStringLiteral("1/4 checked, 1 broken, 0 no r"));
     EXPECT_EQ(Printable(QStringLiteral("a\x1b[2Jb\u009b")), QStringLiteral("a\\x1b[2Jb\\x9b"));
     for (const auto& [seconds, text] :
-         {std::pair{0, "0:00"}, {61, "1:01"}, {3600, "1:00:00"}, {36000 + 723, "10:12:03"}})
+         {std::pair{0, "0:00"}, {61, "1:01"}, {3600, "1:00:00"}, {7199, "1:59:59"}, {36000 + 723, "10:12:03"}})
         EXPECT_EQ(DurationText(seconds), QLatin1StringView(text));
 }
 

@@ -8,74 +8,61 @@
 
 using namespace regtool;
 using namespace win32;
+using namespace std::string_literals;
 
+// The common cases of each type go through `reg add` and `reg query` in RegToolTest; these are
+// the limits.
 TEST(RegData, TypedDataBecomesTheBytesStored)
 {
-    struct Case
-    {
-        DWORD Type;
-        const char* Text;
-        std::optional<std::string> Bytes;
-    };
-    const Case cases[] = {
-        {REG_SZ, "hello", std::string("hello\0", 6)},
-        {REG_SZ, "", std::string("\0", 1)},
-        {REG_EXPAND_SZ, "%HOME%", std::string("%HOME%\0", 7)},
-        {REG_MULTI_SZ, "a\\0b", std::string("a\0b\0\0", 5)},
-        {REG_MULTI_SZ, "", std::string("\0", 1)},
-        {REG_DWORD, "5", std::string("\x05\0\0\0", 4)},
-        {REG_DWORD, "0x10", std::string("\x10\0\0\0", 4)},
-        {REG_DWORD, "4294967295", std::string("\xFF\xFF\xFF\xFF", 4)},
+    const std::tuple<DWORD, const char*, std::optional<std::string>> cases[] = {
+        {REG_SZ, "", "\0"s},
+        {REG_MULTI_SZ, "", "\0"s},
+        {REG_DWORD, "0X1f", "\x1F\0\0\0"s},
+        {REG_DWORD, "4294967295", "\xFF\xFF\xFF\xFF"s},
         {REG_DWORD, "4294967296", std::nullopt},
         {REG_DWORD, "-1", std::nullopt},
         {REG_DWORD, "12abc", std::nullopt},
         {REG_DWORD, "0x", std::nullopt},
-        {REG_DWORD_BIG_ENDIAN, "0x01020304", std::string("\x01\x02\x03\x04", 4)},
-        {REG_QWORD, "0x100000000", std::string("\0\0\0\0\x01\0\0\0", 8)},
+        {REG_DWORD_BIG_ENDIAN, "0x01020304", "\x01\x02\x03\x04"s},
         {REG_QWORD, "18446744073709551616", std::nullopt},
-        {REG_BINARY, "00fF10", std::string("\0\xFF\x10", 3)},
+        {REG_BINARY, "00fF10", "\0\xFF\x10"s},
         {REG_BINARY, "abc", std::nullopt},
         {REG_BINARY, "zz", std::nullopt},
-        {REG_NONE, "", std::string()},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(TypeName(c.Type)) + " " + c.Text);
-        EXPECT_EQ(DataFromText(c.Type, c.Text, "\\0"), c.Bytes);
+    for (const auto& [type, text, bytes] : cases) {
+        SCOPED_TRACE(TypeName(type) + " " + text);
+        EXPECT_EQ(DataFromText(type, text, "\\0"), bytes);
     }
-    EXPECT_EQ(DataFromText(REG_MULTI_SZ, "a#b#c", "#"), std::string("a\0b\0c\0\0", 7));
+    EXPECT_EQ(DataFromText(REG_MULTI_SZ, "a#b#c", "#"), "a\0b\0c\0\0"s);
 }
 
 TEST(RegData, StoredDataIsShownAsUsersReadIt)
 {
-    struct Case
-    {
-        DWORD Type;
-        std::string Data;
-        const char* Shown;
-    };
-    const Case cases[] = {
-        {REG_SZ, std::string("text\0", 5), "text"},
+    const std::tuple<DWORD, std::string, const char*> cases[] = {
         {REG_SZ, "no terminator", "no terminator"},
-        {REG_MULTI_SZ, std::string("a\0b\0\0", 5), "a\\0b"},
-        {REG_DWORD, std::string("\x05\0\0\0", 4), "0x5"},
-        {REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4), "0xffffffff"},
-        {REG_DWORD, std::string("\x01\x02", 2), "0102"},
-        {REG_DWORD_BIG_ENDIAN, std::string("\0\0\x01\0", 4), "0x100"},
-        {REG_QWORD, std::string("\0\0\0\0\x01\0\0\0", 8), "0x100000000"},
-        {REG_BINARY, std::string("\0\xAB", 2), "00AB"},
+        {REG_DWORD, "\x01\x02"s, "0102"},
+        {REG_DWORD_BIG_ENDIAN, "\0\0\x01\0"s, "0x100"},
+        {REG_QWORD, "\x01\0\0"s, "010000"},
         {77, "\x01", "01"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(DataToText(c.Type, c.Data), c.Shown) << c.Shown;
+    for (const auto& [type, data, shown] : cases)
+        EXPECT_EQ(DataToText(type, data), shown) << shown;
 }
 
+// Only the types `reg add` can write have a name it reads.
 TEST(RegData, TypeNamesAreReadInAnyCase)
 {
-    EXPECT_EQ(TypeFromName("reg_dword"), REG_DWORD);
-    EXPECT_EQ(TypeFromName("REG_MULTI_SZ"), REG_MULTI_SZ);
-    EXPECT_EQ(TypeFromName("REG_DWORD_LITTLE_ENDIAN"), REG_DWORD);
-    EXPECT_EQ(TypeFromName("REG_LINK"), std::nullopt);
-    EXPECT_EQ(TypeFromName("DWORD"), std::nullopt);
+    const std::pair<const char*, std::optional<DWORD>> names[] = {
+        {"REG_DWORD_LITTLE_ENDIAN", REG_DWORD},
+        {"Reg_Dword_Big_Endian", REG_DWORD_BIG_ENDIAN},
+        {"DWORD", std::nullopt},
+        {"REG_LINK", std::nullopt},
+        {"REG_RESOURCE_LIST", std::nullopt},
+        {"REG_FULL_RESOURCE_DESCRIPTOR", std::nullopt},
+        {"REG_RESOURCE_REQUIREMENTS_LIST", std::nullopt},
+    };
+    for (const auto& [name, type] : names)
+        EXPECT_EQ(TypeFromName(name), type) << name;
     EXPECT_EQ(TypeName(0x12345), "REG_UNKNOWN");
 }
 
