@@ -2,6 +2,7 @@
 
 #include "platform/controls/ImageList.h"
 #include "platform/runtime/ErrorRecord.h"
+#include "tests/support/RaisedError.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -20,16 +21,6 @@ QIcon Solid(const QColor& colour)
 QRgb CentreOf(const QIcon& icon, QIcon::Mode mode)
 {
     return icon.pixmap(QSize(16, 16), mode).toImage().pixel(8, 8);
-}
-
-int ErrorNumberOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const runtime::Error& error) {
-        return error.Number();
-    }
-    return 0;
 }
 
 QStringList TextsInCollectionOrder(const TreeView& tree)

@@ -1,6 +1,7 @@
 #include "platform/files/FileOperations.h"
 
 #include "platform/runtime/ErrorRecord.h"
+#include "tests/support/RaisedError.h"
 #include "tests/support/Privileges.h"
 #include "tests/support/TestFolder.h"
 
@@ -15,16 +16,6 @@
 
 namespace
 {
-int ErrorNumberOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const runtime::Error& error) {
-        return error.Number();
-    }
-    return 0;
-}
-
 void SetMode(const QString& path, mode_t mode)
 {
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), mode), 0);

@@ -1,6 +1,7 @@
 #include "platform/files/FileSystem.h"
 
 #include "platform/runtime/ErrorRecord.h"
+#include "tests/support/RaisedError.h"
 #include "tests/support/Privileges.h"
 #include "tests/support/TestFolder.h"
 
@@ -19,15 +20,6 @@ QStringList Names(const QList<files::FolderItem>& items)
     return names;
 }
 
-int ErrorNumberOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const runtime::Error& error) {
-        return error.Number();
-    }
-    return 0;
-}
 class FolderListing : public ::testing::Test
 {
 protected:

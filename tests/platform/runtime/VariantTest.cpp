@@ -2,6 +2,7 @@
 
 #include "platform/runtime/ErrorRecord.h"
 #include "tests/platform/runtime/VariantPrinter.h"
+#include "tests/support/RaisedError.h"
 
 #include <cfloat>
 #include <functional>
@@ -14,17 +15,6 @@ using runtime::VariantType;
 
 namespace
 {
-
-// The error number a conversion raises, or 0 when it succeeds.
-int32_t ErrorOf(const std::function<void()>& conversion)
-{
-    try {
-        conversion();
-    } catch (const runtime::Error& error) {
-        return error.Number();
-    }
-    return 0;
-}
 
 std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> bytes)
 {
@@ -99,7 +89,7 @@ TEST(Variant, ConversionsRaiseOverflowAndTypeMismatch)
         {"stored value of another type", [] { Variant(5).AsString(); }, runtime::TypeMismatch},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ErrorOf(c.Conversion), c.Error) << c.What;
+        EXPECT_EQ(ErrorNumberOf(c.Conversion), c.Error) << c.What;
 }
 
 TEST(Variant, ToIntegerKeepsTheSixteenBitRange)
@@ -231,7 +221,7 @@ TEST(Variant, ArraysAreCopiedDeeplyAndCheckTheirBounds)
 
     const std::pair<int32_t, int32_t> outside[] = {{2, 0}, {0, 3}, {-1, 0}, {0, -1}};
     for (auto [row, column] : outside)
-        EXPECT_EQ(ErrorOf([&] { table.At(row, column); }), 9) << row << "," << column;
+        EXPECT_EQ(ErrorNumberOf([&] { table.At(row, column); }), 9) << row << "," << column;
 }
 
 TEST(Variant, EqualityNeedsTheSameTypeAndValue)
