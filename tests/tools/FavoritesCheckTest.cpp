@@ -30,6 +30,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -323,6 +324,7 @@ TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
                          "[InternetShortcut]\r\nURL=" + site.Url(QStringLiteral("/")).toUtf8() +
                              "\r\n[Orrindale]\r\nRename=0\r\n");
     Folder.MakeFolder(QStringLiteral("report.html"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(favorites + QStringLiteral("/pipe.url")).constData(), 0600), 0);
     Registry.WriteValue(win32::HKEY_CURRENT_USER, ShellFolders, "Favorites", win32::REG_SZ, std::string(1, '\0'));
     struct Case
     {
@@ -348,6 +350,8 @@ TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
         EXPECT_NE(run.Err.find(c.Shown), std::string::npos) << run.Err;
     }
     EXPECT_EQ(AppSettings.Timeout, 2000);
+    EXPECT_NE(Check({favorites}).Err.find("skipped " + favorites.toStdString() + "/pipe.url: not a regular file"),
+              std::string::npos);
 
     // On a terminal: one line drawn over in place, never wider than the terminal.
     const ToolRun shown = Check({favorites}, 80);

@@ -112,9 +112,15 @@ public:
         folders_.removeLast();
     }
     // The folder's strings are shared by all its favorites, so many favorites cost little.
-    void Shortcut(const QString&, const QString& name) override
+    void Shortcut(const QString& path, const QString& name) override
     {
-        links_.emplace_back(paths_.last(), folders_.last(), name, notes_);
+        FileLink link(paths_.last(), folders_.last(), name, notes_);
+        // A pipe or device named like a shortcut is no favorite: said once, and not counted.
+        if (!link.IsStillThere()) {
+            notes_(QStringLiteral("favorites: skipped %1: not a regular file").arg(Printable(path)));
+            return;
+        }
+        links_.push_back(std::move(link));
     }
     void Unwalkable(const QString& path, const QString& reason) override
     {
