@@ -367,6 +367,21 @@ TEST_F(FavoritesCheck, SaysWhyItCannotRunAndExitsWithTwo)
     EXPECT_EQ(progress.Line(80), QStringLiteral("[#########----------------------------] 1/4 checked, 1 broken, 0 "
                                                 "no reply, 0:00"));
     EXPECT_EQ(progress.Line(30), QStringLiteral("1/4 checked, 1 broken, 0 no r"));
+    // A stopped run's page says so and draws the rest as not checked; a bar with any favorite
+    // in it stays visible.
+    CheckReport stopped;
+    stopped.Favorites = 400;
+    stopped.Stopped = true;
+    stopped.Rows.push_back({{}, QStringLiteral("Gone"), QStringLiteral("http://h/"), 404, {}, {}, 5});
+    QFile page(Folder.Sub(QStringLiteral("stopped.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly) && WriteReport(page, stopped, ReportFormat::Html));
+    page.close();
+    QStringList bars;
+    EXPECT_EQ(HtmlRows(page.fileName(), bars).size(), 1u);
+    EXPECT_EQ(bars, (QStringList{QStringLiteral("0.0"), QStringLiteral("2.0"), QStringLiteral("0.0"),
+                                 QStringLiteral("199.5")}));
+    EXPECT_TRUE(Folder.ReadFile(QStringLiteral("stopped.html"))
+                    .contains("The check was stopped: 399 favorites were not checked."));
     EXPECT_EQ(Printable(QStringLiteral("a\x1b[2Jb\u009b")), QStringLiteral("a\\x1b[2Jb\\x9b"));
     for (const auto& [seconds, text] :
          {std::pair{0, "0:00"}, {61, "1:01"}, {3600, "1:00:00"}, {7199, "1:59:59"}, {36000 + 723, "10:12:03"}})
