@@ -92,16 +92,21 @@ TEST(Variant, ConversionsRaiseOverflowAndTypeMismatch)
         EXPECT_EQ(ErrorNumberOf(c.Conversion), c.Error) << c.What;
 }
 
-TEST(Variant, ToIntegerKeepsTheSixteenBitRange)
+TEST(Variant, ToIntegerAndToSingleRoundIntoTheirRange)
 {
     EXPECT_EQ(runtime::ToInteger(32766.5), 32766);
     EXPECT_EQ(runtime::ToInteger(-32768.5), -32768);
     EXPECT_EQ(runtime::ToInteger(Variant(u"&HFFFF")), -1);
     EXPECT_EQ(runtime::ToInteger(Variant(u"1500")), 1500);
     EXPECT_EQ(runtime::ToInteger(Variant(int32_t{-32768})), -32768);
+    EXPECT_EQ(runtime::ToSingle(Variant(u"3.5")), 3.5f);
+    EXPECT_EQ(runtime::ToSingle(0.1), 0.1f);
+    EXPECT_EQ(runtime::ToSingle(static_cast<double>(FLT_MAX)), FLT_MAX);
+    EXPECT_EQ(runtime::ToSingle(-static_cast<double>(FLT_MAX)), -FLT_MAX);
+    EXPECT_EQ(runtime::ToSingle(true), -1.0f);
 }
 
-TEST(Variant, ToStringFormatsNumbersWithTheirSignificantDigits)
+TEST(Variant, ToStringFormatsNumbersWithTheirSignificantDigitsAndBytesAsText)
 {
     struct Case
     {
@@ -123,14 +128,15 @@ TEST(Variant, ToStringFormatsNumbersWithTheirSignificantDigits)
         SCOPED_TRACE(testing::PrintToString(c.Value));
         EXPECT_EQ(runtime::ToString(c.Value), c.Expected);
     }
-}
-
-TEST(Variant, ToStringAndBackKeepsTheNumber)
-{
+    // Numbers of up to fifteen significant digits come back exactly from their text.
     for (double value : {0.1, -123.456, 1e-7, 9.87654321e100, 2147483647.0}) {
         SCOPED_TRACE(value);
         EXPECT_EQ(runtime::ToDouble(Variant(runtime::ToString(value))), value);
     }
+    // A string as bytes is its code units, low byte first.
+    EXPECT_EQ(runtime::ToByteArray(Variant(u"a\u20AC")), Bytes({0x61, 0x00, 0xAC, 0x20}));
+    EXPECT_EQ(runtime::ToByteArray(Variant(u"")), Bytes({}));
+    EXPECT_EQ(runtime::ToByteArray(Variant(Bytes({1, 2, 3}))), Bytes({1, 2, 3}));
 }
 
 TEST(Variant, ToBooleanReadsWordsAndNumbers)
@@ -148,22 +154,6 @@ TEST(Variant, ToBooleanReadsWordsAndNumbers)
         SCOPED_TRACE(testing::PrintToString(c.Value));
         EXPECT_EQ(runtime::ToBoolean(c.Value), c.Expected);
     }
-}
-
-TEST(Variant, ToSingleRoundsToTheNearestSingle)
-{
-    EXPECT_EQ(runtime::ToSingle(Variant(u"3.5")), 3.5f);
-    EXPECT_EQ(runtime::ToSingle(0.1), 0.1f);
-    EXPECT_EQ(runtime::ToSingle(static_cast<double>(FLT_MAX)), FLT_MAX);
-    EXPECT_EQ(runtime::ToSingle(-static_cast<double>(FLT_MAX)), -FLT_MAX);
-    EXPECT_EQ(runtime::ToSingle(true), -1.0f);
-}
-
-TEST(Variant, ToByteArrayGivesTheStringsCodeUnitsLowByteFirst)
-{
-    EXPECT_EQ(runtime::ToByteArray(Variant(u"a\u20AC")), Bytes({0x61, 0x00, 0xAC, 0x20}));
-    EXPECT_EQ(runtime::ToByteArray(Variant(u"")), Bytes({}));
-    EXPECT_EQ(runtime::ToByteArray(Variant(Bytes({1, 2, 3}))), Bytes({1, 2, 3}));
 }
 
 TEST(Variant, IsNumericAcceptsNumbersBooleansEmptyAndNumericText)

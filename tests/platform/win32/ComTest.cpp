@@ -1,9 +1,17 @@
+#include "platform/hive/CurrentHive.h"
 #include "platform/runtime/ErrorRecord.h"
+#include "platform/win32/ComActivation.h"
 #include "platform/win32/ComErrorInfo.h"
 #include "platform/win32/ComGuid.h"
 #include "platform/win32/ComPtr.h"
+#include "platform/win32/Registry.h"
+#include "tests/support/RaisedError.h"
+#include "tests/support/TestFolder.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string>
 
 using namespace win32;
 
@@ -175,23 +183,150 @@ TEST(ComErrorInfo, RunTimeErrorsTravelAsControlFacilityStatuses)
     EXPECT_EQ(again.Source(), runtime::DefaultErrorSource());
 }
 
+// Without info of its own a failure raises its standard text, or a generic one; success raises
+// nothing.
 TEST(ComErrorInfo, InfoOfAnotherFailureIsNotTakenForThisOne)
 {
     SetErrorInfo(static_cast<HRESULT>(0x800A0006u), runtime::ErrorRecord{6, "Overflow", "Earlier"});
     const runtime::Error error = Raised(REGDB_E_CLASSNOTREG);
     EXPECT_EQ(error.Number(), -2147221164);
     EXPECT_EQ(error.Description(), "Class not registered");
+    const runtime::Error unknown = Raised(static_cast<HRESULT>(0x80041234u));
+    EXPECT_EQ(unknown.Number(), static_cast<int32_t>(0x80041234u));
+    EXPECT_EQ(unknown.Description(), "Automation error");
+    EXPECT_NO_THROW(ThrowIfFailed(S_OK));
+    EXPECT_NO_THROW(ThrowIfFailed(S_FALSE));
 
     ClearErrorInfo();
     runtime::ErrorRecord info;
     EXPECT_FALSE(GetErrorInfo(static_cast<HRESULT>(0x800A0006u), info));
 }
 
-TEST(ComErrorInfo, SuccessRaisesNothingAndUnknownFailuresGetAGenericText)
+namespace
 {
-    EXPECT_NO_THROW(ThrowIfFailed(S_OK));
-    EXPECT_NO_THROW(ThrowIfFailed(S_FALSE));
-    const runtime::Error error = Raised(static_cast<HRESULT>(0x80041234u));
-    EXPECT_EQ(error.Number(), static_cast<int32_t>(0x80041234u));
-    EXPECT_EQ(error.Description(), "Automation error");
+
+constexpr CLSID TestClass{0x0BADF00D, 0x1234, 0x5678, {0x9A, 0xBC, 0xDE, 0xF0, 0x12, 0x34, 0x56, 0x78}};
+
+// Each test gets a hive of its own.
+class ComActivation : public testing::Test
+{
+protected:
+    void SetUp() override { UseHive(folder.Sub(QStringLiteral("registry.hive"))); }
+    void TearDown() override
+    {
+        hive::ResetForTests();
+        unsetenv("STRANDMOOR_HIVE");
+    }
+
+    static void UseHive(const QString& path)
+    {
+        setenv("STRANDMOOR_HIVE", path.toStdString().c_str(), 1);
+        hive::ResetForTests();
+    }
+
+    // Writes the default value of a key below HKEY_CLASSES_ROOT, creating the key.
+    static void WriteDefault(const std::string& path, const std::string& text)
+    {
+        HKEY key = 0;
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1)),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+
+    // Registers TestClass with `library` as its server.
+    static void RegisterTestClass(const std::string& library)
+    {
+        WriteDefault("CLSID\\" + GuidToString(TestClass) + "\\InprocServer32", library);
+    }
+
+    static HRESULT Create(void** object, DWORD context = CLSCTX_INPROC_SERVER)
+    {
+        return CoCreateInstance(TestClass, nullptr, context, IID_IUnknown, object);
+    }
+
+    TestFolder folder;
+};
+
+// The file of the shared platform library: a real library without the server entry points.
+std::string PlatformLibraryPath()
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&GuidToString), &info) || !info.dli_fname)
+        return {};
+    return info.dli_fname;
+}
+
+} // namespace
+
+// No class key, a class key without a server, an empty server path, or a request for another
+// kind of server than an in-process one.
+TEST_F(ComActivation, AClassWithoutAnInProcessServerIsNotRegistered)
+{
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(Create(&object), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(ErrorNumberOf([] { CreateObject<IUnknown>(TestClass); }), static_cast<int32_t>(REGDB_E_CLASSNOTREG));
+
+    WriteDefault("CLSID\\" + GuidToString(TestClass), "Test class");
+    EXPECT_EQ(Create(&object), REGDB_E_CLASSNOTREG);
+    RegisterTestClass("");
+    EXPECT_EQ(Create(&object), REGDB_E_CLASSNOTREG);
+    RegisterTestClass(PlatformLibraryPath());
+    EXPECT_EQ(Create(&object, CLSCTX_LOCAL_SERVER), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoCreateInstance(TestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr), E_POINTER);
+}
+
+TEST_F(ComActivation, ALibraryThatCannotServeIsReported)
+{
+    const std::string missing = folder.Sub(QStringLiteral("missing.so")).toStdString();
+    RegisterTestClass(missing);
+    void* object = reinterpret_cast<void*>(1);
+    const HRESULT hr = Create(&object);
+    EXPECT_EQ(hr, CO_E_DLLNOTFOUND);
+    EXPECT_EQ(object, nullptr);
+    const runtime::Error error = Raised(hr);
+    EXPECT_EQ(error.Number(), static_cast<int32_t>(CO_E_DLLNOTFOUND));
+    EXPECT_NE(error.Description().find(missing), std::string::npos) << error.Description();
+
+    // A real library without the entry point is an error in the library.
+    const std::string library = PlatformLibraryPath();
+    ASSERT_FALSE(library.empty());
+    RegisterTestClass(library);
+    object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(Create(&object), CO_E_ERRORINDLL);
+    EXPECT_EQ(object, nullptr);
+    // Nothing of it can be unloaded by asking, and asking does no harm.
+    CoFreeUnusedLibraries();
+}
+
+TEST_F(ComActivation, ProgIdsResolveThroughTheirClsidKey)
+{
+    CLSID clsid;
+    EXPECT_EQ(CLSIDFromProgID(u"Test.Thing", &clsid), CO_E_CLASSSTRING);
+    WriteDefault("Test.Thing\\CLSID", GuidToString(TestClass));
+    EXPECT_EQ(CLSIDFromProgID(u"test.thing", &clsid), S_OK);
+    EXPECT_EQ(clsid, TestClass);
+    WriteDefault("Test.Thing\\CLSID", "not a guid");
+    EXPECT_EQ(CLSIDFromProgID(u"Test.Thing", &clsid), CO_E_CLASSSTRING);
+}
+
+TEST_F(ComActivation, AnUnreadableHiveIsNotTakenForAMissingClass)
+{
+    const QByteArray garbage(4096, 'x');
+    UseHive(folder.WriteFile(QStringLiteral("garbage.hive"), garbage));
+
+    void* object = reinterpret_cast<void*>(1);
+    const HRESULT hr = Create(&object);
+    EXPECT_EQ(hr, REGDB_E_READREGDB);
+    EXPECT_EQ(object, nullptr);
+    const runtime::Error error = Raised(hr);
+    EXPECT_EQ(error.Number(), static_cast<int32_t>(REGDB_E_READREGDB));
+    EXPECT_EQ(error.Description().rfind("The registry cannot be read", 0), 0u) << error.Description();
+    CLSID clsid;
+    EXPECT_EQ(CLSIDFromProgID(u"Tarnhold.TarnholdAPI", &clsid), REGDB_E_READREGDB);
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("garbage.hive")), garbage);
 }

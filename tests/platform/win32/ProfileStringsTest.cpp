@@ -1,10 +1,10 @@
 #include "platform/win32/ProfileStrings.h"
 
+#include "tests/support/TestFolder.h"
+
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,22 +17,8 @@ namespace
 class ProfileStringsTest : public ::testing::Test
 {
 protected:
-    ProfileStringsTest()
-    {
-        char pattern[] = "/tmp/profileXXXXXX";
-        folder_ = mkdtemp(pattern);
-        path_ = folder_ + "/link.url";
-    }
-    ~ProfileStringsTest() override { std::filesystem::remove_all(folder_); }
-
-    void Write(const std::string& content) const { std::ofstream(path_, std::ios::binary) << content; }
-    std::string Content() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
+    void Write(const std::string& content) const { dir.WriteFile(Name, QByteArray::fromStdString(content)); }
+    std::string Content() const { return dir.ReadFile(Name).toStdString(); }
     std::string Get(const char* section, const char* key, const char* fallback = "", DWORD size = 512,
                     DWORD* count = nullptr) const
     {
@@ -56,8 +42,10 @@ protected:
         return entries;
     }
 
-    std::string folder_;
-    std::string path_;
+    const QString Name = QStringLiteral("link.url");
+    TestFolder dir;
+    const std::string folder_ = dir.Path().toStdString();
+    const std::string path_ = dir.Sub(Name).toStdString();
 };
 } // namespace
 
@@ -168,21 +156,16 @@ TEST_F(ProfileStringsTest, WritesChangeOnlyTheirOwnLines)
     }
 }
 
-TEST_F(ProfileStringsTest, LineBreaksInWhatIsWrittenAreRefusedAndTheFileStaysAsItWas)
-{
-    const std::string before = "[InternetShortcut]\r\nURL=http://safe.test/\r\n";
-    Write(before);
-    EXPECT_FALSE(Put("InternetShortcut", "URL", "http://evil.test/\r\n[Orrindale]\r\nRename=1"));
-    EXPECT_FALSE(Put("InternetShortcut", "URL\nX", "1"));
-    EXPECT_FALSE(Put("Internet\rShortcut", "URL", "1"));
-    EXPECT_EQ(Content(), before);
-}
-
 TEST_F(ProfileStringsTest, AFailedWriteLeavesTheFileAsItWasAndNoTemporaryBehind)
 {
     const std::string before = "[InternetShortcut]\r\nURL=http://safe.test/\r\n";
     Write(before);
     EXPECT_FALSE(WritePrivateProfileStringA("InternetShortcut", "URL", "x", (folder_ + "/no/such/file.url").c_str()));
+    // Line breaks in what is written are refused.
+    EXPECT_FALSE(Put("InternetShortcut", "URL", "http://evil.test/\r\n[Orrindale]\r\nRename=1"));
+    EXPECT_FALSE(Put("InternetShortcut", "URL\nX", "1"));
+    EXPECT_FALSE(Put("Internet\rShortcut", "URL", "1"));
+    EXPECT_EQ(Content(), before);
 
     // A disk that fills up half-way through the new file: the old one stays whole.
     rlimit old{};

@@ -28,13 +28,20 @@ protected:
 
     void UseHive(const QString& name) { setenv("STRANDMOOR_HIVE", folder.Sub(name).toUtf8().constData(), 1); }
 
-    HKEY Create(const char* path, HKEY parent = HKEY_CURRENT_USER, REGSAM access = KEY_ALL_ACCESS)
+    // Creates or opens a key with every right; the status.
+    LONG TryCreate(HKEY parent, const char* path, HKEY& key, DWORD* disposition = nullptr)
+    {
+        const LONG status = RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                            nullptr, &key, disposition);
+        if (status == ERROR_SUCCESS)
+            opened.push_back(key);
+        return status;
+    }
+
+    HKEY Create(const char* path, HKEY parent = HKEY_CURRENT_USER)
     {
         HKEY key = 0;
-        EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr),
-                  ERROR_SUCCESS)
-            << path;
-        opened.push_back(key);
+        EXPECT_EQ(TryCreate(parent, path, key), ERROR_SUCCESS) << path;
         return key;
     }
 
@@ -87,18 +94,12 @@ TEST_F(Registry, CreateMakesEveryMissingKeyAndOpenOnlyFindsThem)
 {
     HKEY key = 0;
     DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\\B\\C", 0, nullptr, REG_OPTION_NON_VOLATILE, 0x3F,
-                              nullptr, &key, &disposition),
-              ERROR_SUCCESS);
-    opened.push_back(key);
+    ASSERT_EQ(TryCreate(HKEY_CURRENT_USER, "Software\\A\\B\\C", key, &disposition), ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     HKEY found = 0;
     for (const char* path : std::initializer_list<const char*>{"Software\\A", "Software\\A\\B", "", nullptr})
         EXPECT_EQ(Open(path, found), ERROR_SUCCESS) << (path ? path : "(null)");
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_CURRENT_USER, "software\\a\\b\\c\\", 0, nullptr, 0, 0x3F, nullptr, &found, &disposition),
-        ERROR_SUCCESS);
-    opened.push_back(found);
+    ASSERT_EQ(TryCreate(HKEY_CURRENT_USER, "software\\a\\b\\c\\", found, &disposition), ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     EXPECT_NE(found, key);
     // Relative to an open key, too.
@@ -129,14 +130,10 @@ TEST_F(Registry, BadPathsAreRefused)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Path);
         HKEY key = 0;
-        EXPECT_EQ(
-            RegCreateKeyExA(HKEY_CURRENT_USER, c.Path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            c.Status);
-        opened.push_back(key);
+        EXPECT_EQ(TryCreate(HKEY_CURRENT_USER, c.Path.c_str(), key), c.Status);
     }
     HKEY key = 0;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, nullptr, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(TryCreate(HKEY_CURRENT_USER, nullptr, key), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, nullptr), ERROR_INVALID_PARAMETER);
 }
 
@@ -328,17 +325,13 @@ TEST_F(Registry, DeletedKeysAreGoneAndTheirHandlesReachNothing)
     EXPECT_EQ(Set(key, "v", REG_SZ, std::string("z\0", 2)), ERROR_KEY_DELETED);
     EXPECT_EQ(Get(key, "v"), "<status 1018>");
     HKEY child = 0;
-    EXPECT_EQ(RegCreateKeyExA(key, "child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
-              ERROR_KEY_DELETED);
+    EXPECT_EQ(TryCreate(key, "child", child), ERROR_KEY_DELETED);
     EXPECT_EQ(Get(again, "v"), std::string("y\0", 2));
 }
 
 TEST_F(Registry, ClosedUnknownAndZeroHandlesAreInvalid)
 {
-    HKEY closed = 0;
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\H", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &closed, nullptr),
-        ERROR_SUCCESS);
+    HKEY closed = Create("Software\\H");
     ASSERT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
 
@@ -350,8 +343,7 @@ TEST_F(Registry, ClosedUnknownAndZeroHandlesAreInvalid)
         SCOPED_TRACE(bad);
         HKEY out = 0;
         EXPECT_EQ(RegOpenKeyExA(bad, "x", 0, KEY_READ, &out), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(RegCreateKeyExA(bad, "x", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &out, nullptr),
-                  ERROR_INVALID_HANDLE);
+        EXPECT_EQ(TryCreate(bad, "x", out), ERROR_INVALID_HANDLE);
         EXPECT_EQ(out, 0u);
         EXPECT_EQ(RegQueryValueExA(bad, "x", nullptr, nullptr, nullptr, &count), ERROR_INVALID_HANDLE);
         EXPECT_EQ(RegSetValueExA(bad, "x", 0, REG_BINARY, data, 1), ERROR_INVALID_HANDLE);
@@ -381,13 +373,10 @@ TEST_F(Registry, HandlesGrantOnlyTheRightsAskedFor)
     EXPECT_EQ(Set(reader, "v", REG_SZ, std::string("x\0", 2)), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteValueA(reader, "v"), ERROR_ACCESS_DENIED);
     HKEY child = 0;
-    EXPECT_EQ(RegCreateKeyExA(reader, "New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
-              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(TryCreate(reader, "New", child), ERROR_ACCESS_DENIED);
     EXPECT_EQ(Open("Software\\Rights\\New", child), ERROR_FILE_NOT_FOUND);
     // Opening an existing subkey needs no right to create.
-    ASSERT_EQ(RegCreateKeyExA(reader, "Existing", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
-              ERROR_SUCCESS);
-    opened.push_back(child);
+    ASSERT_EQ(TryCreate(reader, "Existing", child), ERROR_SUCCESS);
 
     HKEY writer = 0;
     ASSERT_EQ(Open("Software\\Rights", writer, KEY_SET_VALUE), ERROR_SUCCESS);
