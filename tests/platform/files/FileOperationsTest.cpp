@@ -123,25 +123,18 @@ TEST_F(FileOperations, LiesWithinFollowsLinksAndNeedsNoDestination)
     EXPECT_FALSE(files::LiesWithin(At("A/x"), At("Missing")));
 }
 
-TEST_F(FileOperations, CopyFileReplacesTheDestinationAndKeepsTheSource)
+// A copy replaces the destination and keeps the source; a failed one changes nothing.
+TEST_F(FileOperations, CopyFileReplacesTheDestinationOrChangesNothing)
 {
-    dir.WriteFile(QStringLiteral("a.url"), "new content");
+    dir.WriteFile(QStringLiteral("a.url"), "content");
     dir.WriteFile(QStringLiteral("To/a.url"), "old content that is longer");
+    dir.MakeFolder(QStringLiteral("Folder/a.url"));
     SetMode(At("a.url"), 0444);
 
     files::CopyFile(At("A.URL"), At("to/a.url"));
-
-    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("To/a.url")), QByteArray("new content"));
-    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("a.url")), QByteArray("new content"));
+    EXPECT_EQ(dir.ReadFile(QString::fromLatin1("To/a.url")), QByteArray("content"));
     EXPECT_EQ(ModeOf(At("To/a.url")), 0444u);
-    // No temporary file is left beside the copy.
-    EXPECT_EQ(Tree(dir.Path()), (QStringList{"a.url", "To/", "To/a.url"}));
-}
-
-TEST_F(FileOperations, CopyFileFailuresChangeNothing)
-{
-    dir.WriteFile(QStringLiteral("a.url"), "content");
-    dir.MakeFolder(QStringLiteral("Folder/a.url"));
+    SetMode(At("a.url"), 0644);
 
     EXPECT_EQ(ErrorNumberOf([&] { files::CopyFile(At("missing.url"), At("b.url")); }), runtime::FileNotFound);
     EXPECT_EQ(ErrorNumberOf([&] { files::CopyFile(At("No/a.url"), At("b.url")); }), runtime::PathNotFound);
@@ -150,7 +143,8 @@ TEST_F(FileOperations, CopyFileFailuresChangeNothing)
     // A copy onto itself would empty the file.
     EXPECT_EQ(ErrorNumberOf([&] { files::CopyFile(At("a.url"), At("a.url")); }), runtime::PermissionDenied);
     EXPECT_EQ(dir.ReadFile(QString::fromLatin1("a.url")), QByteArray("content"));
-    EXPECT_EQ(Tree(dir.Path()), (QStringList{"a.url", "Folder/", "Folder/a.url/"}));
+    // No temporary file is left beside the copy.
+    EXPECT_EQ(Tree(dir.Path()), (QStringList{"a.url", "Folder/", "Folder/a.url/", "To/", "To/a.url"}));
 }
 
 TEST_F(FileOperations, CopyFolderCopiesEverythingAndMergesIntoAnExistingFolder)

@@ -78,6 +78,8 @@ TEST_F(ResolvePath, FindsEachComponentWithoutRegardToLetterCase)
 {
     dir.WriteFile(QStringLiteral("News/Sport/Scores.url"));
     dir.WriteFile(QStringLiteral("exact.URL"));
+    dir.WriteFile(QStringLiteral("Link.url"));
+    dir.WriteFile(QStringLiteral("link.url"));
 
     struct Case
     {
@@ -90,17 +92,12 @@ TEST_F(ResolvePath, FindsEachComponentWithoutRegardToLetterCase)
         {At("EXACT.url"), At("exact.URL")},
         // What matches nothing is kept as written, so the caller's error names the real gap.
         {At("news/missing/x.URL"), At("News/missing/x.URL")},
+        // The exact name wins when both cases exist; spelled neither way, the first in listing
+        // order wins, every time.
+        {At("link.url"), At("link.url")},
+        {At("Link.url"), At("Link.url")},
+        {At("LINK.URL"), At("Link.url")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(files::ResolvePath(c.Asked), c.Found) << c.Asked.toStdString();
-}
-
-TEST_F(ResolvePath, PrefersTheExactNameWhenBothCasesExist)
-{
-    dir.WriteFile(QStringLiteral("Link.url"), "upper");
-    dir.WriteFile(QStringLiteral("link.url"), "lower");
-    EXPECT_EQ(files::ResolvePath(At("link.url")), At("link.url"));
-    EXPECT_EQ(files::ResolvePath(At("Link.url")), At("Link.url"));
-    // Neither spelled this way: the first in listing order wins, every time.
-    EXPECT_EQ(files::ResolvePath(At("LINK.URL")), At("Link.url"));
 }

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
@@ -50,15 +51,11 @@ TEST(ConcurrentWriters, TwoProcessesLoseNoWrites)
     EXPECT_EQ(subkeys, 2u * Count / 10);
     for (const char* prefix : prefixes) {
         for (int i = 0; i < Count; ++i) {
-            const std::string name = prefix +
-                                     std::string(i < 10     ? "000"
-                                                 : i < 100  ? "00"
-                                                 : i < 1000 ? "0"
-                                                            : "") +
-                                     std::to_string(i);
+            char name[64];
+            std::snprintf(name, sizeof name, "%s%04d", prefix, i);
             DWORD data = 0xFFFFFFFF;
             DWORD size = sizeof data;
-            ASSERT_EQ(RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size),
+            ASSERT_EQ(RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size),
                       ERROR_SUCCESS)
                 << name;
             EXPECT_EQ(data, static_cast<DWORD>(i)) << name;

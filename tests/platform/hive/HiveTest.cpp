@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
@@ -36,6 +35,15 @@ void RunSql(const QString& path, const char* sql)
     sqlite3_close(db);
 }
 
+// Creates (or opens) a key below a root; 0 when that fails.
+KeyId MakeKey(Hive& hive, const std::vector<std::string>& path, HKEY root = HKEY_CURRENT_USER)
+{
+    KeyId key = 0;
+    bool created = false;
+    EXPECT_EQ(hive.CreateKey(Hive::RootKey(root), path, true, key, created), ERROR_SUCCESS);
+    return key;
+}
+
 // Makes a hive file of some 40 pages and closes it again.
 void MakeHive(const QString& path)
 {
@@ -43,12 +51,8 @@ void MakeHive(const QString& path)
     std::string error;
     auto hive = Hive::Open(path.toStdString(), status, error);
     ASSERT_NE(hive, nullptr) << error;
-    KeyId key = 0;
-    bool created = false;
     for (int i = 0; i < 300; ++i) {
-        ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"Software", "K" + std::to_string(i % 30)}, true,
-                                  key, created),
-                  ERROR_SUCCESS);
+        const KeyId key = MakeKey(*hive, {"Software", "K" + std::to_string(i % 30)});
         ASSERT_EQ(hive->SetValue(key, "v" + std::to_string(i), REG_SZ, std::string(100, 'd')), ERROR_SUCCESS);
     }
 }
@@ -120,9 +124,7 @@ TEST_F(HiveFile, ReopenedHiveKeepsItsDataAndIsNotSeededAgain)
         KeyId key = 0;
         ASSERT_EQ(hive->FindKey(Hive::RootKey(HKEY_CURRENT_USER), ShellFolders, key), ERROR_SUCCESS);
         ASSERT_EQ(hive->DeleteValue(key, "Favorites"), ERROR_SUCCESS);
-        bool created = false;
-        ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_LOCAL_MACHINE), {"Software", "Kept"}, true, key, created),
-                  ERROR_SUCCESS);
+        key = MakeKey(*hive, {"Software", "Kept"}, HKEY_LOCAL_MACHINE);
         ASSERT_EQ(hive->SetValue(key, "v", REG_BINARY, "\x01\x02"), ERROR_SUCCESS);
     }
     QDir(home).rmdir(QStringLiteral("Favorites"));
@@ -147,54 +149,41 @@ TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
     MakeHive(whole);
     const QByteArray hive = folder.ReadFile(QStringLiteral("whole.hive"));
     ASSERT_GT(hive.size(), 16 * 4096);
-    const auto damaged = [&](const char* name, const QByteArray& bytes) {
-        return [this, name, bytes] { return folder.WriteFile(QString::fromLatin1(name), bytes); };
-    };
     QByteArray overwritten = hive;
     for (int i = 0; i < 8192; ++i)
         overwritten[hive.size() / 2 + i] = static_cast<char>(i * 7);
+    QByteArray garbage;
+    for (int i = 0; i < 5000; ++i)
+        garbage.append(static_cast<char>((i * 7919) % 251));
+    const QString database = folder.Sub(QStringLiteral("other.db"));
+    RunSql(database, "CREATE TABLE t(x); INSERT INTO t VALUES(1);");
+    const QString newer = folder.Sub(QStringLiteral("newer.hive"));
+    MakeHive(newer);
+    RunSql(newer, "PRAGMA user_version = 2;");
+    const auto write = [this](const char* name, const QByteArray& bytes) {
+        return folder.WriteFile(QString::fromLatin1(name), bytes);
+    };
     struct Case
     {
         const char* Name;
-        std::function<QString()> Make;
+        QString Path;
         const char* Reason;
     };
     const Case cases[] = {
-        {"garbage",
-         [&] {
-             QByteArray bytes;
-             for (int i = 0; i < 5000; ++i)
-                 bytes.append(static_cast<char>((i * 7919) % 251));
-             return folder.WriteFile(QStringLiteral("garbage.hive"), bytes);
-         },
-         "is not a registry hive"},
-        {"text", [&] { return folder.WriteFile(QStringLiteral("notes.txt"), "[section]\nkey=value\n"); },
-         "is not a registry hive"},
-        {"another program's database",
-         [&] {
-             const QString path = folder.Sub(QStringLiteral("other.db"));
-             RunSql(path, "CREATE TABLE t(x); INSERT INTO t VALUES(1);");
-             return path;
-         },
-         "is not a registry hive"},
-        {"newer layout",
-         [&] {
-             const QString path = folder.Sub(QStringLiteral("newer.hive"));
-             MakeHive(path);
-             RunSql(path, "PRAGMA user_version = 2;");
-             return path;
-         },
-         "newer version"},
-        {"truncated in its header", damaged("header.hive", hive.left(60)), "is not a registry hive"},
-        {"truncated after a page", damaged("page.hive", hive.left(4096 + 100)), "is damaged"},
-        {"truncated in half", damaged("half.hive", hive.left(hive.size() / 2)), "is damaged"},
-        {"middle pages overwritten", damaged("overwritten.hive", overwritten), "is damaged"},
+        {"garbage", write("garbage.hive", garbage), "is not a registry hive"},
+        {"text", write("notes.txt", "[section]\nkey=value\n"), "is not a registry hive"},
+        {"another program's database", database, "is not a registry hive"},
+        {"newer layout", newer, "newer version"},
+        {"truncated in its header", write("header.hive", hive.left(60)), "is not a registry hive"},
+        {"truncated after a page", write("page.hive", hive.left(4096 + 100)), "is damaged"},
+        {"truncated in half", write("half.hive", hive.left(hive.size() / 2)), "is damaged"},
+        {"middle pages overwritten", write("overwritten.hive", overwritten), "is damaged"},
         // Left by a hive that lost its contents; making it new would lose the rest unseen.
-        {"empty", damaged("empty.hive", QByteArray()), "Delete the file to start afresh"},
+        {"empty", write("empty.hive", QByteArray()), "Delete the file to start afresh"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const QString path = c.Make();
+        const QString& path = c.Path;
         const QByteArray before = folder.ReadFile(QDir(folder.Path()).relativeFilePath(path));
 
         LONG status = ERROR_SUCCESS;
@@ -248,14 +237,12 @@ TEST_F(HiveFile, ExistingKeysOpenWhileAnotherProcessWrites)
     const QString path = folder.Sub(QStringLiteral("registry.hive"));
     auto hive = Open(path);
     ASSERT_NE(hive, nullptr);
-    KeyId key = 0;
-    bool created = false;
-    ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"Software", "Busy"}, true, key, created),
-              ERROR_SUCCESS);
+    const KeyId key = MakeKey(*hive, {"Software", "Busy"});
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     KeyId again = 0;
+    bool created = true;
     EXPECT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"software", "BUSY"}, true, again, created),
               ERROR_SUCCESS);
     EXPECT_EQ(again, key);
@@ -291,9 +278,7 @@ TEST_F(HiveFile, StringsAreStoredAsTextInTheFile)
     {
         auto hive = Open(path);
         ASSERT_NE(hive, nullptr);
-        KeyId key = 0;
-        bool created = false;
-        ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"Caf\xE9"}, true, key, created), ERROR_SUCCESS);
+        const KeyId key = MakeKey(*hive, {"Caf\xE9"});
         ASSERT_EQ(hive->SetValue(key, "na\xEFve", REG_SZ, std::string("\x80uro\0", 5)), ERROR_SUCCESS);
         ASSERT_EQ(hive->SetValue(key, "bytes", REG_BINARY, std::string("\x80\0", 2)), ERROR_SUCCESS);
     }
@@ -359,9 +344,7 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
     // Another process's changes come through a second hive on the same file.
     auto other = Open(folder.Sub(QStringLiteral("registry.hive")));
     Hive* writer = hive.get();
-    KeyId top = 0;
-    bool created = false;
-    ASSERT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), {"Model"}, true, top, created), ERROR_SUCCESS);
+    const KeyId top = MakeKey(*hive, {"Model"});
     struct Model
     {
         std::map<std::string, std::string> SubKeys; // folded name -> first spelling
@@ -469,6 +452,7 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
     // Neither a root nor a key with subkeys is deleted.
     EXPECT_EQ(hive->DeleteKey(Hive::RootKey(HKEY_USERS), {}), ERROR_ACCESS_DENIED);
     KeyId key = 0;
+    bool created = false;
     ASSERT_EQ(hive->CreateKey(top, {"child", "grandchild"}, true, key, created), ERROR_SUCCESS);
     EXPECT_EQ(hive->DeleteKey(top, {"child"}), ERROR_ACCESS_DENIED);
 }

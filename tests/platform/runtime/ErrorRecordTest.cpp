@@ -31,16 +31,6 @@ TEST(ErrorRecord, RaisedErrorsCarryTheStandardDescriptionAndTheDefaultSource)
     EXPECT_EQ(own.Source(), "Tarnhold");
 }
 
-TEST(ErrorRecord, TheCurrentRecordIsSetAndCleared)
-{
-    runtime::SetErr(runtime::ErrorRecord{53, "File not found", "Strandmoor"});
-    EXPECT_EQ(runtime::Err().Number, 53);
-    runtime::ClearErr();
-    EXPECT_EQ(runtime::Err().Number, 0);
-    EXPECT_TRUE(runtime::Err().Description.empty());
-    EXPECT_TRUE(runtime::Err().Source.empty());
-}
-
 TEST(CheckedInt, SixteenBitValuesThatDoNotFitRaiseOverflow)
 {
     struct Case

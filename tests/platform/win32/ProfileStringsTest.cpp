@@ -34,12 +34,9 @@ protected:
     {
         return WritePrivateProfileStringA(section, key, value, path_.c_str()) != 0;
     }
-    int Entries() const
+    auto Entries() const
     {
-        int entries = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_))
-            ++entries;
-        return entries;
+        return std::distance(std::filesystem::directory_iterator(folder_), std::filesystem::directory_iterator());
     }
 
     const QString Name = QStringLiteral("link.url");
