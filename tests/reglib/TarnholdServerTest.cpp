@@ -20,19 +20,11 @@ std::string ModuleRealPath()
     return realpath(TARNHOLD_MODULE, resolved) ? std::string(resolved) : std::string();
 }
 
+// A text value below HKEY_CLASSES_ROOT, up to its terminator.
 std::string ReadDefault(const std::string& path, const std::string& name = "")
 {
-    HKEY key = 0;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<no key>";
-    char data[1024] = {};
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    const LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ)
-        return "<no value>";
-    return data;
+    const auto [type, data] = PrivateRegistry::ReadValue(HKEY_CLASSES_ROOT, path, name);
+    return type == REG_SZ ? std::string(data.c_str()) : "<no text value>";
 }
 
 bool ModuleLoaded()
@@ -109,12 +101,9 @@ TEST_F(TarnholdServerTest, RegistrationWritesClassProgIdInterfaceAndTypeLibraryK
 
 TEST_F(TarnholdServerTest, UnregistrationRemovesEveryKeyAndTheClassIsGone)
 {
-    HKEY extra = 0;
+    // A key the library did not write goes with the class key.
     const std::string clsidKey = "CLSID\\{B04D2094-18FF-4A8C-A759-A1900518CEF7}";
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, (clsidKey + "\\Implemented Categories\\{X}").c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &extra, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(extra);
+    WriteRaw(HKEY_CLASSES_ROOT, clsidKey + "\\Implemented Categories\\{X}", "", REG_SZ, Text("extra"));
 
     ASSERT_EQ(CallEntryPoint("DllUnregisterServer"), S_OK);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, clsidKey));

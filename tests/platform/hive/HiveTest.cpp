@@ -89,40 +89,34 @@ protected:
 };
 } // namespace
 
-TEST_F(HiveFile, NewHiveNamesTheFavoritesFolderAndCreatesIt)
+// A new hive names the favorites folder and creates it; reopened, it keeps its data and is not
+// seeded again.
+TEST_F(HiveFile, NewHiveIsSeededOnceAndKeepsItsData)
 {
     const QString path = folder.Sub(QStringLiteral("not/yet/there/registry.hive"));
-    auto hive = Open(path);
-    ASSERT_NE(hive, nullptr);
-    EXPECT_TRUE(QFileInfo::exists(path));
-
-    // Every predefined root, and nothing past them, is a key of its own.
-    for (HKEY root = HKEY_CLASSES_ROOT - 1; root <= HKEY_DYN_DATA + 1; ++root) {
-        const bool predefined = root >= HKEY_CLASSES_ROOT && root <= HKEY_DYN_DATA;
-        EXPECT_EQ(Hive::IsRoot(root), predefined) << root;
-        KeyId key = 0;
-        if (predefined) {
-            EXPECT_EQ(hive->FindKey(Hive::RootKey(root), {}, key), ERROR_SUCCESS) << root;
-        }
-    }
-    KeyId key = 0;
-    ASSERT_EQ(hive->FindKey(Hive::RootKey(HKEY_CURRENT_USER), ShellFolders, key), ERROR_SUCCESS);
-    StoredValue value;
-    ASSERT_EQ(hive->GetValue(key, "favorites", value), ERROR_SUCCESS);
-    EXPECT_EQ(value.Name, "Favorites");
-    EXPECT_EQ(value.Type, REG_SZ);
-    EXPECT_EQ(value.Data, (home + QStringLiteral("/Favorites")).toStdString() + '\0');
-    EXPECT_TRUE(QFileInfo(home + QStringLiteral("/Favorites")).isDir());
-}
-
-TEST_F(HiveFile, ReopenedHiveKeepsItsDataAndIsNotSeededAgain)
-{
-    const QString path = folder.Sub(QStringLiteral("registry.hive"));
     {
         auto hive = Open(path);
         ASSERT_NE(hive, nullptr);
+        EXPECT_TRUE(QFileInfo::exists(path));
+
+        // Every predefined root, and nothing past them, is a key of its own.
+        for (HKEY root = HKEY_CLASSES_ROOT - 1; root <= HKEY_DYN_DATA + 1; ++root) {
+            const bool predefined = root >= HKEY_CLASSES_ROOT && root <= HKEY_DYN_DATA;
+            EXPECT_EQ(Hive::IsRoot(root), predefined) << root;
+            KeyId key = 0;
+            if (predefined) {
+                EXPECT_EQ(hive->FindKey(Hive::RootKey(root), {}, key), ERROR_SUCCESS) << root;
+            }
+        }
         KeyId key = 0;
         ASSERT_EQ(hive->FindKey(Hive::RootKey(HKEY_CURRENT_USER), ShellFolders, key), ERROR_SUCCESS);
+        StoredValue value;
+        ASSERT_EQ(hive->GetValue(key, "favorites", value), ERROR_SUCCESS);
+        EXPECT_EQ(value.Name, "Favorites");
+        EXPECT_EQ(value.Type, REG_SZ);
+        EXPECT_EQ(value.Data, (home + QStringLiteral("/Favorites")).toStdString() + '\0');
+        EXPECT_TRUE(QFileInfo(home + QStringLiteral("/Favorites")).isDir());
+
         ASSERT_EQ(hive->DeleteValue(key, "Favorites"), ERROR_SUCCESS);
         key = MakeKey(*hive, {"Software", "Kept"}, HKEY_LOCAL_MACHINE);
         ASSERT_EQ(hive->SetValue(key, "v", REG_BINARY, "\x01\x02"), ERROR_SUCCESS);
@@ -309,29 +303,24 @@ TEST_F(HiveFile, StringsAreStoredAsTextInTheFile)
 // a deeper one is refused and nothing of its path is made.
 TEST_F(HiveFile, KeysDeeperThan512LevelsAreRefused)
 {
-    setenv("STRANDMOOR_HIVE", folder.Sub(QStringLiteral("registry.hive")).toUtf8().constData(), 1);
-    std::string path = "Software";
-    for (int depth = 2; depth <= 500; ++depth)
-        path += "\\L";
-    HKEY deep = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &deep, nullptr),
-              ERROR_SUCCESS);
-    const std::string twelve = "1\\2\\3\\4\\5\\6\\7\\8\\9\\10\\11\\12";
-    HKEY key = 0;
-    EXPECT_EQ(RegCreateKeyExA(deep, (twelve + "\\13").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_BADKEY);
-    EXPECT_EQ(RegOpenKeyExA(deep, "1", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\" + twelve + "\\13").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_BADKEY);
-    ASSERT_EQ(RegCreateKeyExA(deep, twelve.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    auto hive = Open(folder.Sub(QStringLiteral("registry.hive")));
+    ASSERT_NE(hive, nullptr);
+    std::vector<std::string> path(500, "L");
+    path[0] = "Software";
+    const KeyId deep = MakeKey(*hive, path);
+    const std::vector<std::string> twelve = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
+    std::vector<std::string> thirteen = twelve;
+    thirteen.push_back("13");
+    KeyId key = 0;
+    bool created = false;
+    EXPECT_EQ(hive->CreateKey(deep, thirteen, true, key, created), ERROR_BADKEY);
+    EXPECT_EQ(hive->FindKey(deep, {"1"}, key), ERROR_FILE_NOT_FOUND);
+    path.insert(path.end(), thirteen.begin(), thirteen.end());
+    EXPECT_EQ(hive->CreateKey(Hive::RootKey(HKEY_CURRENT_USER), path, true, key, created), ERROR_BADKEY);
+    ASSERT_EQ(hive->CreateKey(deep, twelve, true, key, created), ERROR_SUCCESS);
     // A key already there is opened however deep the path to it is.
-    EXPECT_EQ(RegCreateKeyExA(deep, twelve.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-    RegCloseKey(deep);
+    EXPECT_EQ(hive->CreateKey(deep, twelve, true, key, created), ERROR_SUCCESS);
+    EXPECT_FALSE(created);
 }
 
 // Random changes to one key, some of them in transactions that fail and take back everything,

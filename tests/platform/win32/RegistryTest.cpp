@@ -112,27 +112,16 @@ TEST_F(Registry, CreateMakesEveryMissingKeyAndOpenOnlyFindsThem)
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
 }
 
+// Which paths are bad is for the key name rules (see their tests); here, that every call passes
+// their verdict on.
 TEST_F(Registry, BadPathsAreRefused)
 {
-    const std::string longest(255, 'x');
-    const std::string tooLong(256, 'x');
-    struct Case
-    {
-        std::string Path;
-        LONG Status;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {"\\Software", ERROR_BAD_PATHNAME}, {"Software\\\\X", ERROR_BAD_PATHNAME},
-        {"Software\\" + tooLong, ERROR_INVALID_PARAMETER}, {"Software\\" + longest, ERROR_SUCCESS},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Path);
-        HKEY key = 0;
-        EXPECT_EQ(TryCreate(HKEY_CURRENT_USER, c.Path.c_str(), key), c.Status);
-    }
     HKEY key = 0;
+    EXPECT_EQ(TryCreate(HKEY_CURRENT_USER, "Software\\\\X", key), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(TryCreate(HKEY_CURRENT_USER, ("Software\\" + std::string(256, 'x')).c_str(), key),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Open("\\Software", key), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\\\X"), ERROR_BAD_PATHNAME);
     EXPECT_EQ(TryCreate(HKEY_CURRENT_USER, nullptr, key), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, nullptr), ERROR_INVALID_PARAMETER);
 }
