@@ -4,7 +4,7 @@
 #include "platform/win32/ComErrorInfo.h"
 #include "platform/win32/ComGuid.h"
 #include "platform/win32/ComPtr.h"
-#include "platform/win32/Registry.h"
+#include "tests/support/PrivateRegistry.h"
 #include "tests/support/RaisedError.h"
 #include "tests/support/TestFolder.h"
 
@@ -227,14 +227,7 @@ protected:
     // Writes the default value of a key below HKEY_CLASSES_ROOT, creating the key.
     static void WriteDefault(const std::string& path, const std::string& text)
     {
-        HKEY key = 0;
-        ASSERT_EQ(
-            RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>(text.size() + 1)),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
+        PrivateRegistry::WriteValue(HKEY_CLASSES_ROOT, path, "", REG_SZ, text + '\0');
     }
 
     // Registers TestClass with `library` as its server.
