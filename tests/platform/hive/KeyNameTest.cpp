@@ -13,31 +13,29 @@ using namespace win32;
 
 namespace
 {
-// Sets or clears environment variables for one test and puts them back afterwards.
-class Environment
+// Sets or clears one environment variable and puts it back afterwards.
+class ScopedVariable
 {
 public:
-    ~Environment()
+    ScopedVariable(const char* name, const char* value) : name_(name)
     {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        Put(name_, value);
     }
-    void Set(const char* name, const char* value)
+    ~ScopedVariable() { Put(name_, old_ ? old_->c_str() : nullptr); }
+
+private:
+    static void Put(const char* name, const char* value)
     {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
         if (value)
             setenv(name, value, 1);
         else
             unsetenv(name);
     }
 
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    const char* name_;
+    std::optional<std::string> old_;
 };
 } // namespace
 
@@ -110,10 +108,9 @@ TEST(HiveLocation, VariableThenXdgDataThenHome)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Expected);
-        Environment environment;
-        environment.Set(HiveVariable, c.Hive);
-        environment.Set("XDG_DATA_HOME", c.XdgData);
-        environment.Set("HOME", c.Home);
+        const ScopedVariable hive(HiveVariable, c.Hive);
+        const ScopedVariable xdgData("XDG_DATA_HOME", c.XdgData);
+        const ScopedVariable home("HOME", c.Home);
         EXPECT_EQ(HivePath(), c.Expected);
     }
 }

@@ -85,15 +85,6 @@ protected:
     ~ICounted() = default;
 };
 
-class IAbsent : public IUnknown
-{
-public:
-    static constexpr IID InterfaceId{0x55555555, 0x2222, 0x3333, {4, 4, 4, 4, 4, 4, 4, 4}};
-
-protected:
-    ~IAbsent() = default;
-};
-
 class Counted final : public ICounted
 {
 public:
@@ -154,7 +145,8 @@ TEST(ComPtr, CountsEveryHolderAndReleasesOnce)
         EXPECT_TRUE(unknown);
         EXPECT_EQ(object->references, 3u);
 
-        ComPtr<IAbsent> absent;
+        // An interface the object does not have.
+        ComPtr<IClassFactory> absent;
         EXPECT_EQ(first.As(absent), E_NOINTERFACE);
         EXPECT_FALSE(absent);
         EXPECT_EQ(object->references, 3u);
