@@ -4,19 +4,6 @@
 using runtime::Variant;
 using namespace win32;
 
-namespace
-{
-
-// The path a fresh object's default prefix gives to an application and section.
-std::string DefaultPath(tarnhold::_TarnholdAPI& api, const std::string& rest)
-{
-    std::u16string prefix;
-    EXPECT_EQ(api.get_KeyPrefix(&prefix), S_OK);
-    return UnicodeToAnsi(prefix) + rest;
-}
-
-} // namespace
-
 TEST_F(TarnholdTest, AFreshObjectWorksBelowTheCurrentUserUnderItsDefaultPrefix)
 {
     LONG root = 0;
@@ -29,7 +16,7 @@ TEST_F(TarnholdTest, AFreshObjectWorksBelowTheCurrentUserUnderItsDefaultPrefix)
     EXPECT_EQ(prefix.back(), u'\\');
 
     ASSERT_EQ(api->SaveSetting(u"App", u"Section", u"Count", Variant(5), nullptr), S_OK);
-    const RawValue raw = ReadRaw(HKEY_CURRENT_USER, DefaultPath(*api.Get(), "App\\Section"), "Count");
+    const RawValue raw = ReadRaw(HKEY_CURRENT_USER, UnicodeToAnsi(prefix) + "App\\Section", "Count");
     ASSERT_EQ(raw.Status, ERROR_SUCCESS);
     EXPECT_EQ(raw.Type, REG_DWORD);
     EXPECT_EQ(raw.Data, Dword(5));
