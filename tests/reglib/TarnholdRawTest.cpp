@@ -4,16 +4,11 @@
 using runtime::Variant;
 using namespace win32;
 
-namespace
-{
-
-const std::string KeyPath = "Software\\Raw";
-
-} // namespace
-
 class TarnholdRawTest : public TarnholdTest
 {
 protected:
+    const std::string KeyPath = "Software\\Raw";
+
     Variant QueryValue(const std::u16string& key, const std::u16string& name)
     {
         Variant result = Variant(u"not written");
