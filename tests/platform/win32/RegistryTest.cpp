@@ -1,6 +1,7 @@
 #include "platform/win32/Registry.h"
 
 #include "platform/hive/CurrentHive.h"
+#include "tests/support/PrivateRegistry.h"
 #include "tests/support/TestFolder.h"
 
 #include <cstdlib>
@@ -74,17 +75,6 @@ protected:
         return data.substr(0, size);
     }
 
-    std::vector<std::string> SubKeys(HKEY key)
-    {
-        std::vector<std::string> names;
-        char name[300];
-        DWORD length = sizeof name;
-        for (DWORD i = 0; RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-             ++i, length = sizeof name)
-            names.emplace_back(name, length);
-        return names;
-    }
-
     TestFolder folder;
     std::vector<HKEY> opened;
 };
@@ -132,7 +122,8 @@ TEST_F(Registry, SubkeysEnumerateIntoBuffersWithRoomForTheTerminator)
     HKEY key = Create("Software\\Sorted");
     for (const char* name : {"beta", "1st"})
         Create(name, key);
-    EXPECT_EQ(SubKeys(key), (std::vector<std::string>{"1st", "beta"}));
+    EXPECT_EQ(PrivateRegistry::SubkeyNames(HKEY_CURRENT_USER, "Software\\Sorted"),
+              (std::vector<std::string>{"1st", "beta"}));
     char name[16];
     DWORD length = sizeof name;
     EXPECT_EQ(RegEnumKeyExA(key, 2, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
