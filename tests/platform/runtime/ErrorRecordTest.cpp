@@ -1,6 +1,7 @@
 #include "platform/runtime/ErrorRecord.h"
 
 #include "platform/runtime/CheckedInt.h"
+#include "tests/support/RaisedError.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -49,13 +50,7 @@ TEST(CheckedInt, SixteenBitValuesThatDoNotFitRaiseOverflow)
         if (c.Fits) {
             EXPECT_EQ(runtime::CheckedInt16(c.Value), c.Value);
         } else {
-            try {
-                runtime::CheckedInt16(c.Value);
-                ADD_FAILURE() << c.Value << " was accepted";
-            } catch (const runtime::Error& error) {
-                EXPECT_EQ(error.Number(), runtime::Overflow);
-                EXPECT_EQ(error.Description(), "Overflow");
-            }
+            EXPECT_EQ(ErrorNumberOf([&] { runtime::CheckedInt16(c.Value); }), runtime::Overflow) << c.Value;
         }
     }
     EXPECT_EQ(runtime::AddInt16(32766, 1), 32767);

@@ -48,6 +48,11 @@ protected:
 
 TEST_F(ProfileStringsTest, ValuesAreFoundIgnoringCaseAndTrimmedOfBlanksAndQuotes)
 {
+    // Without a file, the default without its trailing blanks, and no file is made.
+    EXPECT_EQ(Get("InternetShortcut", "URL", "fallback   "), "fallback");
+    EXPECT_EQ(Get("InternetShortcut", "URL", nullptr), "");
+    EXPECT_FALSE(std::filesystem::exists(path_));
+
     Write("; a comment\r\n"
           "[InternetShortcut]\r\n"
           "URL=http://example.test/a b \r\n"
@@ -92,13 +97,6 @@ TEST_F(ProfileStringsTest, TheBufferCountsItsNulAndTheCountLeavesItOut)
     char untouched = 'u';
     EXPECT_EQ(GetPrivateProfileStringA("Orrindale", "Timeout", "", &untouched, 0, path_.c_str()), 0u);
     EXPECT_EQ(untouched, 'u');
-}
-
-TEST_F(ProfileStringsTest, AMissingFileGivesTheDefaultWithoutItsTrailingBlanks)
-{
-    EXPECT_EQ(Get("InternetShortcut", "URL", "fallback   "), "fallback");
-    EXPECT_EQ(Get("InternetShortcut", "URL", nullptr), "");
-    EXPECT_FALSE(std::filesystem::exists(path_));
 }
 
 TEST_F(ProfileStringsTest, NullKeyAndNullSectionListNames)
