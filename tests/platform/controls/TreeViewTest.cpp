@@ -46,14 +46,15 @@ protected:
 };
 } // namespace
 
-TEST_F(TreeViewTest, NumbersNodesFromOneInTheOrderAdded)
+// Nodes are numbered from one in the order added; removing one takes its descendants and
+// renumbers the rest.
+TEST_F(TreeViewTest, NumbersNodesFromOneInTheOrderAddedAndAfterRemovals)
 {
     TreeNode* root = Add(nullptr, "r", "root");
     TreeNode* a = Add(root, "a", "A");
-    Add(a, "", "a1");
+    Add(a, "a1", "a1");
     Add(root, "b", "B");
-    Add(a, "", "a2");
-
+    Add(a, "a2", "a2");
     EXPECT_EQ(TextsInCollectionOrder(Tree), (QStringList{"root", "A", "a1", "B", "a2"}));
     EXPECT_EQ(Nodes.Item(QStringLiteral("b"))->Index(), 4);
     EXPECT_EQ(a->Children(), 2);
@@ -61,19 +62,9 @@ TEST_F(TreeViewTest, NumbersNodesFromOneInTheOrderAdded)
     EXPECT_EQ(a->Child(1)->Parent(), a);
     EXPECT_EQ(root->Parent(), nullptr);
     EXPECT_EQ(Tree.topLevelItemCount(), 1);
-}
 
-TEST_F(TreeViewTest, RemovingNodesTakesTheirDescendantsAndRenumbersTheRest)
-{
-    TreeNode* root = Add(nullptr, "r", "root");
-    TreeNode* a = Add(root, "a", "A");
-    Add(a, "a1", "a1");
-    Add(root, "b", "B");
-    Add(a, "a2", "a2");
     Add(root, "c", "C");
-
     Nodes.Remove(a);
-
     EXPECT_EQ(TextsInCollectionOrder(Tree), (QStringList{"root", "B", "C"}));
     EXPECT_EQ(root->Children(), 2);
     EXPECT_FALSE(Nodes.Exists(QStringLiteral("a1")));
