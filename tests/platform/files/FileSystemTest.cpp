@@ -29,34 +29,25 @@ protected:
 using ResolvePath = FolderListing;
 } // namespace
 
-TEST_F(FolderListing, SortsFilesAndFoldersByNameIgnoringCase)
+// Links are listed as what they point to; a dangling one as a file.
+TEST_F(FolderListing, SortsFilesAndFoldersByNameIgnoringCaseAndListsLinksAsWhatTheyPointTo)
 {
-    for (const char* name : {"b.url", "A.url", "c.URL", "_x", ".hidden", "B2.txt"})
+    for (const char* name : {"b.url", "A.url", "c.URL", "_x", ".hidden", "B2.txt", "file.url"})
         dir.WriteFile(QString::fromLatin1(name));
-    for (const char* name : {"zeta", "Alpha", "beta", ".cache"})
+    for (const char* name : {"zeta", "Alpha", "beta", ".cache", "real"})
         dir.MakeFolder(QString::fromLatin1(name));
-
-    const files::FolderListing listing = files::ListFolder(dir.Path());
-
-    EXPECT_EQ(Names(listing.Files), (QStringList{".hidden", "_x", "A.url", "b.url", "B2.txt", "c.URL"}));
-    EXPECT_EQ(Names(listing.SubFolders), (QStringList{".cache", "Alpha", "beta", "zeta"}));
-    EXPECT_EQ(listing.Files[2].Path, At("A.url"));
-}
-
-TEST_F(FolderListing, ListsLinksAsWhatTheyPointTo)
-{
-    dir.MakeFolder(QStringLiteral("real"));
-    dir.WriteFile(QStringLiteral("file.url"));
     ASSERT_TRUE(QFile::link(At("real"), At("folderlink")));
     ASSERT_TRUE(QFile::link(At("file.url"), At("filelink.url")));
     ASSERT_TRUE(QFile::link(At("nowhere"), At("dangling")));
 
     const files::FolderListing listing = files::ListFolder(dir.Path());
 
-    EXPECT_EQ(Names(listing.SubFolders), (QStringList{"folderlink", "real"}));
-    EXPECT_TRUE(listing.SubFolders[0].IsLink);
-    EXPECT_FALSE(listing.SubFolders[1].IsLink);
-    EXPECT_EQ(Names(listing.Files), (QStringList{"dangling", "file.url", "filelink.url"}));
+    EXPECT_EQ(Names(listing.Files), (QStringList{".hidden", "_x", "A.url", "b.url", "B2.txt", "c.URL", "dangling",
+                                                 "file.url", "filelink.url"}));
+    ASSERT_EQ(Names(listing.SubFolders), (QStringList{".cache", "Alpha", "beta", "folderlink", "real", "zeta"}));
+    EXPECT_EQ(listing.Files[2].Path, At("A.url"));
+    EXPECT_TRUE(listing.SubFolders[3].IsLink);
+    EXPECT_FALSE(listing.SubFolders[4].IsLink);
 }
 
 TEST_F(FolderListing, FailuresCarryTheNumbersTheProgramHandles)
