@@ -24,15 +24,25 @@ namespace
 const std::vector<std::string> ShellFolders = {"Software",       "Microsoft", "Windows",
                                                "CurrentVersion", "Explorer",  "Shell Folders"};
 
-// Runs SQL on a file directly, as another program would.
-void RunSql(const QString& path, const char* sql)
+using Rows = std::vector<std::vector<std::string>>;
+
+// Runs SQL on a file directly, as another program would; the rows it gives, as text.
+Rows RunSql(const QString& path, const char* sql)
 {
+    Rows rows;
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    const auto collect = [](void* out, int count, char** values, char**) {
+        auto& row = static_cast<Rows*>(out)->emplace_back();
+        for (int i = 0; i < count; ++i)
+            row.emplace_back(values[i] ? values[i] : "<null>");
+        return 0;
+    };
     char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &message), SQLITE_OK) << (message ? message : "");
+    EXPECT_EQ(sqlite3_exec(db, sql, collect, &rows, &message), SQLITE_OK) << (message ? message : "");
     sqlite3_free(message);
     sqlite3_close(db);
+    return rows;
 }
 
 // Creates (or opens) a key below a root; 0 when that fails.
@@ -276,27 +286,11 @@ TEST_F(HiveFile, StringsAreStoredAsTextInTheFile)
         ASSERT_EQ(hive->SetValue(key, "na\xEFve", REG_SZ, std::string("\x80uro\0", 5)), ERROR_SUCCESS);
         ASSERT_EQ(hive->SetValue(key, "bytes", REG_BINARY, std::string("\x80\0", 2)), ERROR_SUCCESS);
     }
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db,
-                                 "SELECT k.name, v.name, typeof(v.data), hex(v.data) FROM reg_values v "
-                                 "JOIN reg_keys k ON k.id = v.key WHERE k.name LIKE 'Caf%' ORDER BY v.id",
-                                 -1, &stmt, nullptr),
-              SQLITE_OK);
-    const auto text = [&](int column) {
-        return std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)));
-    };
-    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-    EXPECT_EQ(text(0), "Caf\xC3\xA9");
-    EXPECT_EQ(text(1), "na\xC3\xAFve");
-    EXPECT_EQ(text(2), "text");
-    EXPECT_EQ(text(3), "E282AC75726F00"); // "€uro" and its terminator, in UTF-8
-    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-    EXPECT_EQ(text(2), "blob");
-    EXPECT_EQ(text(3), "8000");
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
+    // Names and text as UTF-8 ("€uro" with its terminator), other data as bytes.
+    EXPECT_EQ(
+        RunSql(path, "SELECT k.name, v.name, typeof(v.data), hex(v.data) FROM reg_values v "
+                     "JOIN reg_keys k ON k.id = v.key WHERE k.name LIKE 'Caf%' ORDER BY v.id"),
+        (Rows{{"Caf\xC3\xA9", "na\xC3\xAFve", "text", "E282AC75726F00"}, {"Caf\xC3\xA9", "bytes", "blob", "8000"}}));
 }
 
 // A key may lie 512 levels below its root, counted from the root whichever key a path starts at;
