@@ -2,22 +2,13 @@
 
 #include "app/checking/HttpProbe.h"
 #include "app/favorites/Clipboard.h"
-#include "app/favorites/FavoritesTree.h"
 #include "app/forms/Pictures.h"
-#include "app/settings/AppSettings.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/StatusBar.h"
-#include "platform/controls/TreeView.h"
-#include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
-#include "tests/app/checking/LoopbackServer.h"
 #include "tests/app/checking/QStringPrinter.h"
+#include "tests/app/checking/RunWindow.h"
 #include "tests/app/checking/TlsServer.h"
-#include "tests/support/TestFolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSslCertificate>
 #include <QTimer>
 
@@ -76,21 +67,13 @@ void Serve(ServerConnection& c)
     c.Close();
 }
 
-class CheckRunsTest : public ::testing::Test
+class CheckRunsTest : public RunWindowTest
 {
 protected:
     CheckRunsTest() : Site(Serve)
     {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
         AppSettings.Timeout = 300;
         AppSettings.ChangeName = false;
-        Main.Favorites.FavoritesPath = Favorites.Path();
-    }
-    ~CheckRunsTest() override
-    {
-        AppSettings = ApplicationSettings{};
-        desktop::App::SetPath(QString());
     }
 
     // Writes a shortcut to a page of the site, with more lines after the address; returns
@@ -105,46 +88,10 @@ protected:
     {
         return Favorites.ReadFile(relative + QStringLiteral(".url")).toStdString();
     }
+    void Load() { RunWindowTest::Load(Favorites.Path()); }
 
-    void Load()
-    {
-        Main.tvFolders->Nodes().Clear();
-        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
-    }
-    TreeNode* Node(const QString& text) const
-    {
-        for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i) {
-            if (Main.tvFolders->Nodes().Item(i)->Text() == text)
-                return Main.tvFolders->Nodes().Item(i);
-        }
-        ADD_FAILURE() << "no node " << text.toStdString();
-        return nullptr;
-    }
-    int Picture(const QString& text) const
-    {
-        const TreeNode* node = Node(text);
-        EXPECT_EQ(node->Image(), node->SelectedImage()) << text.toStdString();
-        return node->Image();
-    }
-    std::vector<std::string> RequestedPaths() const
-    {
-        std::vector<std::string> paths;
-        for (const std::string& request : Site.Requests())
-            paths.push_back(LoopbackServer::RequestPath(request));
-        return paths;
-    }
-    QString StatusText() const { return Main.sbStatus->PanelText(2); }
-    void ExpectEndedInOrder() const
-    {
-        EXPECT_FALSE(Main.CheckRunning);
-        EXPECT_TRUE(StatusText().isEmpty());
-        EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-    }
-
-    TestFolder Program;
     TestFolder Favorites;
     LoopbackServer Site;
-    frmMain Main;
 };
 
 using Paths = std::vector<std::string>;
@@ -187,7 +134,7 @@ TEST_F(CheckRunsTest, CheckAllGivesEveryLinkThePictureOfItsResult)
     EXPECT_EQ(Picture(QStringLiteral("h no file")), Pictures::LinkNoReply);
     EXPECT_EQ(Picture(QStringLiteral("i moved")), Pictures::LinkAnswered); // a redirect not taken
     EXPECT_EQ(Node(QStringLiteral("Favorites"))->Image(), Pictures::OpenFolder);
-    EXPECT_EQ(RequestedPaths(), (Paths{"/missing", "/gone", "/error", "/ok", "/moved", "/silent"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/missing", "/gone", "/error", "/ok", "/moved", "/silent"}));
     ExpectEndedInOrder();
 }
 
@@ -223,7 +170,7 @@ TEST_F(CheckRunsTest, OneRedirectIsWrittenAndFollowedWhereTheLinkAllowsAndThePro
         EXPECT_EQ(ReadLink(QStringLiteral("link%1").arg(i)), contents[static_cast<size_t>(i)]) << i;
         EXPECT_EQ(Picture(QStringLiteral("link%1").arg(i)), Pictures::LinkAnswered) << i;
     }
-    Paths requested = RequestedPaths();
+    Paths requested = RequestedPaths(Site);
     std::sort(requested.begin(), requested.end());
     EXPECT_EQ(requested, (Paths{"/chain1", "/chain2", "/meta-blank", "/meta-noport", "/meta-relative", "/moved",
                                 "/moved", "/moved-nohost", "/new"}));
@@ -289,15 +236,6 @@ TEST_F(CheckRunsTest, AFavoriteIsRenamedAfterATitleThatDiffersEvenOnlyInCase)
 
 TEST_F(CheckRunsTest, CheckAllExpandsCollapsedFoldersBeforeChecking)
 {
-    WriteLink(QStringLiteral("top"), QStringLiteral("/ok"));
-    Load();
-    // The Favorites folder itself, collapsed, with only a link in it.
-    Node(QStringLiteral("Favorites"))->SetExpanded(false);
-    Node(QStringLiteral("Favorites"))->SetImage(Pictures::ClosedFolder);
-    CheckAllLinks(Main.RunHost());
-    EXPECT_EQ(Node(QStringLiteral("Favorites"))->Image(), Pictures::OpenFolder);
-    EXPECT_EQ(Picture(QStringLiteral("top")), Pictures::LinkAnswered);
-
     WriteLink(QStringLiteral("Sub/Deep/x"), QStringLiteral("/ok"));
     Load();
     for (const QString& folder : {QStringLiteral("Sub"), QStringLiteral("Favorites")}) {
@@ -354,7 +292,7 @@ TEST_F(CheckRunsTest, AFolderRunChecksOnlyTheFoldersOwnLinks)
     for (const QString& sub : {QStringLiteral("in S1"), QStringLiteral("in S2"), QStringLiteral("in S3")})
         EXPECT_EQ(Picture(sub), Pictures::LinkNoReply);
     EXPECT_EQ(Picture(QStringLiteral("outside")), Pictures::LinkNotChecked);
-    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/missing"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/ok", "/missing"}));
     ExpectEndedInOrder();
 }
 
@@ -385,7 +323,7 @@ TEST_F(CheckRunsTest, AFavoriteAddedAfterLoadingIsCheckedInItsOwnFolder)
 
     CheckAllLinks(Main.RunHost());
 
-    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/ok", "/moved", "/new"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/ok", "/ok", "/moved", "/new"}));
     EXPECT_EQ(added->Text(), QStringLiteral("New Page"));
     EXPECT_EQ(Picture(QStringLiteral("New Page")), Pictures::LinkAnswered);
     EXPECT_NE(ReadLink(QStringLiteral("A/New Page")).find("/new\r\n"), std::string::npos);
@@ -396,7 +334,7 @@ TEST_F(CheckRunsTest, AFavoriteAddedAfterLoadingIsCheckedInItsOwnFolder)
 
     // The folder run finds it too.
     CheckFolderLinks(Main.RunHost(), Node(QStringLiteral("A")));
-    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/ok", "/moved", "/new", "/ok", "/new"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/ok", "/ok", "/moved", "/new", "/ok", "/new"}));
 }
 
 TEST_F(CheckRunsTest, ACheckCommandWhileAProbeWaitsIsIgnored)
@@ -418,7 +356,7 @@ TEST_F(CheckRunsTest, ACheckCommandWhileAProbeWaitsIsIgnored)
     EXPECT_TRUE(waiting);
     EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
     EXPECT_EQ(Picture(QStringLiteral("b")), Pictures::LinkBroken);
-    EXPECT_EQ(RequestedPaths(), (Paths{"/slow", "/missing"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/slow", "/missing"}));
     ExpectEndedInOrder();
 }
 
