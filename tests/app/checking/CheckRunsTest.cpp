@@ -1,15 +1,11 @@
 #include "app/checking/CheckRuns.h"
 
-#include "app/checking/HttpProbe.h"
 #include "app/favorites/Clipboard.h"
 #include "app/forms/Pictures.h"
 #include "tests/app/checking/QStringPrinter.h"
 #include "tests/app/checking/RunWindow.h"
-#include "tests/app/checking/TlsServer.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QSslCertificate>
 #include <QTimer>
 
 #include <algorithm>
@@ -176,38 +172,6 @@ TEST_F(CheckRunsTest, OneRedirectIsWrittenAndFollowedWhereTheLinkAllowsAndThePro
                                 "/moved", "/moved-nohost", "/new"}));
     ExpectEndedInOrder();
 }
-TEST_F(CheckRunsTest, ARedirectToHttpsIsWrittenAndTheHttpsPageDecides)
-{
-    TrustProbeCertificates(QSslCertificate::fromPath(TlsServer::CertificateFolder() + QStringLiteral("/ca.pem")));
-    TlsServer secure(TlsServer::CertificateFolder() + QStringLiteral("/server.pem"), [](const std::string& request) {
-        return LoopbackServer::RequestPath(request) == "/gone" ? HttpReply("HTTP/1.1 404 Not Found")
-                                                                : HttpReply("HTTP/1.1 200 OK", {}, "<title>Secure Page</title>");
-    });
-    // The plain address moves to the same page over https, as sites do.
-    LoopbackServer plain([&secure](ServerConnection& c) {
-        const std::string path = LoopbackServer::RequestPath(c.ReadRequest());
-        c.Send(HttpReply("HTTP/1.1 301 Moved Permanently",
-                         "Location: " + secure.Url(QString::fromStdString(path)).toStdString() + "\r\n"));
-        c.Close();
-    });
-    for (const char* name : {"up", "down"}) {
-        Favorites.WriteFile(QString::fromLatin1(name) + QStringLiteral(".url"),
-                            "[InternetShortcut]\r\nURL=" + plain.Url(name[0] == 'u' ? QStringLiteral("/page") : QStringLiteral("/gone")).toUtf8() +
-                                "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
-    }
-    Load();
-
-    CheckAllLinks(Main.RunHost());
-
-    EXPECT_EQ(ReadLink(QStringLiteral("Secure Page")),
-              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/page")).toStdString() + "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
-    EXPECT_EQ(Picture(QStringLiteral("Secure Page")), Pictures::LinkAnswered);
-    EXPECT_EQ(ReadLink(QStringLiteral("down")),
-              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/gone")).toStdString() + "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
-    EXPECT_EQ(Picture(QStringLiteral("down")), Pictures::LinkBroken);
-    ExpectEndedInOrder();
-}
-
 TEST_F(CheckRunsTest, AFavoriteIsRenamedAfterATitleThatDiffersEvenOnlyInCase)
 {
     AppSettings.ChangeName = true;
@@ -391,67 +355,4 @@ TEST_F(CheckRunsTest, ALinkDeletedWhileItsProbeWaitsLeavesTheNodeThatTookItsPlac
     EXPECT_EQ(root->Child(1)->Text(), QStringLiteral("c"));
     EXPECT_EQ(root->Child(1)->Image(), Pictures::LinkNotChecked);
     EXPECT_EQ(QDir(Favorites.Path()).entryList(QDir::Files), QStringList{QStringLiteral("c.url")});
-}
-
-TEST_F(CheckRunsTest, HostileServersEndWithinTheTimeOutAndCorruptNothing)
-{
-    struct Case
-    {
-        const char* Name;
-        LoopbackServer::Script Script;
-        int Picture;
-    };
-    std::string garbage(4096, '\0');
-    uint32_t seed = 12345;
-    for (char& byte : garbage) {
-        seed = seed * 1103515245u + 12345u;
-        byte = static_cast<char>(seed >> 16);
-    }
-    garbage[9] = garbage[10] = garbage[11] = '\xFF';
-    const Case cases[] = {
-        {"one byte every 100 ms",
-         [](ServerConnection& c) {
-             c.ReadRequest();
-             for (char byte : std::string("HTTP/1.1 200 OK\r\n\r\n<title>Slow</title>")) {
-                 if (!c.Send(std::string(1, byte)))
-                     return;
-                 c.Pause(100ms);
-             }
-         },
-         Pictures::LinkNoReply},
-        {"reset after connect", [](ServerConnection& c) { c.Reset(); }, Pictures::LinkNoReply},
-        {"binary garbage",
-         [garbage](ServerConnection& c) {
-             c.ReadRequest();
-             c.Send(garbage);
-             c.Close();
-         },
-         Pictures::LinkNoReply},
-        {"META target with CR LF",
-         [](ServerConnection& c) {
-             c.ReadRequest();
-             c.Send(HttpReply("HTTP/1.1 200 OK", {},
-                              "<meta http-equiv=\"refresh\" content=\"0; "
-                              "url=http://127.0.0.1:1/x\r\n[Orrindale]\r\nRename=0\">"));
-             c.WaitForClientClose();
-         },
-         Pictures::LinkAnswered},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        LoopbackServer server(c.Script);
-        const std::string content = "[InternetShortcut]\r\nURL=" + server.Url(QStringLiteral("/page")).toStdString() +
-                                    "\r\n[Orrindale]\r\nTimeout=300\r\nRename=1\r\n";
-        Favorites.WriteFile(QStringLiteral("Hostile.url"), QByteArray::fromStdString(content));
-        Load();
-        Node(QStringLiteral("Hostile"))->SetSelected(true);
-
-        QElapsedTimer clock;
-        clock.start();
-        CheckSelectedLink(Main.RunHost());
-        EXPECT_LE(clock.elapsed(), 400);
-        EXPECT_EQ(Picture(QStringLiteral("Hostile")), c.Picture);
-        EXPECT_EQ(ReadLink(QStringLiteral("Hostile")), content);
-        EXPECT_LE(Main.Probe->ReplyText.size(), ReplyLimit);
-    }
 }

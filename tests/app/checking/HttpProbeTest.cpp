@@ -253,6 +253,17 @@ TEST_F(ProbeTest, EndsAtTheCloseOrAtTheTimeOutAndSleepsMeanwhile)
         {"a refused connection", nullptr, 300, 1000, -1, "", 295, 400, true},
         {"a page", Answer(OkPage), 300, 1000, 200, "Front Page", 0, 300, false},
         {"a reset right after the connect", [](ServerConnection& c) { c.Reset(); }, 300, 1000, -1, "", 0, 400, false},
+        // Bytes that keep coming do not put the time-out off.
+        {"one byte every 100 ms",
+         [](ServerConnection& c) {
+             c.ReadRequest();
+             for (char byte : std::string("HTTP/1.1 200 OK\r\n\r\n<title>Slow</title>")) {
+                 if (!c.Send(std::string(1, byte)))
+                     return;
+                 c.Pause(100ms);
+             }
+         },
+         300, 1000, -1, "", 295, 400, true},
         // The title comes after more than one read's worth of the page.
         {"a reply that never closes",
          [](ServerConnection& c) {

@@ -52,9 +52,9 @@ TEST(NumericReferences, DecodeAsTheTableSays)
         {u"&#65;&#+300;-&#-1;&#&#+300;5;-.", u"A-&#-1;-."},
         {u"&# 3e2 ;&#3005.0e-1;&#x12C;&#X12D;&#&# 3e2 ;65;&#&#3005.0e-1;66;&#&#x12C;67;&#&#X12D;68;", u"ABCD"},
         // A character produced may complete a reference with the text beside it.
-        {u"&#38;#65;", u"A"},   // "&" followed by "#65;"
-        {u"&&#35;66;", u"B"},   // "&" before, "#" produced
-        {u"&&#300;#67;", u"C"}, // the removal joins "&" and "#67;"
+        {u"&#38;#65;", u"A"},    // "&" followed by "#65;"
+        {u"x&&#35;66;", u"xB"},  // "&" before, "#" produced, text before that "&" kept
+        {u"&&#300;#67;", u"C"},  // the removal joins "&" and "#67;"
         {u"&#38;&#35;68;", u"D"}, {u"&#59;", u";"},
         // References to control characters are removed.
         {u"a&#10;b", u"ab"}, {u"a&#x0D;&#xA;b", u"ab"}, {u"&#9;x", u"x"}, {u"&#0;", u""},
