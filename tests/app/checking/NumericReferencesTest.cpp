@@ -1,11 +1,9 @@
 #include "app/checking/PageTitle.h"
 #include "tests/app/checking/QStringPrinter.h"
-#include "tests/app/checking/StepByStepDecode.h"
 
 #include <QString>
 
 #include <gtest/gtest.h>
-#include <random>
 
 namespace
 {
@@ -79,34 +77,6 @@ TEST(NumericReferences, DecodeAsTheTableSays)
     };
     for (const DecodeCase& c : cases)
         ExpectDecodes(c);
-}
-
-// Wherever the step-by-step loop comes to an end, the decoder must give what it gives.
-TEST(NumericReferences, AgreesWithTheStepByStepLoop)
-{
-    const QString pieces[] = {
-        QStringLiteral("&"),     QStringLiteral("#"),     QStringLiteral(";"),      QStringLiteral("&#"),
-        QStringLiteral("3"),     QStringLiteral("0"),     QStringLiteral("6"),      QStringLiteral("5"),
-        QStringLiteral("9"),     QStringLiteral("x"),     QStringLiteral("&#300;"), QStringLiteral("&#65;"),
-        QStringLiteral("&#38;"), QStringLiteral("&#35;"), QStringLiteral("&#59;"),  QStringLiteral("&#10;"),
-        QStringLiteral("&#6"),   QStringLiteral("5;"),    QStringLiteral("&#256;"), QStringLiteral("00;"),
-    };
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<size_t> piece(0, std::size(pieces) - 1);
-    std::uniform_int_distribution<int> length(1, 12);
-    int compared = 0;
-    for (int round = 0; round < 200000; ++round) {
-        QString title;
-        for (int n = length(random); n > 0; --n)
-            title += pieces[piece(random)];
-        const std::optional<QString> expected = DecodeStepByStep(title);
-        if (!expected)
-            continue;
-        ++compared;
-        ASSERT_EQ(DecodeNumericReferences(title), *expected) << title.toStdString();
-    }
-    // The pieces are chosen so that a good share of titles decode to an end.
-    EXPECT_GT(compared, 20000);
 }
 
 // Each of these would take minutes if a step cost the length of the title.
