@@ -1,24 +1,11 @@
 #include "app/checking/CheckRuns.h"
 
-#include "app/checking/HttpProbe.h"
 #include "app/favorites/Clipboard.h"
-#include "app/favorites/FavoritesTree.h"
 #include "app/forms/Pictures.h"
-#include "app/settings/AppSettings.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/StatusBar.h"
-#include "platform/controls/TreeView.h"
-#include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
-#include "tests/app/checking/LoopbackServer.h"
 #include "tests/app/checking/QStringPrinter.h"
-#include "tests/app/checking/TlsServer.h"
-#include "tests/support/TestFolder.h"
+#include "tests/app/checking/RunWindow.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QSslCertificate>
 #include <QTimer>
 
 #include <algorithm>
@@ -76,21 +63,13 @@ void Serve(ServerConnection& c)
     c.Close();
 }
 
-class CheckRunsTest : public ::testing::Test
+class CheckRunsTest : public RunWindowTest
 {
 protected:
     CheckRunsTest() : Site(Serve)
     {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
         AppSettings.Timeout = 300;
         AppSettings.ChangeName = false;
-        Main.Favorites.FavoritesPath = Favorites.Path();
-    }
-    ~CheckRunsTest() override
-    {
-        AppSettings = ApplicationSettings{};
-        desktop::App::SetPath(QString());
     }
 
     // Writes a shortcut to a page of the site, with more lines after the address; returns
@@ -105,46 +84,10 @@ protected:
     {
         return Favorites.ReadFile(relative + QStringLiteral(".url")).toStdString();
     }
+    void Load() { RunWindowTest::Load(Favorites.Path()); }
 
-    void Load()
-    {
-        Main.tvFolders->Nodes().Clear();
-        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
-    }
-    TreeNode* Node(const QString& text) const
-    {
-        for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i) {
-            if (Main.tvFolders->Nodes().Item(i)->Text() == text)
-                return Main.tvFolders->Nodes().Item(i);
-        }
-        ADD_FAILURE() << "no node " << text.toStdString();
-        return nullptr;
-    }
-    int Picture(const QString& text) const
-    {
-        const TreeNode* node = Node(text);
-        EXPECT_EQ(node->Image(), node->SelectedImage()) << text.toStdString();
-        return node->Image();
-    }
-    std::vector<std::string> RequestedPaths() const
-    {
-        std::vector<std::string> paths;
-        for (const std::string& request : Site.Requests())
-            paths.push_back(LoopbackServer::RequestPath(request));
-        return paths;
-    }
-    QString StatusText() const { return Main.sbStatus->PanelText(2); }
-    void ExpectEndedInOrder() const
-    {
-        EXPECT_FALSE(Main.CheckRunning);
-        EXPECT_TRUE(StatusText().isEmpty());
-        EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-    }
-
-    TestFolder Program;
     TestFolder Favorites;
     LoopbackServer Site;
-    frmMain Main;
 };
 
 using Paths = std::vector<std::string>;
@@ -187,7 +130,7 @@ TEST_F(CheckRunsTest, CheckAllGivesEveryLinkThePictureOfItsResult)
     EXPECT_EQ(Picture(QStringLiteral("h no file")), Pictures::LinkNoReply);
     EXPECT_EQ(Picture(QStringLiteral("i moved")), Pictures::LinkAnswered); // a redirect not taken
     EXPECT_EQ(Node(QStringLiteral("Favorites"))->Image(), Pictures::OpenFolder);
-    EXPECT_EQ(RequestedPaths(), (Paths{"/missing", "/gone", "/error", "/ok", "/moved", "/silent"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/missing", "/gone", "/error", "/ok", "/moved", "/silent"}));
     ExpectEndedInOrder();
 }
 
@@ -223,44 +166,12 @@ TEST_F(CheckRunsTest, OneRedirectIsWrittenAndFollowedWhereTheLinkAllowsAndThePro
         EXPECT_EQ(ReadLink(QStringLiteral("link%1").arg(i)), contents[static_cast<size_t>(i)]) << i;
         EXPECT_EQ(Picture(QStringLiteral("link%1").arg(i)), Pictures::LinkAnswered) << i;
     }
-    Paths requested = RequestedPaths();
+    Paths requested = RequestedPaths(Site);
     std::sort(requested.begin(), requested.end());
     EXPECT_EQ(requested, (Paths{"/chain1", "/chain2", "/meta-blank", "/meta-noport", "/meta-relative", "/moved",
                                 "/moved", "/moved-nohost", "/new"}));
     ExpectEndedInOrder();
 }
-TEST_F(CheckRunsTest, ARedirectToHttpsIsWrittenAndTheHttpsPageDecides)
-{
-    TrustProbeCertificates(QSslCertificate::fromPath(TlsServer::CertificateFolder() + QStringLiteral("/ca.pem")));
-    TlsServer secure(TlsServer::CertificateFolder() + QStringLiteral("/server.pem"), [](const std::string& request) {
-        return LoopbackServer::RequestPath(request) == "/gone" ? HttpReply("HTTP/1.1 404 Not Found")
-                                                                : HttpReply("HTTP/1.1 200 OK", {}, "<title>Secure Page</title>");
-    });
-    // The plain address moves to the same page over https, as sites do.
-    LoopbackServer plain([&secure](ServerConnection& c) {
-        const std::string path = LoopbackServer::RequestPath(c.ReadRequest());
-        c.Send(HttpReply("HTTP/1.1 301 Moved Permanently",
-                         "Location: " + secure.Url(QString::fromStdString(path)).toStdString() + "\r\n"));
-        c.Close();
-    });
-    for (const char* name : {"up", "down"}) {
-        Favorites.WriteFile(QString::fromLatin1(name) + QStringLiteral(".url"),
-                            "[InternetShortcut]\r\nURL=" + plain.Url(name[0] == 'u' ? QStringLiteral("/page") : QStringLiteral("/gone")).toUtf8() +
-                                "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
-    }
-    Load();
-
-    CheckAllLinks(Main.RunHost());
-
-    EXPECT_EQ(ReadLink(QStringLiteral("Secure Page")),
-              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/page")).toStdString() + "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
-    EXPECT_EQ(Picture(QStringLiteral("Secure Page")), Pictures::LinkAnswered);
-    EXPECT_EQ(ReadLink(QStringLiteral("down")),
-              "[InternetShortcut]\r\nURL=" + secure.Url(QStringLiteral("/gone")).toStdString() + "\r\n[Orrindale]\r\nTimeout=2000\r\nRename=1\r\n");
-    EXPECT_EQ(Picture(QStringLiteral("down")), Pictures::LinkBroken);
-    ExpectEndedInOrder();
-}
-
 TEST_F(CheckRunsTest, AFavoriteIsRenamedAfterATitleThatDiffersEvenOnlyInCase)
 {
     AppSettings.ChangeName = true;
@@ -289,15 +200,6 @@ TEST_F(CheckRunsTest, AFavoriteIsRenamedAfterATitleThatDiffersEvenOnlyInCase)
 
 TEST_F(CheckRunsTest, CheckAllExpandsCollapsedFoldersBeforeChecking)
 {
-    WriteLink(QStringLiteral("top"), QStringLiteral("/ok"));
-    Load();
-    // The Favorites folder itself, collapsed, with only a link in it.
-    Node(QStringLiteral("Favorites"))->SetExpanded(false);
-    Node(QStringLiteral("Favorites"))->SetImage(Pictures::ClosedFolder);
-    CheckAllLinks(Main.RunHost());
-    EXPECT_EQ(Node(QStringLiteral("Favorites"))->Image(), Pictures::OpenFolder);
-    EXPECT_EQ(Picture(QStringLiteral("top")), Pictures::LinkAnswered);
-
     WriteLink(QStringLiteral("Sub/Deep/x"), QStringLiteral("/ok"));
     Load();
     for (const QString& folder : {QStringLiteral("Sub"), QStringLiteral("Favorites")}) {
@@ -354,7 +256,7 @@ TEST_F(CheckRunsTest, AFolderRunChecksOnlyTheFoldersOwnLinks)
     for (const QString& sub : {QStringLiteral("in S1"), QStringLiteral("in S2"), QStringLiteral("in S3")})
         EXPECT_EQ(Picture(sub), Pictures::LinkNoReply);
     EXPECT_EQ(Picture(QStringLiteral("outside")), Pictures::LinkNotChecked);
-    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/missing"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/ok", "/missing"}));
     ExpectEndedInOrder();
 }
 
@@ -385,7 +287,7 @@ TEST_F(CheckRunsTest, AFavoriteAddedAfterLoadingIsCheckedInItsOwnFolder)
 
     CheckAllLinks(Main.RunHost());
 
-    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/ok", "/moved", "/new"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/ok", "/ok", "/moved", "/new"}));
     EXPECT_EQ(added->Text(), QStringLiteral("New Page"));
     EXPECT_EQ(Picture(QStringLiteral("New Page")), Pictures::LinkAnswered);
     EXPECT_NE(ReadLink(QStringLiteral("A/New Page")).find("/new\r\n"), std::string::npos);
@@ -396,7 +298,7 @@ TEST_F(CheckRunsTest, AFavoriteAddedAfterLoadingIsCheckedInItsOwnFolder)
 
     // The folder run finds it too.
     CheckFolderLinks(Main.RunHost(), Node(QStringLiteral("A")));
-    EXPECT_EQ(RequestedPaths(), (Paths{"/ok", "/ok", "/moved", "/new", "/ok", "/new"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/ok", "/ok", "/moved", "/new", "/ok", "/new"}));
 }
 
 TEST_F(CheckRunsTest, ACheckCommandWhileAProbeWaitsIsIgnored)
@@ -418,7 +320,7 @@ TEST_F(CheckRunsTest, ACheckCommandWhileAProbeWaitsIsIgnored)
     EXPECT_TRUE(waiting);
     EXPECT_EQ(Picture(QStringLiteral("a")), Pictures::LinkAnswered);
     EXPECT_EQ(Picture(QStringLiteral("b")), Pictures::LinkBroken);
-    EXPECT_EQ(RequestedPaths(), (Paths{"/slow", "/missing"}));
+    EXPECT_EQ(RequestedPaths(Site), (Paths{"/slow", "/missing"}));
     ExpectEndedInOrder();
 }
 
@@ -453,67 +355,4 @@ TEST_F(CheckRunsTest, ALinkDeletedWhileItsProbeWaitsLeavesTheNodeThatTookItsPlac
     EXPECT_EQ(root->Child(1)->Text(), QStringLiteral("c"));
     EXPECT_EQ(root->Child(1)->Image(), Pictures::LinkNotChecked);
     EXPECT_EQ(QDir(Favorites.Path()).entryList(QDir::Files), QStringList{QStringLiteral("c.url")});
-}
-
-TEST_F(CheckRunsTest, HostileServersEndWithinTheTimeOutAndCorruptNothing)
-{
-    struct Case
-    {
-        const char* Name;
-        LoopbackServer::Script Script;
-        int Picture;
-    };
-    std::string garbage(4096, '\0');
-    uint32_t seed = 12345;
-    for (char& byte : garbage) {
-        seed = seed * 1103515245u + 12345u;
-        byte = static_cast<char>(seed >> 16);
-    }
-    garbage[9] = garbage[10] = garbage[11] = '\xFF';
-    const Case cases[] = {
-        {"one byte every 100 ms",
-         [](ServerConnection& c) {
-             c.ReadRequest();
-             for (char byte : std::string("HTTP/1.1 200 OK\r\n\r\n<title>Slow</title>")) {
-                 if (!c.Send(std::string(1, byte)))
-                     return;
-                 c.Pause(100ms);
-             }
-         },
-         Pictures::LinkNoReply},
-        {"reset after connect", [](ServerConnection& c) { c.Reset(); }, Pictures::LinkNoReply},
-        {"binary garbage",
-         [garbage](ServerConnection& c) {
-             c.ReadRequest();
-             c.Send(garbage);
-             c.Close();
-         },
-         Pictures::LinkNoReply},
-        {"META target with CR LF",
-         [](ServerConnection& c) {
-             c.ReadRequest();
-             c.Send(HttpReply("HTTP/1.1 200 OK", {},
-                              "<meta http-equiv=\"refresh\" content=\"0; "
-                              "url=http://127.0.0.1:1/x\r\n[Orrindale]\r\nRename=0\">"));
-             c.WaitForClientClose();
-         },
-         Pictures::LinkAnswered},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        LoopbackServer server(c.Script);
-        const std::string content = "[InternetShortcut]\r\nURL=" + server.Url(QStringLiteral("/page")).toStdString() +
-                                    "\r\n[Orrindale]\r\nTimeout=300\r\nRename=1\r\n";
-        Favorites.WriteFile(QStringLiteral("Hostile.url"), QByteArray::fromStdString(content));
-        Load();
-        Node(QStringLiteral("Hostile"))->SetSelected(true);
-
-        QElapsedTimer clock;
-        clock.start();
-        CheckSelectedLink(Main.RunHost());
-        EXPECT_LE(clock.elapsed(), 400);
-        EXPECT_EQ(Picture(QStringLiteral("Hostile")), c.Picture);
-        EXPECT_EQ(ReadLink(QStringLiteral("Hostile")), content);
-        EXPECT_LE(Main.Probe->ReplyText.size(), ReplyLimit);
-    }
 }

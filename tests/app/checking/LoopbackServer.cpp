@@ -40,10 +40,7 @@ bool WaitFor(int socket, short events)
 
 // ---- ServerConnection -----------------------------------------------------------------------
 
-ServerConnection::ServerConnection(LoopbackServer& server, int socket, int number)
-    : server_(server), socket_(socket), number_(number)
-{
-}
+ServerConnection::ServerConnection(LoopbackServer& server, int socket) : server_(server), socket_(socket) {}
 
 ServerConnection::~ServerConnection()
 {
@@ -222,7 +219,8 @@ void LoopbackServer::Serve(int socket)
 {
     for (ConnectionGauge* gauge : options_.Gauges)
         gauge->Opened();
-    ServerConnection connection(*this, socket, connections_++);
+    ++connections_;
+    ServerConnection connection(*this, socket);
     if (script_)
         script_(connection);
 }

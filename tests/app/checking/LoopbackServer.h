@@ -27,13 +27,11 @@ struct ConnectionGauge
 class ServerConnection
 {
 public:
-    ServerConnection(LoopbackServer& server, int socket, int number);
+    ServerConnection(LoopbackServer& server, int socket);
     ~ServerConnection();
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
 
-    // Which connection this is, from 0, in the order they were accepted.
-    int Number() const { return number_; }
     uint16_t Port() const;
     bool Stopping() const;
 
@@ -57,7 +55,6 @@ private:
 
     LoopbackServer& server_;
     int socket_;
-    int number_;
     bool counted_ = true;
 };
 

@@ -1,27 +1,15 @@
 // Check runs with many probes under way: what they show and write is what a run one link at
 // a time shows and writes, and they stay within their limits per host and in all.
 #include "app/checking/CheckRuns.h"
-#include "app/favorites/FavoritesTree.h"
 #include "app/favorites/ShortcutFile.h"
 #include "app/forms/Pictures.h"
-#include "app/settings/AppSettings.h"
-#include "app/window/frmMain.h"
-#include "platform/controls/StatusBar.h"
-#include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
 #include "tests/app/checking/LimitedHost.h"
-#include "tests/app/checking/LoopbackServer.h"
-#include "tests/support/TestFolder.h"
+#include "tests/app/checking/RunWindow.h"
 
-#include <QDirIterator>
-#include <QFile>
 #include <QThread>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <map>
 #include <memory>
 
 using namespace std::chrono_literals;
@@ -73,53 +61,14 @@ void Serve(ServerConnection& c)
     c.Close();
 }
 
-class ParallelRunsTest : public ::testing::Test
+class ParallelRunsTest : public RunWindowTest
 {
 protected:
     ParallelRunsTest()
     {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
         AppSettings.Timeout = 400;
         AppSettings.ChangeName = true;
     }
-    ~ParallelRunsTest() override
-    {
-        AppSettings = ApplicationSettings{};
-        desktop::App::SetPath(QString());
-    }
-
-    // Loads a Favorites folder into the window, afresh.
-    void Load(const QString& folder)
-    {
-        Main.tvFolders->Nodes().Clear();
-        Main.Favorites = FavoritesFolder{folder, 0, 1};
-        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
-    }
-    // Every shortcut below a folder with its bytes, by its path below the folder.
-    static std::map<QString, QByteArray> Files(const QString& folder)
-    {
-        std::map<QString, QByteArray> files;
-        QDirIterator walk(folder, {QStringLiteral("*.url")}, QDir::Files, QDirIterator::Subdirectories);
-        while (walk.hasNext()) {
-            QFile file(walk.next());
-            file.open(QIODevice::ReadOnly);
-            files[file.fileName().mid(folder.size())] = file.readAll();
-        }
-        return files;
-    }
-    // The text and picture of every node, in the tree's order.
-    std::vector<std::pair<QString, int>> Nodes() const
-    {
-        std::vector<std::pair<QString, int>> nodes;
-        const TreeNodes& all = Main.tvFolders->Nodes();
-        for (int i = 1; i <= all.Count(); ++i)
-            nodes.emplace_back(all.Item(i)->Text(), all.Item(i)->Image());
-        return nodes;
-    }
-
-    TestFolder Program;
-    frmMain Main;
 };
 } // namespace
 
@@ -137,11 +86,9 @@ TEST_F(ParallelRunsTest, ARunWithManyProbesShowsAndWritesWhatARunOneAtATimeDoes)
     // The order in which the redirected links' new addresses are asked for is the order in
     // which their files were written.
     const auto secondProbes = [&site] {
-        std::vector<std::string> paths;
-        for (const std::string& request : site.Requests()) {
-            if (LoopbackServer::RequestPath(request)[1] == 'n')
-                paths.push_back(LoopbackServer::RequestPath(request));
-        }
+        std::vector<std::string> paths = RequestedPaths(site);
+        paths.erase(std::remove_if(paths.begin(), paths.end(), [](const std::string& path) { return path[1] != 'n'; }),
+                    paths.end());
         return paths;
     };
 
@@ -166,8 +113,7 @@ TEST_F(ParallelRunsTest, ARunWithManyProbesShowsAndWritesWhatARunOneAtATimeDoes)
     manyOrder.erase(manyOrder.begin(), manyOrder.begin() + static_cast<std::ptrdiff_t>(oneOrder.size()));
     EXPECT_EQ(manyOrder, oneOrder);
     EXPECT_EQ(site.Requests().size() - before, before);
-    EXPECT_FALSE(Main.CheckRunning);
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+    ExpectEndedInOrder();
 }
 
 TEST_F(ParallelRunsTest, ARunKeepsTwoProbesToAHostAndSixteenInAll)
@@ -272,9 +218,7 @@ TEST_F(ParallelRunsTest, ALinkEditedWhileItsResultWaitsIsProbedAgainAtItsTurn)
     CheckAllLinks(Main.RunHost());
 
     EXPECT_EQ(Nodes()[2], std::make_pair(QStringLiteral("b"), int(Pictures::LinkBroken)));
-    std::vector<std::string> paths;
-    for (const std::string& request : site.Requests())
-        paths.push_back(LoopbackServer::RequestPath(request));
+    std::vector<std::string> paths = RequestedPaths(site);
     std::sort(paths.begin(), paths.end());
     EXPECT_EQ(paths, (std::vector<std::string>{"/gone", "/ok", "/slow"}));
 }
