@@ -198,33 +198,6 @@ TEST_F(ClipboardTest, AFolderCutAndPastedElsewhereIsMovedAndTheTreeReloaded)
     EXPECT_EQ(Entries(), QStringList{"Other"});
 }
 
-// A folder is not pasted into itself or its subfolders, neither copied nor cut (and reloaded).
-TEST_F(ClipboardTest, AVanishedSourceOrAFolderPastedIntoItselfIsReportedAndAddsNoNode)
-{
-    Favorites.WriteFile(QStringLiteral("a.url"), LinkContent);
-    Favorites.WriteFile(QStringLiteral("News/Sub/x.url"), LinkContent);
-    Load();
-    Copy(QStringLiteral("a"));
-    ASSERT_TRUE(QFile::remove(Favorites.Sub(QStringLiteral("a.url"))));
-    Paste(QStringLiteral("News"));
-    EXPECT_EQ(ReportedErrors(), QList<int>{53});
-    EXPECT_EQ(Children(QStringLiteral("News")), QStringList{"Sub"});
-
-    Copy(QStringLiteral("News"));
-    Paste(QStringLiteral("News"));
-    Paste(QStringLiteral("News/Sub"));
-    Paste(QStringLiteral("x"));
-    Cut(QStringLiteral("News"));
-    RefreshTree(*Main.tvFolders, Main.Favorites);
-    Paste(QStringLiteral("News/Sub"));
-
-    EXPECT_EQ(ReportedErrors(), (QList<int>{53, 5, 5, 5, 5}));
-    EXPECT_EQ(Entries(), QStringList{"News"});
-    EXPECT_EQ(Entries(QStringLiteral("News")), QStringList{"Sub"});
-    EXPECT_EQ(Entries(QStringLiteral("News/Sub")), QStringList{"x.url"});
-    EXPECT_EQ(Children(QStringLiteral("News/Sub")), QStringList{"x"});
-}
-
 // Read-only items go for good; but nothing leaves a read-only folder. A folder's contents go
 // then, the failure is reported and the tree shows what is left.
 TEST_F(ClipboardTest, DeleteAsksFirstAndTheTreeShowsWhatIsLeft)
