@@ -27,76 +27,58 @@ protected:
 };
 } // namespace
 
-TEST_F(FavoritesTreeTest, OnlyFilesEndingInUrlInAnyCaseBecomeLinks)
+// Only files ending in ".url", in any letter case, become links. A reload shows every link
+// unchecked again.
+TEST_F(FavoritesTreeTest, LinksComeFirstThenFoldersDepthFirstAndAReloadShowsThemUnchecked)
 {
-    for (const char* name : {"a.URL", "b.Url", "c.url", "d.url.txt", "e.lnk", "desktop.ini", ".url", "urlx", "url"})
+    for (const char* name : {"a.URL", "b.Url", "c.url", "d.url.txt", "e.lnk", "desktop.ini", ".url", "urlx", "url",
+                             "S2/.keep", "S1/M.URL", "S1/Deep/N.url"})
         Favorites.WriteFile(QString::fromLatin1(name));
     Favorites.MakeFolder(QStringLiteral("x.url"));
-
     Load();
 
-    EXPECT_EQ(Tree(), QStringLiteral("Favorites[,a,b,c,x.url]"));
-    EXPECT_EQ(Main.Favorites.LinkCount, 4);
-    EXPECT_EQ(Main.Favorites.FolderCount, 2);
-    for (int i = 2; i <= 5; ++i) {
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[,a,b,c,S1[M,Deep[N]],S2,x.url]"));
+    QStringList order;
+    for (int i = 1; i <= Nodes().Count(); ++i)
+        order << At(i)->Text();
+    EXPECT_EQ(order, (QStringList{"Favorites", "", "a", "b", "c", "S1", "M", "Deep", "N", "S2", "x.url"}));
+    for (int i : {2, 3, 4, 5, 7, 9}) {
         EXPECT_EQ(At(i)->Image(), Pictures::LinkNotChecked);
         EXPECT_EQ(At(i)->SelectedImage(), Pictures::LinkNotChecked);
         EXPECT_TRUE(At(i)->Key().isEmpty());
         EXPECT_FALSE(IsFolderNode(At(i)));
     }
-    TreeNode* folder = At(6);
-    EXPECT_TRUE(IsFolderNode(folder));
-    EXPECT_EQ(folder->Key(), Favorites.Sub(QStringLiteral("x.url")));
-    EXPECT_TRUE(folder->Expanded());
-}
-
-TEST_F(FavoritesTreeTest, LinksComeFirstThenFoldersDepthFirst)
-{
-    for (const char* name : {"L2.url", "L1.url", "S2/.keep", "S1/M.URL", "S1/Deep/N.url"})
-        Favorites.WriteFile(QString::fromLatin1(name));
-    Load();
-
-    EXPECT_EQ(Tree(), QStringLiteral("Favorites[L1,L2,S1[M,Deep[N]],S2]"));
-    QStringList order;
-    for (int i = 1; i <= Nodes().Count(); ++i)
-        order << At(i)->Text();
-    EXPECT_EQ(order, (QStringList{"Favorites", "L1", "L2", "S1", "M", "Deep", "N", "S2"}));
+    EXPECT_TRUE(IsFolderNode(At(11)));
+    EXPECT_EQ(At(11)->Key(), Favorites.Sub(QStringLiteral("x.url")));
     EXPECT_EQ(Nodes().Item(Favorites.Sub(QStringLiteral("S1/Deep")))->Text(), QStringLiteral("Deep"));
-    EXPECT_EQ(LinkFilePath(At(5)), Favorites.Sub(QStringLiteral("S1/M.URL")));
+    EXPECT_EQ(LinkFilePath(At(7)), Favorites.Sub(QStringLiteral("S1/M.URL")));
     EXPECT_TRUE(Nodes().Item(Favorites.Sub(QStringLiteral("S2")))->Expanded());
-    EXPECT_EQ(TotalsText(Main.Favorites.LinkCount, Main.Favorites.FolderCount), QStringLiteral("Total: 4 Favorites in 4 Folders  "));
+    EXPECT_EQ(TotalsText(Main.Favorites.LinkCount, Main.Favorites.FolderCount),
+              QStringLiteral("Total: 6 Favorites in 5 Folders  "));
     EXPECT_EQ(Root()->Key(), Favorites.Path());
     EXPECT_EQ(Root()->Image(), Pictures::OpenFolder);
     EXPECT_EQ(Root()->SelectedImage(), Pictures::OpenFolder);
     EXPECT_TRUE(Root()->Expanded());
     EXPECT_TRUE(Root()->Selected());
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-}
 
-TEST_F(FavoritesTreeTest, ReloadShowsEveryLinkUncheckedAgain)
-{
-    Favorites.WriteFile(QStringLiteral("a.url"));
-    Favorites.WriteFile(QStringLiteral("F/b.url"));
-    Load();
-    At(2)->SetImage(Pictures::LinkBroken);
-    At(4)->SetImage(Pictures::LinkAnswered);
-    At(3)->SetImage(Pictures::ClosedFolder);
+    At(3)->SetImage(Pictures::LinkBroken);
+    At(7)->SetImage(Pictures::LinkAnswered);
+    At(6)->SetImage(Pictures::ClosedFolder);
     // Totals near the limit: a reload that went on counting from them would overflow and
     // cut the tree short.
     Main.Favorites.LinkCount = 32767;
     Main.Favorites.FolderCount = 32767;
-
     RefreshTree(*Main.tvFolders, Main.Favorites);
     RefreshTree(*Main.tvFolders, Main.Favorites);
 
-    EXPECT_EQ(Tree(), QStringLiteral("Favorites[a,F[b]]"));
-    EXPECT_EQ(Main.Favorites.LinkCount, 2);
-    EXPECT_EQ(Main.Favorites.FolderCount, 2);
-    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-    EXPECT_EQ(At(2)->Image(), Pictures::LinkNotChecked);
-    EXPECT_EQ(At(3)->Image(), Pictures::OpenFolder);
-    EXPECT_EQ(At(4)->Image(), Pictures::LinkNotChecked);
+    EXPECT_EQ(Tree(), QStringLiteral("Favorites[,a,b,c,S1[M,Deep[N]],S2,x.url]"));
+    EXPECT_EQ(Main.Favorites.LinkCount, 6);
+    EXPECT_EQ(Main.Favorites.FolderCount, 5);
+    EXPECT_EQ(At(3)->Image(), Pictures::LinkNotChecked);
+    EXPECT_EQ(At(6)->Image(), Pictures::OpenFolder);
+    EXPECT_EQ(At(7)->Image(), Pictures::LinkNotChecked);
     EXPECT_TRUE(Root()->Selected());
+    EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
 TEST_F(FavoritesTreeTest, AMissingFavoritesFolderIsReportedTwiceAndLeavesTheRootAlone)

@@ -151,11 +151,15 @@ TEST_F(NewItemsTest, ANewFavoriteHoldsOnlyItsAddressAndIsSelected)
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
 }
 
-// A name in use in any letter case is refused with a word, and the dialog stays open for another.
-TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
+// A name in use in any letter case is refused with a word; a folder that cannot be written, or
+// a name that would leave the folder, is reported. Either way nothing changes, no node is added
+// and the dialog stays open for another name.
+TEST_F(NewItemsTest, ARefusedNameChangesNothingAndKeepsTheDialogOpen)
 {
     Favorites.MakeFolder(QStringLiteral("News"));
     Favorites.WriteFile(QStringLiteral("Old.URL"), OldShortcut);
+    Favorites.MakeFolder(QStringLiteral("ReadOnly"));
+    SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0555);
     Load();
     const int nodes = Nodes().Count();
 
@@ -166,28 +170,8 @@ TEST_F(NewItemsTest, ANameAlreadyInUseChangesNothingAndKeepsTheDialogOpen)
     EXPECT_EQ(AddFavorite(QStringLiteral("old"), QStringLiteral("http://new.test/")), Open);
     ASSERT_EQ(desktop::ShownMessages().size(), 2);
     EXPECT_EQ(desktop::ShownMessages()[1].Title, QStringLiteral("Create New Favorite"));
-
-    frmNewFolder folder(*Main.tvFolders, &Main);
-    folder.show();
-    folder.txtFolder()->setText(QStringLiteral("News"));
-    QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
-    folder.txtFolder()->setText(QStringLiteral("Newer"));
-    QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
-    EXPECT_FALSE(folder.isVisible());
-
-    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Old.URL")), OldShortcut);
-    EXPECT_EQ(Entries(), (QStringList{"Newer", "News", "Old.URL"}));
-    EXPECT_EQ(Nodes().Count(), nodes + 1);
-    EXPECT_TRUE(ReportedErrors().isEmpty());
-}
-
-// A folder that cannot be written, or a name that would leave the folder: reported, no node.
-TEST_F(NewItemsTest, AFailureIsReportedAddsNoNodeAndKeepsTheDialogOpen)
-{
-    Favorites.MakeFolder(QStringLiteral("ReadOnly"));
-    SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0555);
-    Load();
-    const int nodes = Nodes().Count();
+    EXPECT_EQ(AddFolder(QStringLiteral(".")), Open);
+    EXPECT_EQ(AddFolder(QStringLiteral("..")), Open);
     {
         ScopedFilePermissions asUser;
         Select(QStringLiteral("ReadOnly"));
@@ -195,12 +179,19 @@ TEST_F(NewItemsTest, AFailureIsReportedAddsNoNodeAndKeepsTheDialogOpen)
         EXPECT_EQ(AddFavorite(QStringLiteral("Y"), QStringLiteral("http://")), Open);
     }
     SetMode(Favorites.Sub(QStringLiteral("ReadOnly")), 0755);
-    Select(QString());
-    EXPECT_EQ(AddFolder(QStringLiteral(".")), Open);
-    EXPECT_EQ(AddFolder(QStringLiteral("..")), Open);
-
-    EXPECT_EQ(ReportedErrors(), (QList<int>{70, 75, 52, 52}));
+    EXPECT_EQ(ReportedErrors(), (QList<int>{52, 52, 70, 75}));
     EXPECT_TRUE(Entries(QStringLiteral("ReadOnly")).isEmpty());
-    EXPECT_EQ(Entries(), QStringList{"ReadOnly"});
+    EXPECT_EQ(Favorites.ReadFile(QStringLiteral("Old.URL")), OldShortcut);
     EXPECT_EQ(Nodes().Count(), nodes);
+
+    Select(QString());
+    frmNewFolder folder(*Main.tvFolders, &Main);
+    folder.show();
+    folder.txtFolder()->setText(QStringLiteral("News"));
+    QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
+    folder.txtFolder()->setText(QStringLiteral("Newer"));
+    QTest::mouseClick(folder.btnButton(0), Qt::LeftButton);
+    EXPECT_FALSE(folder.isVisible());
+    EXPECT_EQ(Entries(), (QStringList{"Newer", "News", "Old.URL", "ReadOnly"}));
+    EXPECT_EQ(Nodes().Count(), nodes + 1);
 }

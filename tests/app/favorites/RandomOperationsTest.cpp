@@ -147,10 +147,7 @@ public:
         static const QRegularExpression content(QStringLiteral(
             "^\\[InternetShortcut\\]\\r\\nURL=http://127\\.0\\.0\\.1:\\d+/[pq](\\d+)\\r\\n(\\[Orrindale\\]\\r\\n"
             "Timeout=\\d+\\r\\nRename=[01]\\r\\n)?$"));
-        QDirIterator walk(Favorites.Path(), {QStringLiteral("*.url")}, QDir::Files | QDir::Hidden,
-                          QDirIterator::Subdirectories);
-        while (walk.hasNext()) {
-            const QString path = walk.next();
+        for (const QString& path : ShortcutFiles()) {
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << step;
             const QString text = QString::fromLatin1(file.readAll());

@@ -136,7 +136,8 @@ TEST_F(BrowserIntegrationTest, TheBrowserVersionComesFromTheMachineSettings)
 
 // Each install gets one key of its own below Extensions, named by a new GUID that the settings
 // keep; the two spell the class identifier differently ("d2" in lower case in the menu's).
-TEST_F(BrowserIntegrationTest, TheButtonAndTheMenuEntryGetOneKeyEachWithTheirValues)
+// Removing one leaves the other, and an install made again gets a key of a new name.
+TEST_F(BrowserIntegrationTest, TheButtonAndTheMenuEntryGetOneKeyEachAndGoOneByOne)
 {
     const std::string folder = Program.Path().toStdString();
     EXPECT_TRUE(SetToolbarButton(true));
@@ -168,29 +169,21 @@ TEST_F(BrowserIntegrationTest, TheButtonAndTheMenuEntryGetOneKeyEachWithTheirVal
         }
         EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, key), names) << setting;
     }
-}
 
-TEST_F(BrowserIntegrationTest, RemovingTheButtonLeavesTheMenuEntryAndAnotherInstallGetsANewKey)
-{
-    ASSERT_TRUE(SetToolsMenuEntry(true));
-    ASSERT_TRUE(SetToolbarButton(true));
-    const std::string menu = Sz(SettingsKey, "ToolMenuGUID");
-    const std::string button = Sz(SettingsKey, "ToolMenubarGUID");
-    ASSERT_EQ(Extensions().size(), 2u);
-
+    const std::string menuGuid = Sz(SettingsKey, "ToolMenuGUID");
+    const std::string buttonGuid = Sz(SettingsKey, "ToolMenubarGUID");
     EXPECT_FALSE(SetToolbarButton(false));
-    EXPECT_EQ(Extensions(), std::vector<std::string>{menu});
+    EXPECT_EQ(Extensions(), std::vector<std::string>{menuGuid});
     EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID"));
-    EXPECT_EQ(Sz(SettingsKey, "ToolMenuGUID"), menu);
-    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, ExtensionsKey + "\\" + menu).size(), 5u);
+    EXPECT_EQ(Sz(SettingsKey, "ToolMenuGUID"), menuGuid);
+    EXPECT_EQ(Registry.ValueNames(win32::HKEY_CURRENT_USER, ExtensionsKey + "\\" + menuGuid).size(), 5u);
 
     EXPECT_FALSE(SetToolsMenuEntry(false));
     EXPECT_TRUE(Extensions().empty());
     EXPECT_FALSE(HasValue(SettingsKey, "ToolMenuGUID"));
 
-    // Installed again, the button gets a key of a new name.
     ASSERT_TRUE(SetToolbarButton(true));
-    EXPECT_NE(Sz(SettingsKey, "ToolMenubarGUID"), button);
+    EXPECT_NE(Sz(SettingsKey, "ToolMenubarGUID"), buttonGuid);
     EXPECT_EQ(Extensions(), std::vector<std::string>{Sz(SettingsKey, "ToolMenubarGUID")});
 }
 

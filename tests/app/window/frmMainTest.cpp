@@ -129,26 +129,6 @@ TEST_F(frmMainTest, AFailedSaveIsLoggedAndTheWindowClosesAllTheSame)
     EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, SettingsKey));
 }
 
-TEST_F(frmMainTest, TheTreeFillsTheSpaceBetweenToolBarAndStatusBar)
-{
-    frmMain window;
-    window.resize(400, 500);
-    window.show();
-    QApplication::processEvents();
-    const QWidget* client = window.tvFolders->parentWidget();
-    const int top = window.tbToolbar->height();
-    EXPECT_EQ(window.tvFolders->geometry(),
-              QRect(0, top, client->width(), client->height() - top - window.sbStatus->height()));
-    EXPECT_EQ(window.sbStatus->geometry().bottom(), client->height() - 1);
-    EXPECT_EQ(window.tbToolbar->width(), client->width());
-
-    // Too small for both bars: the tree gets no height rather than a negative one.
-    window.resize(400, 20);
-    QApplication::processEvents();
-    EXPECT_EQ(window.tvFolders->height(), 0);
-    EXPECT_EQ(window.tvFolders->width(), client->width());
-}
-
 TEST_F(frmMainTest, ASecondStartEndsAtOnceAndTheFirstSavesWhenTerminated)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -204,7 +184,7 @@ TEST_F(frmMainTest, ThePlacementSurvivesStartAndExitUnchangedWithAFrame)
     EXPECT_EQ(saved[2], saved[0]);
 }
 
-TEST_F(frmMainTest, TheToolBarShowsAllItsButtonsAtTheDesignedSize)
+TEST_F(frmMainTest, TheToolBarShowsAllItsButtonsAndTheTreeFillsTheSpaceBelow)
 {
     frmMain window;
     ASSERT_TRUE(window.Load());
@@ -221,4 +201,19 @@ TEST_F(frmMainTest, TheToolBarShowsAllItsButtonsAtTheDesignedSize)
         EXPECT_TRUE(item->isVisible()) << action->objectName().toStdString();
         EXPECT_LE(item->geometry().right(), window.tbToolbar->width()) << action->objectName().toStdString();
     }
+
+    window.resize(400, 500);
+    QApplication::processEvents();
+    const QWidget* client = window.tvFolders->parentWidget();
+    const int top = window.tbToolbar->height();
+    EXPECT_EQ(window.tvFolders->geometry(),
+              QRect(0, top, client->width(), client->height() - top - window.sbStatus->height()));
+    EXPECT_EQ(window.sbStatus->geometry().bottom(), client->height() - 1);
+    EXPECT_EQ(window.tbToolbar->width(), client->width());
+
+    // Too small for both bars: the tree gets no height rather than a negative one.
+    window.resize(400, 20);
+    QApplication::processEvents();
+    EXPECT_EQ(window.tvFolders->height(), 0);
+    EXPECT_EQ(window.tvFolders->width(), client->width());
 }
