@@ -109,11 +109,12 @@ def screenshot(window, path):
 
 
 def read_pixels(path):
-    """The rows of (r, g, b) of a picture, through ImageMagick's PPM ("P6\n<width> <height>\n255\n" and the bytes)."""
+    """The rows of (r, g, b) of a picture, through ImageMagick's PPM: three header lines, then the bytes."""
     data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
     _, size, _, pixels = data.split(b"\n", 3)
     width, height = map(int, size.split())
-    return [[tuple(pixels[at:at + 3]) for at in range(y * width * 3, (y + 1) * width * 3, 3)] for y in range(height)]
+    row = width * 3
+    return [[tuple(pixels[at:at + 3]) for at in range(y * row, (y + 1) * row, 3)] for y in range(height)]
 
 
 def ball_colour(pixel):
