@@ -25,11 +25,6 @@ PrivateRegistry::~PrivateRegistry()
     unsetenv("STRANDMOOR_HIVE");
 }
 
-QString PrivateRegistry::ModulePath()
-{
-    return QStringLiteral(TARNHOLD_MODULE);
-}
-
 bool PrivateRegistry::CallEntryPoint(const char* name)
 {
     void* library = dlopen(TARNHOLD_MODULE, RTLD_NOW | RTLD_LOCAL);

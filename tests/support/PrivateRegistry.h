@@ -21,7 +21,6 @@ public:
     const QString& HivePath() const { return hivePath_; }
     // Calls one of the library's exported entry points, as regsvr does; true on success.
     static bool CallEntryPoint(const char* name);
-    static QString ModulePath();
 
     // Raw access past the library, for arranging and inspecting what is stored.
     static void WriteValue(unsigned int root, const std::string& path, const std::string& name, unsigned int type,

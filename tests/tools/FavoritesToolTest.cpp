@@ -313,9 +313,7 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
     QStringList onDisk;
     for (const QFileInfo& item : QDir(target).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
         onDisk.append(item.fileName() + (item.isDir() ? QStringLiteral("/") : QString()));
-    std::sort(onDisk.begin(), onDisk.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(onDisk.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
+    EXPECT_EQ(Lines(onDisk, true), Lines(expected, true));
     EXPECT_EQ(folder.ReadFile(QStringLiteral("target/Docs.url")), "[InternetShortcut]\r\nURL=http://old/\r\n");
     EXPECT_EQ(folder.ReadFile(QStringLiteral("target/docs (2).url")), "kept");
     EXPECT_TRUE(QDir(outside).isEmpty());

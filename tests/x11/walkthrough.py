@@ -4,7 +4,7 @@ only by keys sent through the window system (xdotool), checked only from outside
 disk, the hive through `reg`, and the pixels of a screenshot).
 
 Run inside an X session (the ctest entry wraps it in xvfb-run):
-    walkthrough.py --bin BUILD/bin [--screenshot OUT.png] [--keep]
+    walkthrough.py --bin BUILD/bin [--keep]
 """
 import argparse
 import http.server
@@ -34,6 +34,11 @@ def expect(condition, message):
 
 # --- the scripted loopback web --------------------------------------------------------------
 
+def titled(title, body=""):
+    page = '<html><head><meta charset="utf-8"><title>%s</title></head><body>%s</body></html>' % (title, body)
+    return page.encode("utf-8")
+
+
 class Pages(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     port = 0
@@ -41,7 +46,13 @@ class Pages(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
-    def reply(self, status, body=b"", headers=()):
+    def do_GET(self):
+        status, body, headers = {
+            "/charts": (200, titled("Harbour Charts", "tides"), []),
+            "/old": (301, b"<html><body>moved</body></html>", [("Location", "http://127.0.0.1:%d/new" % Pages.port)]),
+            "/unicode": (200, titled(UNICODE_TITLE), []),
+            "/new": (200, titled("Tide Tables", "new home"), []),
+        }.get(self.path, (404, titled("Not Found", "no"), []))
         self.send_response(status)
         for name, value in headers:
             self.send_header(name, value)
@@ -52,47 +63,7 @@ class Pages(http.server.BaseHTTPRequestHandler):
         if self.command != "HEAD":
             self.wfile.write(body)
 
-    def do_GET(self):
-        if self.path == "/charts":
-            self.reply(200, b"<html><head><title>Harbour Charts</title></head><body>tides</body></html>")
-        elif self.path == "/old":
-            target = "http://127.0.0.1:%d/new" % Pages.port
-            self.reply(301, b"<html><body>moved</body></html>", [("Location", target)])
-        elif self.path == "/unicode":
-            page = '<html><head><meta charset="utf-8"><title>%s</title></head></html>' % UNICODE_TITLE
-            self.reply(200, page.encode("utf-8"))
-        elif self.path == "/new":
-            self.reply(200, b"<html><head><title>Tide Tables</title></head><body>new home</body></html>")
-        else:
-            self.reply(404, b"<html><head><title>Not Found</title></head><body>no</body></html>")
-
     do_HEAD = do_GET
-
-
-class SilentServer:
-    """Accepts connections and never says a word, until it is closed."""
-
-    def __init__(self):
-        self.socket = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        self.socket.bind(("127.0.0.1", 0))
-        self.socket.listen(8)
-        self.port = self.socket.getsockname()[1]
-        self.held = []
-        self.thread = threading.Thread(target=self.run, daemon=True)
-        self.thread.start()
-
-    def run(self):
-        while True:
-            try:
-                connection, _ = self.socket.accept()
-            except OSError:
-                return
-            self.held.append(connection)
-
-    def close(self):
-        self.socket.close()
-        for connection in self.held:
-            connection.close()
 
 
 # --- the window system ------------------------------------------------------------------------
@@ -138,25 +109,12 @@ def screenshot(window, path):
 
 
 def read_pixels(path):
-    """Width, height and the rows of (r, g, b) of a picture, through ImageMagick's PPM."""
+    """The rows of (r, g, b) of a picture, through ImageMagick's PPM: three header lines, then the bytes."""
     data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
-    fields = []
-    position = 0
-    while len(fields) < 4:
-        while data[position:position + 1].isspace():
-            position += 1
-        start = position
-        while not data[position:position + 1].isspace():
-            position += 1
-        fields.append(data[start:position])
-    position += 1
-    width, height = int(fields[1]), int(fields[2])
-    pixels = data[position:]
-    rows = []
-    for y in range(height):
-        row = pixels[y * width * 3:(y + 1) * width * 3]
-        rows.append([tuple(row[x * 3:x * 3 + 3]) for x in range(width)])
-    return width, height, rows
+    _, size, _, pixels = data.split(b"\n", 3)
+    width, height = map(int, size.split())
+    row = width * 3
+    return [[tuple(pixels[at:at + 3]) for at in range(y * row, (y + 1) * row, 3)] for y in range(height)]
 
 
 def ball_colour(pixel):
@@ -217,32 +175,50 @@ def write_shortcut(path, url):
         f.write("[InternetShortcut]\nURL=%s\n[Orrindale]\nTimeout=%d\nRename=1\n" % (url, CHECK_TIMEOUT_MS))
 
 
-def placement(reg, env):
-    """The four saved values of the window's placement, as `reg query` lists them."""
-    query = subprocess.run([reg, "query", r"HKCU\Software\Orrindale\Strandmoor"], env=env,
-                           capture_output=True, text=True)
+def settings(reg, env):
+    """The program's saved settings as `reg query` lists them: name -> (type, data)."""
+    query = subprocess.run([reg, "query", r"HKCU\Software\Orrindale\Strandmoor"], env=env, capture_output=True,
+                           text=True)
+    expect(query.returncode == 0, "reg query failed: " + query.stderr)
     values = {}
     for line in query.stdout.splitlines():
-        fields = line.split()
-        if len(fields) == 3 and fields[0] in ("Top", "Left", "Height", "Width"):
-            values[fields[0]] = fields[2]
+        fields = line.split("    ", 3)
+        if len(fields) == 4:
+            values[fields[1]] = (fields[2], fields[3])
     return values
 
 
-def start_and_exit(program, env):
-    """Starts the program, waits for its window and leaves it by File > Exit."""
-    process = subprocess.Popen([program], env=env)
+def start(program, env, running):
+    """Starts the program and waits for its window, with the pointer off it so no row is drawn hovered."""
+    running.append(subprocess.Popen([program], env=env))
+    window = wait_for("the main window", lambda: find_window("Strandmoor"), 30)
+    time.sleep(0.5)
+    xdotool("mousemove", "4000", "4000")
+    focus(window)
+    return running[-1], window
+
+
+def exit_by_menu(process, window):
+    """File > Exit closes the window, which saves the settings."""
+    focus(window)
+    key("alt+f")
+    key("x")
     try:
-        window = wait_for("the main window", lambda: find_window("Strandmoor"), 30)
-        time.sleep(0.5)
-        focus(window)
-        key("alt+f")
-        key("x")
-        expect(process.wait(timeout=20) == 0, "the program did not end well after File > Exit")
-    finally:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
+        status = process.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end after File > Exit")
+    expect(status == 0, "the program ended with status %d" % status)
+
+
+def dialog(title, text):
+    """Types into the dialog titled `title` once it shows, then presses Enter."""
+    focus(wait_for("the %s dialog" % title, lambda: find_window(title), 10))
+    type_text(text)
+    key("Return")
+
+
+def wait_closed(title):
+    wait_for("the %s dialog to close" % title, lambda: not find_window(title), 10)
 
 
 def read_url(path):
@@ -253,7 +229,7 @@ def read_url(path):
     return None
 
 
-def run(bin_dir, screenshot_path, keep):
+def run(bin_dir, keep):
     program = os.path.join(bin_dir, "Strandmoor")
     reg = os.path.join(bin_dir, "reg")
     regsvr = os.path.join(bin_dir, "regsvr")
@@ -261,17 +237,14 @@ def run(bin_dir, screenshot_path, keep):
         expect(os.path.exists(tool), "missing " + tool)
 
     top = tempfile.mkdtemp(prefix="strandmoor-x11-")
-    home = os.path.join(top, "home")
     favorites = os.path.join(top, "Favorites")
-    for folder in (home, favorites, os.path.join(top, "runtime"), os.path.join(top, "data"),
-                   os.path.join(top, "config"), os.path.join(top, "state"), os.path.join(top, "cache")):
-        os.makedirs(folder)
-    os.chmod(os.path.join(top, "runtime"), 0o700)
-    env = dict(os.environ)
-    env.update(HOME=home, XDG_RUNTIME_DIR=os.path.join(top, "runtime"), XDG_DATA_HOME=os.path.join(top, "data"),
-               XDG_CONFIG_HOME=os.path.join(top, "config"), XDG_STATE_HOME=os.path.join(top, "state"),
-               XDG_CACHE_HOME=os.path.join(top, "cache"), STRANDMOOR_HIVE=os.path.join(top, "registry.hive"),
-               QT_QPA_PLATFORM="xcb", LANG="C.UTF-8", LC_ALL="C.UTF-8")
+    os.makedirs(favorites)
+    env = dict(os.environ, STRANDMOOR_HIVE=os.path.join(top, "registry.hive"), QT_QPA_PLATFORM="xcb",
+               LANG="C.UTF-8", LC_ALL="C.UTF-8")
+    # A home and data folders of its own; the runtime folder must be private to the user.
+    for variable in ("HOME", "XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"):
+        env[variable] = os.path.join(top, variable.lower())
+        os.makedirs(env[variable], mode=0o700)
     # A sanitizer build: the window system's libraries keep caches LeakSanitizer reports.
     suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
     env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS", ""), "suppressions=" + suppressions]))
@@ -292,48 +265,42 @@ def run(bin_dir, screenshot_path, keep):
     secure.socket = context.wrap_socket(secure.socket, server_side=True)
     threading.Thread(target=secure.serve_forever, daemon=True).start()
     env["SSL_CERT_FILE"] = os.path.abspath(os.path.join(TLS_FOLDER, "ca.pem"))
-    silent = SilentServer()
+    # Never accepts: the kernel completes the connections in its backlog and no word comes back.
+    silent = socket.create_server(("127.0.0.1", 0))
     base = "http://127.0.0.1:%d" % Pages.port
 
     write_shortcut(os.path.join(favorites, "alpha.url"), base + "/charts")
     write_shortcut(os.path.join(favorites, "bravo.url"), base + "/missing")
     write_shortcut(os.path.join(favorites, "charlie.url"), base + "/old")
-    write_shortcut(os.path.join(favorites, "delta.url"), "http://127.0.0.1:%d/" % silent.port)
+    write_shortcut(os.path.join(favorites, "delta.url"), "http://127.0.0.1:%d/" % silent.getsockname()[1])
     write_shortcut(os.path.join(favorites, "echo.url"), "https://127.0.0.1:%d/unicode" % secure.server_address[1])
 
-    process = None
+    running = []  # killed at the end if still there
     # A window manager puts a frame round the window, as on a desktop: the saved size must
     # not grow by it.
-    manager = None
     if shutil.which("openbox"):
-        manager = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
+        running.append(subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL))
         time.sleep(1)
     try:
         subprocess.run([regsvr, "/s", os.path.join(bin_dir, "Tarnhold.so")], env=env, check=True)
         subprocess.run([reg, "add", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders",
                         "/v", "Favorites", "/d", favorites, "/f"], env=env, check=True, stdout=subprocess.DEVNULL)
-
-        process = subprocess.Popen([program], env=env)
-        window = wait_for("the main window", lambda: find_window("Strandmoor"), 30)
-        # Keep the pointer off the window, so no row is drawn hovered.
-        xdotool("mousemove", "4000", "4000")
-        focus(window)
+        process, window = start(program, env, running)
 
         # Links > Check All Links, then wait: two answers, a redirect followed, one time-out.
         key("alt+l")
         key("a")
         wait_for("the renames after the page titles",
-                 lambda: os.path.exists(os.path.join(favorites, "Harbour Charts.url"))
-                 and os.path.exists(os.path.join(favorites, "Tide Tables.url"))
-                 and os.path.exists(os.path.join(favorites, UNICODE_TITLE + ".url")), 30)
-        shot = screenshot_path or os.path.join(top, "checked.png")
+                 lambda: all(os.path.exists(os.path.join(favorites, title + ".url"))
+                             for title in ("Harbour Charts", "Tide Tables", UNICODE_TITLE)), 30)
+        shot = os.path.join(top, "checked.png")  # kept with --keep
 
         def finished_pictures():
             # The run is over when no link shows the not-checked picture any more; the silent
             # server is the last one and takes its whole time-out.
             screenshot(window, shot)
-            column = link_column(ball_clusters(read_pixels(shot)[2]))
+            column = link_column(ball_clusters(read_pixels(shot)))
             if column and all(c[0] != "blue" for c in column):
                 return column
             return None
@@ -350,13 +317,10 @@ def run(bin_dir, screenshot_path, keep):
 
         # Find a favorite: Edit > Find (Ctrl+F), type, Enter finds, Escape closes the dialog.
         key("ctrl+f")
-        search = wait_for("the Search dialog", lambda: find_window("Search"), 10)
-        focus(search)
-        type_text("bravo")
-        key("Return")
+        dialog("Search", "bravo")
         time.sleep(0.5)
         key("Escape")
-        wait_for("the Search dialog to close", lambda: not find_window("Search"), 10)
+        wait_closed("Search")
         focus(window)
 
         # Edit > Rename on the found favorite: type the new name, Enter.
@@ -370,61 +334,42 @@ def run(bin_dir, screenshot_path, keep):
         # Edit > New Folder: the dialog, a name, Enter.
         key("alt+e")
         key("f")
-        dialog = wait_for("the New Folder dialog", lambda: find_window("New Folder"), 10)
-        focus(dialog)
-        type_text("Archive")
-        key("Return")
+        dialog("New Folder", "Archive")
         wait_for("the new folder", lambda: os.path.isdir(os.path.join(favorites, "Archive")), 10)
-        wait_for("the New Folder dialog to close", lambda: not find_window("New Folder"), 10)
+        wait_closed("New Folder")
+        exit_by_menu(process, window)
 
-        # File > Exit closes the window, which saves the settings.
-        focus(window)
-        key("alt+f")
-        key("x")
-        try:
-            status = process.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            raise Failure("the program did not end after File > Exit")
-        expect(status == 0, "the program ended with status %d" % status)
-        process = None
-
-        # From outside: the files, the shortcut's new address, the folder, the settings.
+        # From outside: the files, the shortcuts' addresses, the folder, the settings.
         names = sorted(os.listdir(favorites))
         expect(names == ["Archive", "Dead End.url", "Harbour Charts.url", "Tide Tables.url", "delta.url",
                          UNICODE_TITLE + ".url"],
                "favorites on disk: %s" % names)
-        expect(read_url(os.path.join(favorites, "Tide Tables.url")) == base + "/new",
-               "the redirect was not written into the shortcut")
-        expect(read_url(os.path.join(favorites, "Harbour Charts.url")) == base + "/charts",
-               "an answered link's address changed")
-        expect(read_url(os.path.join(favorites, "Dead End.url")) == base + "/missing",
-               "the renamed favorite lost its address")
-        query = subprocess.run([reg, "query", r"HKCU\Software\Orrindale\Strandmoor"], env=env,
-                               capture_output=True, text=True)
-        expect(query.returncode == 0, "reg query failed: " + query.stderr)
-        for value in ("Top", "Left", "Height", "Width", "Timeout", "ChangeName", "IEToolMenu", "IEToolbar"):
-            lines = [l for l in query.stdout.splitlines() if l.split()[:1] == [value]]
-            expect(len(lines) == 1 and "REG_DWORD" in lines[0], "setting %s in the hive: %s" % (value, lines))
-        dwords = [l for l in query.stdout.splitlines() if "REG_DWORD" in l]
-        expect(len(dwords) == 8, "expected eight settings, found:\n" + query.stdout)
+        for name, path, fault in (("Tide Tables", "/new", "the redirect was not written into the shortcut"),
+                                  ("Harbour Charts", "/charts", "an answered link's address changed"),
+                                  ("Dead End", "/missing", "the renamed favorite lost its address")):
+            expect(read_url(os.path.join(favorites, name + ".url")) == base + path, fault)
+        placement = ("Top", "Left", "Height", "Width")
+        saved = settings(reg, env)
+        numbers = sorted(name for name, (kind, _) in saved.items() if kind == "REG_DWORD")
+        expect(numbers == sorted(placement + ("Timeout", "ChangeName", "IEToolMenu", "IEToolbar")),
+               "expected eight settings saved as numbers, found: %s" % saved)
 
         # Started and left twice more: the placement comes back exactly as it was saved.
-        saved = placement(reg, env)
         for _ in range(2):
-            start_and_exit(program, env)
-            expect(placement(reg, env) == saved, "the placement changed: %s, then %s" % (saved, placement(reg, env)))
+            exit_by_menu(*start(program, env, running))
+            now = settings(reg, env)
+            expect(all(now.get(name) == saved[name] for name in placement),
+                   "the placement changed: %s, then %s" % (saved, now))
         print("walk-through passed")
         return 0
     finally:
-        if process is not None:
-            process.kill()
-            process.wait()
+        for process in running:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
         pages.shutdown()
         secure.shutdown()
         silent.close()
-        if manager is not None:
-            manager.terminate()
-            manager.wait()
         if keep:
             print("left in " + top)
         else:
@@ -434,8 +379,7 @@ def run(bin_dir, screenshot_path, keep):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True, help="the folder holding Strandmoor, reg, regsvr and Tarnhold.so")
-    parser.add_argument("--screenshot", help="keep the screenshot taken after the check run here")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder and the screenshot in it")
     arguments = parser.parse_args()
     for tool in ("xdotool", "import", "convert"):
         if shutil.which(tool) is None:
@@ -445,7 +389,7 @@ def main():
         print("no X display: run this under xvfb-run", file=sys.stderr)
         return 1
     try:
-        return run(os.path.abspath(arguments.bin), arguments.screenshot, arguments.keep)
+        return run(os.path.abspath(arguments.bin), arguments.keep)
     except Failure as failure:
         print("FAILED: %s" % failure, file=sys.stderr)
         return 1
