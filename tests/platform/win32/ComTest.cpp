@@ -228,9 +228,13 @@ protected:
         WriteDefault("CLSID\\" + GuidToString(TestClass) + "\\InprocServer32", library);
     }
 
-    static HRESULT Create(void** object, DWORD context = CLSCTX_INPROC_SERVER)
+    // Asks for a TestClass object that cannot be made; a refused request must leave no object.
+    static HRESULT Refusal(DWORD context = CLSCTX_INPROC_SERVER)
     {
-        return CoCreateInstance(TestClass, nullptr, context, IID_IUnknown, object);
+        void* object = reinterpret_cast<void*>(1);
+        const HRESULT hr = CoCreateInstance(TestClass, nullptr, context, IID_IUnknown, &object);
+        EXPECT_EQ(object, nullptr) << "status " << hr;
+        return hr;
     }
 
     TestFolder folder;
@@ -251,17 +255,15 @@ std::string PlatformLibraryPath()
 // kind of server than an in-process one.
 TEST_F(ComActivation, AClassWithoutAnInProcessServerIsNotRegistered)
 {
-    void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(Create(&object), REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(Refusal(), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(ErrorNumberOf([] { CreateObject<IUnknown>(TestClass); }), static_cast<int32_t>(REGDB_E_CLASSNOTREG));
 
     WriteDefault("CLSID\\" + GuidToString(TestClass), "Test class");
-    EXPECT_EQ(Create(&object), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(Refusal(), REGDB_E_CLASSNOTREG);
     RegisterTestClass("");
-    EXPECT_EQ(Create(&object), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(Refusal(), REGDB_E_CLASSNOTREG);
     RegisterTestClass(PlatformLibraryPath());
-    EXPECT_EQ(Create(&object, CLSCTX_LOCAL_SERVER), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(Refusal(CLSCTX_LOCAL_SERVER), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(CoCreateInstance(TestClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr), E_POINTER);
 }
 
@@ -269,11 +271,7 @@ TEST_F(ComActivation, ALibraryThatCannotServeIsReported)
 {
     const std::string missing = folder.Sub(QStringLiteral("missing.so")).toStdString();
     RegisterTestClass(missing);
-    void* object = reinterpret_cast<void*>(1);
-    const HRESULT hr = Create(&object);
-    EXPECT_EQ(hr, CO_E_DLLNOTFOUND);
-    EXPECT_EQ(object, nullptr);
-    const runtime::Error error = Raised(hr);
+    const runtime::Error error = Raised(Refusal());
     EXPECT_EQ(error.Number(), static_cast<int32_t>(CO_E_DLLNOTFOUND));
     EXPECT_NE(error.Description().find(missing), std::string::npos) << error.Description();
 
@@ -281,9 +279,7 @@ TEST_F(ComActivation, ALibraryThatCannotServeIsReported)
     const std::string library = PlatformLibraryPath();
     ASSERT_FALSE(library.empty());
     RegisterTestClass(library);
-    object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(Create(&object), CO_E_ERRORINDLL);
-    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(Refusal(), CO_E_ERRORINDLL);
     // Nothing of it can be unloaded by asking, and asking does no harm.
     CoFreeUnusedLibraries();
 }
@@ -304,11 +300,7 @@ TEST_F(ComActivation, AnUnreadableHiveIsNotTakenForAMissingClass)
     const QByteArray garbage(4096, 'x');
     UseHive(folder.WriteFile(QStringLiteral("garbage.hive"), garbage));
 
-    void* object = reinterpret_cast<void*>(1);
-    const HRESULT hr = Create(&object);
-    EXPECT_EQ(hr, REGDB_E_READREGDB);
-    EXPECT_EQ(object, nullptr);
-    const runtime::Error error = Raised(hr);
+    const runtime::Error error = Raised(Refusal());
     EXPECT_EQ(error.Number(), static_cast<int32_t>(REGDB_E_READREGDB));
     EXPECT_EQ(error.Description().rfind("The registry cannot be read", 0), 0u) << error.Description();
     CLSID clsid;
