@@ -1,16 +1,33 @@
 #include "app/checking/CheckRuns.h"
 
 #include "app/favorites/Clipboard.h"
+#include "app/favorites/FavoritesTree.h"
+#include "app/favorites/ShortcutFile.h"
 #include "app/forms/Pictures.h"
+#include "app/settings/AppSettings.h"
+#include "app/window/frmMain.h"
+#include "platform/controls/StatusBar.h"
+#include "platform/controls/TreeView.h"
+#include "platform/desktop/Application.h"
+#include "platform/desktop/MessageBox.h"
+#include "tests/app/checking/LimitedHost.h"
+#include "tests/app/checking/LoopbackServer.h"
 #include "tests/app/checking/QStringPrinter.h"
-#include "tests/app/checking/RunWindow.h"
+#include "tests/support/TestFolder.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -63,31 +80,164 @@ void Serve(ServerConnection& c)
     c.Close();
 }
 
-class CheckRunsTest : public RunWindowTest
+// The page `number` of the test web: each answers in its own way after a delay of its own.
+void ServeNumbered(ServerConnection& c)
+{
+    const std::string path = LoopbackServer::RequestPath(c.ReadRequest());
+    const int number = std::atoi(path.c_str() + 2);
+    const std::string self = "http://127.0.0.1:" + std::to_string(c.Port());
+    c.Pause(std::chrono::milliseconds(number * 37 % 90));
+    if (path[1] == 'n') {
+        c.Send(HttpReply("HTTP/1.1 200 OK", {}, "<title>New " + std::to_string(number) + "</title>"));
+        c.Close();
+        return;
+    }
+    switch (number % 9) {
+    case 0:
+        c.Send(HttpReply("HTTP/1.1 200 OK", {}, "<title>Page " + std::to_string(number) + "</title>"));
+        break;
+    case 1:
+        c.Send(HttpReply("HTTP/1.1 404 Not Found"));
+        break;
+    case 2:
+        c.Send(HttpReply("HTTP/1.1 410 Gone"));
+        break;
+    case 3:
+        c.Send(HttpReply("HTTP/1.1 500 Internal Server Error", {}, "<title>Oops</title>"));
+        break;
+    case 4:
+        c.Send(HttpReply("HTTP/1.1 301 Moved", "Location: " + self + "/n" + std::to_string(number) + "\r\n"));
+        break;
+    case 5:
+        c.Send(HttpReply("HTTP/1.1 200 OK", {},
+                         "<meta http-equiv=\"refresh\" content=\"0; url=" + self + "/n" + std::to_string(number) + "\">"));
+        break;
+    case 6:
+        c.WaitForClientClose();
+        return;
+    case 7:
+        break; // closes at once
+    default:
+        c.Send(HttpReply("HTTP/1.1 200 OK", {}, "<p>no title</p>"));
+        break;
+    }
+    c.Close();
+}
+
+// A main window of the test's own for check runs to work in, a Favorites folder and a test
+// site, with the helpers that write links and read what a run left in the tree and on disk.
+class CheckRunsTest : public ::testing::Test
 {
 protected:
     CheckRunsTest() : Site(Serve)
     {
+        desktop::App::SetPath(Program.Path());
+        desktop::ClearShownMessages();
         AppSettings.Timeout = 300;
         AppSettings.ChangeName = false;
     }
+    ~CheckRunsTest() override
+    {
+        AppSettings = ApplicationSettings{};
+        desktop::App::SetPath(QString());
+    }
 
-    // Writes a shortcut to a page of the site, with more lines after the address; returns
-    // the file's bytes.
+    // Writes a shortcut to url in folder, with more lines after the address; returns the
+    // file's bytes.
+    static std::string WriteShortcut(const TestFolder& folder, const QString& relative, const QString& url,
+                                     const std::string& more = {})
+    {
+        const std::string content = "[InternetShortcut]\r\nURL=" + url.toStdString() + "\r\n" + more;
+        folder.WriteFile(relative + QStringLiteral(".url"), QByteArray::fromStdString(content));
+        return content;
+    }
+    // The same for a page of the test site, in the test's Favorites folder.
     std::string WriteLink(const QString& relative, const QString& path, const std::string& more = {})
     {
-        const std::string content = "[InternetShortcut]\r\nURL=" + Site.Url(path).toStdString() + "\r\n" + more;
-        Favorites.WriteFile(relative + QStringLiteral(".url"), QByteArray::fromStdString(content));
-        return content;
+        return WriteShortcut(Favorites, relative, Site.Url(path), more);
     }
     std::string ReadLink(const QString& relative) const
     {
         return Favorites.ReadFile(relative + QStringLiteral(".url")).toStdString();
     }
-    void Load() { RunWindowTest::Load(Favorites.Path()); }
+    // Loads a Favorites folder into the window, afresh.
+    void Load(const QString& folder)
+    {
+        Main.tvFolders->Nodes().Clear();
+        Main.Favorites = FavoritesFolder{folder, 0, 1};
+        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
+    }
+    void Load() { Load(Favorites.Path()); }
+    TreeNode* Node(const QString& text) const
+    {
+        for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i) {
+            if (Main.tvFolders->Nodes().Item(i)->Text() == text)
+                return Main.tvFolders->Nodes().Item(i);
+        }
+        ADD_FAILURE() << "no node " << text.toStdString();
+        return nullptr;
+    }
+    // A link's picture, which it shows selected or not.
+    int Picture(const QString& text) const
+    {
+        const TreeNode* node = Node(text);
+        EXPECT_EQ(node->Image(), node->SelectedImage()) << text.toStdString();
+        return node->Image();
+    }
+    // The text and picture of every node, in the tree's order.
+    std::vector<std::pair<QString, int>> Nodes() const
+    {
+        std::vector<std::pair<QString, int>> nodes;
+        const TreeNodes& all = Main.tvFolders->Nodes();
+        for (int i = 1; i <= all.Count(); ++i)
+            nodes.emplace_back(all.Item(i)->Text(), all.Item(i)->Image());
+        return nodes;
+    }
+    // Every shortcut below a folder with its bytes, by its path below the folder.
+    static std::map<QString, QByteArray> Files(const QString& folder)
+    {
+        std::map<QString, QByteArray> files;
+        QDirIterator walk(folder, {QStringLiteral("*.url")}, QDir::Files, QDirIterator::Subdirectories);
+        while (walk.hasNext()) {
+            QFile file(walk.next());
+            file.open(QIODevice::ReadOnly);
+            files[file.fileName().mid(folder.size())] = file.readAll();
+        }
+        return files;
+    }
+    // The paths a server was asked for, in the order the requests came.
+    static std::vector<std::string> RequestedPaths(const LoopbackServer& server)
+    {
+        std::vector<std::string> paths;
+        for (const std::string& request : server.Requests())
+            paths.push_back(LoopbackServer::RequestPath(request));
+        return paths;
+    }
+    QString StatusText() const { return Main.sbStatus->PanelText(2); }
+    void ExpectEndedInOrder() const
+    {
+        EXPECT_FALSE(Main.CheckRunning);
+        EXPECT_TRUE(StatusText().isEmpty());
+        EXPECT_TRUE(desktop::ShownMessages().isEmpty());
+    }
 
+    TestFolder Program;
+    frmMain Main;
     TestFolder Favorites;
     LoopbackServer Site;
+};
+
+// Check runs with many probes under way, on sites that serve many connections at once: what
+// they show and write is what a run one link at a time shows and writes, and they stay within
+// their limits per host and in all.
+class ParallelRunsTest : public CheckRunsTest
+{
+protected:
+    ParallelRunsTest()
+    {
+        AppSettings.Timeout = 400;
+        AppSettings.ChangeName = true;
+    }
 };
 
 using Paths = std::vector<std::string>;
@@ -355,4 +505,148 @@ TEST_F(CheckRunsTest, ALinkDeletedWhileItsProbeWaitsLeavesTheNodeThatTookItsPlac
     EXPECT_EQ(root->Child(1)->Text(), QStringLiteral("c"));
     EXPECT_EQ(root->Child(1)->Image(), Pictures::LinkNotChecked);
     EXPECT_EQ(QDir(Favorites.Path()).entryList(QDir::Files), QStringList{QStringLiteral("c.url")});
+}
+
+
+TEST_F(ParallelRunsTest, ARunWithManyProbesShowsAndWritesWhatARunOneAtATimeDoes)
+{
+    LoopbackServer site(ServeNumbered, {"127.0.0.1", true, {}});
+    const auto write = [&site](const TestFolder& favorites) {
+        for (int number = 1; number <= 36; ++number) {
+            WriteShortcut(favorites, QStringLiteral("F%1/link %2").arg(number % 4).arg(number),
+                          site.Url(QStringLiteral("/p%1").arg(number)), number % 5 ? "" : "[Orrindale]\r\nRename=0\r\n");
+        }
+    };
+    // The order in which the redirected links' new addresses are asked for is the order in
+    // which their files were written.
+    const auto secondProbes = [&site] {
+        Paths paths = RequestedPaths(site);
+        paths.erase(std::remove_if(paths.begin(), paths.end(), [](const std::string& path) { return path[1] != 'n'; }),
+                    paths.end());
+        return paths;
+    };
+
+    write(Favorites);
+    Load();
+    LimitedHost oneAtATime(Main.RunHost(), {1, 1});
+    CheckAllLinks(oneAtATime);
+    const auto oneNodes = Nodes();
+    const auto oneFiles = Files(Favorites.Path());
+    const auto oneOrder = secondProbes();
+
+    TestFolder many;
+    write(many);
+    Load(many.Path());
+    const size_t before = site.Requests().size();
+    CheckAllLinks(Main.RunHost());
+
+    EXPECT_EQ(Nodes(), oneNodes);
+    EXPECT_EQ(Files(many.Path()), oneFiles);
+    Paths manyOrder = secondProbes();
+    manyOrder.erase(manyOrder.begin(), manyOrder.begin() + static_cast<std::ptrdiff_t>(oneOrder.size()));
+    EXPECT_EQ(manyOrder, oneOrder);
+    EXPECT_EQ(site.Requests().size() - before, before);
+    ExpectEndedInOrder();
+}
+
+TEST_F(ParallelRunsTest, ARunKeepsTwoProbesToAHostAndSixteenInAll)
+{
+    ConnectionGauge all;
+    std::vector<std::unique_ptr<ConnectionGauge>> perHost;
+    std::vector<std::unique_ptr<LoopbackServer>> hosts;
+    const auto slow = [](ServerConnection& c) {
+        c.ReadRequest();
+        c.Pause(60ms);
+        c.Send(HttpReply("HTTP/1.1 200 OK"));
+        c.Close();
+    };
+    for (int host = 1; host <= 10; ++host) {
+        perHost.push_back(std::make_unique<ConnectionGauge>());
+        hosts.push_back(std::make_unique<LoopbackServer>(
+            slow, LoopbackServer::Options{"127.0.0." + std::to_string(host), true, {perHost.back().get(), &all}}));
+        for (int link = 0; link < 5; ++link)
+            WriteShortcut(Favorites, QStringLiteral("h%1 l%2").arg(host).arg(link), hosts.back()->Url());
+    }
+    Load();
+
+    CheckAllLinks(Main.RunHost());
+
+    for (const auto& node : Nodes())
+        EXPECT_NE(node.second, Pictures::LinkNoReply) << node.first.toStdString();
+    int busiest = 0;
+    for (const auto& gauge : perHost) {
+        EXPECT_LE(gauge->Most, 2);
+        busiest = std::max<int>(busiest, gauge->Most);
+    }
+    EXPECT_EQ(busiest, 2);
+    EXPECT_EQ(all.Most, 16);
+}
+
+TEST_F(ParallelRunsTest, AStoppedRunEndsItsProbesAndWritesNothingMore)
+{
+    ConnectionGauge open;
+    LoopbackServer site(ServeNumbered, {"127.0.0.1", true, {&open}});
+    // Every link moves, so every applied link writes its file.
+    for (int number = 1; number <= 40; ++number) {
+        WriteShortcut(Favorites, QStringLiteral("link %1").arg(number, 2, 10, QLatin1Char('0')),
+                      site.Url(QStringLiteral("/p%1").arg(number * 9 + 4)));
+    }
+    const auto before = Files(Favorites.Path());
+    Load();
+    QTimer::singleShot(150, &Main, [this] { Main.CheckRunning = false; });
+
+    CheckAllLinks(Main.RunHost());
+
+    ASSERT_EQ(desktop::ShownMessages().size(), 1);
+    EXPECT_EQ(desktop::ShownMessages()[0].Prompt, QStringLiteral("Link Checking Aborted"));
+    EXPECT_EQ(desktop::ShownMessages()[0].Style, desktop::vbOKOnly);
+    EXPECT_EQ(desktop::ShownMessages()[0].Title, QStringLiteral("Strandmoor"));
+    EXPECT_EQ(StatusText(), QStringLiteral(" Verifying Links "));
+    EXPECT_FALSE(Main.CheckRunning);
+    // Applied links come first; every one after them keeps its picture and its file.
+    const auto nodes = Nodes();
+    size_t applied = 1;
+    while (applied < nodes.size() && nodes[applied].second != Pictures::LinkNotChecked)
+        ++applied;
+    EXPECT_GT(applied, 1u);
+    EXPECT_LT(applied, nodes.size());
+    const auto after = Files(Favorites.Path());
+    for (size_t i = applied; i < nodes.size(); ++i) {
+        const QString name = QStringLiteral("/") + nodes[i].first + QStringLiteral(".url");
+        EXPECT_EQ(nodes[i].second, Pictures::LinkNotChecked) << name.toStdString();
+        EXPECT_EQ(after.at(name), before.at(name)) << name.toStdString();
+    }
+    // The probes still under way were ended: the server sees every connection closed.
+    for (int wait = 0; wait < 100 && open.Now > 0; ++wait)
+        QThread::msleep(10);
+    EXPECT_EQ(open.Now, 0);
+}
+
+TEST_F(ParallelRunsTest, ALinkEditedWhileItsResultWaitsIsProbedAgainAtItsTurn)
+{
+    LoopbackServer site(
+        [](ServerConnection& c) {
+            const std::string path = LoopbackServer::RequestPath(c.ReadRequest());
+            if (path == "/slow")
+                c.Pause(300ms);
+            c.Send(path == "/gone" ? HttpReply("HTTP/1.1 404 Not Found") : HttpReply("HTTP/1.1 200 OK"));
+            c.Close();
+        },
+        {"127.0.0.1", true, {}});
+    WriteShortcut(Favorites, QStringLiteral("a"), site.Url(QStringLiteral("/slow")));
+    WriteShortcut(Favorites, QStringLiteral("b"), site.Url(QStringLiteral("/ok")));
+    Load();
+    // While a's result is awaited, b's has come; then b's address is changed, as the link
+    // properties dialog would change it.
+    QTimer::singleShot(150, &Main, [&] {
+        WriteProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), site.Url(QStringLiteral("/gone")),
+                           Favorites.Sub(QStringLiteral("b.url")));
+    });
+
+    CheckAllLinks(Main.RunHost());
+
+    EXPECT_EQ(Nodes()[2], std::make_pair(QStringLiteral("b"), int(Pictures::LinkBroken)));
+    Paths paths = RequestedPaths(site);
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (Paths{"/gone", "/ok", "/slow"}));
 }
