@@ -52,17 +52,12 @@ uint16_t ServerConnection::Port() const
     return server_.Port();
 }
 
-bool ServerConnection::Stopping() const
-{
-    return server_.Stopping();
-}
-
 std::string ServerConnection::ReadRequest(std::chrono::milliseconds wait)
 {
     std::string request;
     const auto deadline = std::chrono::steady_clock::now() + wait;
     char buffer[4096];
-    while (socket_ >= 0 && !Stopping() && std::chrono::steady_clock::now() < deadline &&
+    while (socket_ >= 0 && !server_.Stopping() && std::chrono::steady_clock::now() < deadline &&
            request.find("\r\n\r\n") == std::string::npos) {
         if (!WaitFor(socket_, POLLIN))
             continue;
@@ -78,7 +73,7 @@ std::string ServerConnection::ReadRequest(std::chrono::milliseconds wait)
 bool ServerConnection::Send(std::string_view bytes)
 {
     while (!bytes.empty()) {
-        if (socket_ < 0 || Stopping())
+        if (socket_ < 0 || server_.Stopping())
             return false;
         if (!WaitFor(socket_, POLLOUT))
             continue;
@@ -96,14 +91,14 @@ bool ServerConnection::Send(std::string_view bytes)
 void ServerConnection::Pause(std::chrono::milliseconds duration)
 {
     const auto deadline = std::chrono::steady_clock::now() + duration;
-    while (!Stopping() && std::chrono::steady_clock::now() < deadline)
+    while (!server_.Stopping() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void ServerConnection::WaitForClientClose()
 {
     char buffer[4096];
-    while (socket_ >= 0 && !Stopping()) {
+    while (socket_ >= 0 && !server_.Stopping()) {
         if (!WaitFor(socket_, POLLIN))
             continue;
         if (recv(socket_, buffer, sizeof buffer, 0) <= 0)

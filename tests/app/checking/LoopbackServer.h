@@ -33,7 +33,6 @@ public:
     ServerConnection& operator=(const ServerConnection&) = delete;
 
     uint16_t Port() const;
-    bool Stopping() const;
 
     // Reads the request up to its empty line, or what came before the client stopped sending
     // or the wait ran out; the server records it.

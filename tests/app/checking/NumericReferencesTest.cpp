@@ -4,25 +4,11 @@
 #include <QString>
 
 #include <gtest/gtest.h>
-
-namespace
-{
-struct DecodeCase
-{
-    const char16_t* title;
-    const char16_t* decoded;
-};
-
-void ExpectDecodes(const DecodeCase& c)
-{
-    const QString title = QString::fromUtf16(c.title);
-    EXPECT_EQ(DecodeNumericReferences(title), QString::fromUtf16(c.decoded)) << title.toStdString();
-}
-} // namespace
+#include <utility>
 
 TEST(NumericReferences, DecodeAsTheTableSays)
 {
-    const DecodeCase cases[] = {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
         // Below 256: the code page's character.
         {u"&#0065;", u"A"},
         {u"&#+65;", u"A"},
@@ -75,8 +61,10 @@ TEST(NumericReferences, DecodeAsTheTableSays)
         {u"&#x4G;&#66;&#", u"&#x4G;B&#"},
         {u"&#12 &#300;", u"&#12 "},
     };
-    for (const DecodeCase& c : cases)
-        ExpectDecodes(c);
+    for (const auto& [title, decoded] : cases) {
+        const QString text = QString::fromUtf16(title);
+        EXPECT_EQ(DecodeNumericReferences(text), QString::fromUtf16(decoded)) << text.toStdString();
+    }
 }
 
 // Each of these would take minutes if a step cost the length of the title.

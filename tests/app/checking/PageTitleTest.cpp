@@ -7,15 +7,11 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace
 {
-struct TitleCase
-{
-    const char16_t* page;
-    const char16_t* title;
-};
-
 QString Reply200(const QString& body)
 {
     return QStringLiteral("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n") + body;
@@ -24,7 +20,7 @@ QString Reply200(const QString& body)
 
 TEST(PageTitle, TitleTextAsTheStepsLeaveIt)
 {
-    const TitleCase cases[] = {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
         // Markers in any letter case; the first title counts.
         {u"<html><head><title>  Tom &amp; Jerry </title></head>", u"Tom & Jerry"},
         {u"<TITLE>Upper</TITLE>", u"Upper"},
@@ -69,9 +65,9 @@ TEST(PageTitle, TitleTextAsTheStepsLeaveIt)
         {u"</title><title>Real</title>", u"Real"},
         {u"</title>only a stray closing tag<title>", u""},
     };
-    for (const TitleCase& c : cases) {
-        const QString page = QString::fromUtf16(c.page);
-        EXPECT_EQ(ExtractTitle(Reply200(page)), QString::fromUtf16(c.title)) << page.toStdString();
+    for (const auto& [page, title] : cases) {
+        const QString text = QString::fromUtf16(page);
+        EXPECT_EQ(ExtractTitle(Reply200(text)), QString::fromUtf16(title)) << text.toStdString();
     }
     QString withNul = QStringLiteral("<title>a");
     withNul += QChar(0);
@@ -82,32 +78,27 @@ TEST(PageTitle, TitleTextAsTheStepsLeaveIt)
 // Replies as the bytes a server sends: the probe reads them one code-page character per byte.
 TEST(PageTitle, TitleInThePageEncodingAndOutOfItsChunks)
 {
-    struct ReplyCase
-    {
-        const char* headers;
-        const char* body;
-        const char16_t* title;
-    };
-    const ReplyCase cases[] = {
+    const char* const chunked = "Transfer-Encoding: chunked\r\n";
+    const char* const utf8 = "Content-Type: text/html; charset=utf-8\r\n";
+    // Headers, body, title.
+    const std::tuple<const char*, const char*, const char16_t*> cases[] = {
         // Chunk boundaries inside <TITLE> and inside the title.
-        {"Transfer-Encoding: chunked\r\n", "4\r\n<tit\r\n7\r\nle>Harb\r\n12\r\nour Charts</title>\r\n0\r\n\r\n",
-         u"Harbour Charts"},
+        {chunked, "4\r\n<tit\r\n7\r\nle>Harb\r\n12\r\nour Charts</title>\r\n0\r\n\r\n", u"Harbour Charts"},
         // Extensions, blanks, leading zeros and LF alone on the size lines; trailers after the end.
         {"transfer-encoding: Chunked \r\n",
          "9 ;a=b\r\n<title>Sh\r\n0000B\nip &amp; Co\n8\r\n</title>\r\n0\r\nX: 1\r\n\r\n",
          u"Ship & Co"},
         // Cut short inside a chunk, or a size beyond anything: what arrived.
-        {"Transfer-Encoding: chunked\r\n", "400\r\n<title>Cut short</title><p>te", u"Cut short"},
-        {"Transfer-Encoding: chunked\r\n", "FFFFFFFFFFFFFFFFFFFFFFFF\r\n<title>Huge</title>", u"Huge"},
+        {chunked, "400\r\n<title>Cut short</title><p>te", u"Cut short"},
+        {chunked, "FFFFFFFFFFFFFFFFFFFFFFFF\r\n<title>Huge</title>", u"Huge"},
         // Nothing after the last chunk is body.
-        {"Transfer-Encoding: chunked\r\n", "5\r\n<titl\r\n0\r\n\r\ne>Beyond the end</title>", u""},
+        {chunked, "5\r\n<titl\r\n0\r\n\r\ne>Beyond the end</title>", u""},
         // Framing that breaks down: the rest as it came.
-        {"Transfer-Encoding: chunked\r\n", "Bad <title>Plain after all</title>", u"Plain after all"},
-        {"Transfer-Encoding: chunked\r\n", "3\r\n<ti" "tle>No line end</title>", u"No line end"},
+        {chunked, "Bad <title>Plain after all</title>", u"Plain after all"},
+        {chunked, "3\r\n<ti" "tle>No line end</title>", u"No line end"},
         // The charset of the header, of a meta tag, of http-equiv. Declared UTF-8 is UTF-8 also
         // where a byte is not.
-        {"Content-Type: text/html; charset=utf-8\r\n",
-         "<title>Caf\xC3\xA9 M\xC3\xBCnster \xE2\x80\x94 Stra\xC3\x9F" "e</title>",
+        {utf8, "<title>Caf\xC3\xA9 M\xC3\xBCnster \xE2\x80\x94 Stra\xC3\x9F" "e</title>",
          u"Caf\u00E9 M\u00FCnster \u2014 Stra\u00DFe"},
         {"", "<meta charset=\" UTF-8 \"><title>Caf\xC3\xA9 \xE9</title>", u"Caf\u00E9 \uFFFD"},
         {"", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><title>Caf\xC3\xA9 \xE9</title>",
@@ -131,15 +122,13 @@ TEST(PageTitle, TitleInThePageEncodingAndOutOfItsChunks)
          u"C:\\dir ~ 1+1=2 & \"it's\""},
         {"Content-Type: text/html; charset=utf-16\r\n", "<title>Plain &amp; simple</title>", u"Plain & simple"},
         // References below 256 stay code-page characters; decoding brings no line break in.
-        {"Content-Type: text/html; charset=utf-8\r\n", "<title>&#150; &#x96; \xE2\x80\x93 &#8211;</title>",
-         u"\u2013 \u2013 \u2013 "},
-        {"Content-Type: text/html; charset=utf-8\r\n", "<title>a\xC2\x85" "b\xE2\x80\xA8" "c\xE2\x80\xA9</title>",
-         u"abc"},
+        {utf8, "<title>&#150; &#x96; \xE2\x80\x93 &#8211;</title>", u"\u2013 \u2013 \u2013 "},
+        {utf8, "<title>a\xC2\x85" "b\xE2\x80\xA8" "c\xE2\x80\xA9</title>", u"abc"},
     };
-    for (const ReplyCase& c : cases) {
-        const std::string bytes = std::string("HTTP/1.1 200 OK\r\n") + c.headers + "\r\n" + c.body;
+    for (const auto& [headers, body, title] : cases) {
+        const std::string bytes = std::string("HTTP/1.1 200 OK\r\n") + headers + "\r\n" + body;
         const QString reply = QString::fromStdU16String(win32::AnsiToUnicode(bytes));
-        EXPECT_EQ(ExtractTitle(reply), QString::fromUtf16(c.title)) << bytes;
+        EXPECT_EQ(ExtractTitle(reply), QString::fromUtf16(title)) << bytes;
     }
 }
 

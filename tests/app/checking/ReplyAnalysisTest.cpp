@@ -5,28 +5,20 @@
 #include <QString>
 
 #include <gtest/gtest.h>
+#include <initializer_list>
+#include <tuple>
+#include <utility>
 
 namespace
 {
-struct StatusCase
-{
-    const char16_t* reply;
-    int16_t status;
-};
+// A reply, the address probed and the target the analysis finds.
+using AnalysisCase = std::tuple<const char16_t*, const char16_t*, const char16_t*>;
 
-struct AnalysisCase
+void ExpectTargets(std::initializer_list<AnalysisCase> cases)
 {
-    const char16_t* reply;
-    const char16_t* url;
-    const char16_t* target;
-};
-
-void ExpectTargets(const AnalysisCase* begin, const AnalysisCase* end)
-{
-    for (const AnalysisCase* c = begin; c != end; ++c) {
-        const QString reply = QString::fromUtf16(c->reply);
-        EXPECT_EQ(AnalyzeReply(reply, QString::fromUtf16(c->url)), QString::fromUtf16(c->target))
-            << reply.toStdString();
+    for (const auto& [reply, url, target] : cases) {
+        EXPECT_EQ(AnalyzeReply(QString::fromUtf16(reply), QString::fromUtf16(url)), QString::fromUtf16(target))
+            << QString::fromUtf16(reply).toStdString();
     }
 }
 
@@ -36,7 +28,7 @@ const char16_t* const RefreshPage =
 
 TEST(ReplyAnalysis, StatusFromCharacters10To12)
 {
-    const StatusCase cases[] = {
+    const std::pair<const char16_t*, int16_t> cases[] = {
         {u"HTTP/1.1 200 OK", 200},
         {u"HTTP/1.0 404 Not Found", 404},
         {u"HTTP/1.1 301Moved", 301},
@@ -56,15 +48,13 @@ TEST(ReplyAnalysis, StatusFromCharacters10To12)
         {u"short", 0},
         {u"", 0},
     };
-    for (const StatusCase& c : cases) {
-        const QString reply = QString::fromUtf16(c.reply);
-        EXPECT_EQ(ParseStatusCode(reply), c.status) << reply.toStdString();
-    }
+    for (const auto& [reply, status] : cases)
+        EXPECT_EQ(ParseStatusCode(QString::fromUtf16(reply)), status) << QString::fromUtf16(reply).toStdString();
 }
 
 TEST(ReplyAnalysis, LocationOfRedirectReplies)
 {
-    const AnalysisCase cases[] = {
+    ExpectTargets({
         // Each redirect status gives its Location header.
         {u"HTTP/1.1 301 Moved\r\nLocation: http://host/new\r\n\r\n", u"http://host/old", u"http://host/new"},
         {u"HTTP/1.1 300 Choices\r\nLocation: http://host/a\r\n\r\n", u"http://host/", u"http://host/a"},
@@ -113,8 +103,7 @@ TEST(ReplyAnalysis, LocationOfRedirectReplies)
         {u"HTTP/1.1 302 Found\r\nLocation: mailto:a@b\r\n\r\n", u"http://host/", u""},
         {u"HTTP/1.1 302 Found\r\nLocation: javascript:alert(1)\r\n\r\n", u"http://host/", u""},
         {u"HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\n\r\n", u"http://host/", u""},
-    };
-    ExpectTargets(std::begin(cases), std::end(cases));
+    });
 }
 
 TEST(ReplyAnalysis, RefreshTagOfOtherReplies)
@@ -129,7 +118,7 @@ TEST(ReplyAnalysis, RefreshTagOfOtherReplies)
             << reply.toStdString();
     }
 
-    const AnalysisCase cases[] = {
+    ExpectTargets({
         {u"HTTP/1.1 304 Not Modified\r\nLocation: http://host/loc\r\n\r\n", u"http://host/", u""},
         {u"HTTP/1.1 200 OK\r\n\r\n<META HTTP-EQUIV=\"REFRESH\" CONTENT=\"5;URL=Relative/Page.html\">", u"http://host/",
          u"Relative/Page.html"},
@@ -154,8 +143,7 @@ TEST(ReplyAnalysis, RefreshTagOfOtherReplies)
         {u"HTTP/1.1 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"0; url=http://x/\r\nURL=y\">", u"http://host/",
          u""},
         {u"HTTP/1.1 200 OK\r\n\r\n<p>No tag here</p>", u"http://host/", u""},
-    };
-    ExpectTargets(std::begin(cases), std::end(cases));
+    });
 }
 
 TEST(ReplyAnalysis, MarkersFarIntoALargeReply)
