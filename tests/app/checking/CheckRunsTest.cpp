@@ -507,14 +507,14 @@ TEST_F(CheckRunsTest, ALinkDeletedWhileItsProbeWaitsLeavesTheNodeThatTookItsPlac
     EXPECT_EQ(QDir(Favorites.Path()).entryList(QDir::Files), QStringList{QStringLiteral("c.url")});
 }
 
-
 TEST_F(ParallelRunsTest, ARunWithManyProbesShowsAndWritesWhatARunOneAtATimeDoes)
 {
     LoopbackServer site(ServeNumbered, {"127.0.0.1", true, {}});
     const auto write = [&site](const TestFolder& favorites) {
         for (int number = 1; number <= 36; ++number) {
             WriteShortcut(favorites, QStringLiteral("F%1/link %2").arg(number % 4).arg(number),
-                          site.Url(QStringLiteral("/p%1").arg(number)), number % 5 ? "" : "[Orrindale]\r\nRename=0\r\n");
+                          site.Url(QStringLiteral("/p%1").arg(number)),
+                          number % 5 ? "" : "[Orrindale]\r\nRename=0\r\n");
         }
     };
     // The order in which the redirected links' new addresses are asked for is the order in
