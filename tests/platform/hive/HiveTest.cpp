@@ -3,18 +3,19 @@
 #include "platform/hive/CurrentHive.h"
 #include "platform/hive/KeyName.h"
 #include "platform/win32/Registry.h"
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TestFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <sqlite3.h>
 #include <string>
+#include <tuple>
 
 using namespace hive;
 using namespace win32;
@@ -54,35 +55,10 @@ KeyId MakeKey(Hive& hive, const std::vector<std::string>& path, HKEY root = HKEY
     return key;
 }
 
-// Makes a hive file of some 40 pages and closes it again.
-void MakeHive(const QString& path)
-{
-    LONG status = ERROR_SUCCESS;
-    std::string error;
-    auto hive = Hive::Open(path.toStdString(), status, error);
-    ASSERT_NE(hive, nullptr) << error;
-    for (int i = 0; i < 300; ++i) {
-        const KeyId key = MakeKey(*hive, {"Software", "K" + std::to_string(i % 30)});
-        ASSERT_EQ(hive->SetValue(key, "v" + std::to_string(i), REG_SZ, std::string(100, 'd')), ERROR_SUCCESS);
-    }
-}
-
 class HiveFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const char* old = std::getenv("HOME");
-        oldHome = old ? old : "";
-        home = folder.MakeFolder(QStringLiteral("home"));
-        setenv("HOME", home.toUtf8().constData(), 1);
-    }
-    void TearDown() override
-    {
-        hive::ResetForTests();
-        unsetenv("STRANDMOOR_HIVE");
-        setenv("HOME", oldHome.c_str(), 1);
-    }
+    void TearDown() override { hive::ResetForTests(); }
 
     std::unique_ptr<Hive> Open(const QString& path)
     {
@@ -93,9 +69,23 @@ protected:
         return hive;
     }
 
+    // Makes a hive file of some 40 pages and closes it again.
+    void MakeHive(const QString& path)
+    {
+        auto hive = Open(path);
+        ASSERT_NE(hive, nullptr);
+        for (int i = 0; i < 300; ++i) {
+            const KeyId key = MakeKey(*hive, {"Software", "K" + std::to_string(i % 30)});
+            ASSERT_EQ(hive->SetValue(key, "v" + std::to_string(i), REG_SZ, std::string(100, 'd')), ERROR_SUCCESS);
+        }
+    }
+
     TestFolder folder;
-    QString home;
-    std::string oldHome;
+    // The hive seeds the favorites folder below HOME.
+    const QString home = folder.MakeFolder(QStringLiteral("home"));
+    const ScopedVariable homeVariable{"HOME", home.toUtf8().constData()};
+    // Some tests point the registry functions at a hive of their own.
+    const ScopedVariable hiveVariable{"STRANDMOOR_HIVE", nullptr};
 };
 } // namespace
 
@@ -167,13 +157,8 @@ TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
     const auto write = [this](const char* name, const QByteArray& bytes) {
         return folder.WriteFile(QString::fromLatin1(name), bytes);
     };
-    struct Case
-    {
-        const char* Name;
-        QString Path;
-        const char* Reason;
-    };
-    const Case cases[] = {
+    // What the file is, where it is, and the reason the error gives.
+    const std::tuple<const char*, QString, const char*> cases[] = {
         {"garbage", write("garbage.hive", garbage), "is not a registry hive"},
         {"text", write("notes.txt", "[section]\nkey=value\n"), "is not a registry hive"},
         {"another program's database", database, "is not a registry hive"},
@@ -185,9 +170,8 @@ TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
         // Left by a hive that lost its contents; making it new would lose the rest unseen.
         {"empty", write("empty.hive", QByteArray()), "Delete the file to start afresh"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        const QString& path = c.Path;
+    for (const auto& [what, path, reason] : cases) {
+        SCOPED_TRACE(what);
         const QByteArray before = folder.ReadFile(QDir(folder.Path()).relativeFilePath(path));
 
         LONG status = ERROR_SUCCESS;
@@ -195,7 +179,7 @@ TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
         EXPECT_EQ(Hive::Open(path.toStdString(), status, error), nullptr);
         EXPECT_EQ(status, ERROR_BADDB);
         EXPECT_NE(error.find(path.toStdString()), std::string::npos) << error;
-        EXPECT_NE(error.find(c.Reason), std::string::npos) << error;
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
         EXPECT_NE(error.find("left as it is"), std::string::npos) << error;
 
         // The registry functions answer with the status and keep the reason for the caller.
