@@ -1,9 +1,9 @@
 #include "platform/hive/CurrentHive.h"
 #include "platform/win32/Registry.h"
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TestFolder.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
@@ -44,7 +44,7 @@ TEST(ConcurrentWriters, TwoProcessesLoseNoWrites)
     constexpr int Count = 1000;
     TestFolder folder;
     // Neither process finds a hive: they also race to create it.
-    setenv("STRANDMOOR_HIVE", folder.Sub(QStringLiteral("shared.hive")).toUtf8().constData(), 1);
+    const ScopedVariable hive("STRANDMOOR_HIVE", folder.Sub(QStringLiteral("shared.hive")).toUtf8().constData());
     hive::ResetForTests();
 
     // Both writers wait until the pipe closes, so their writes interleave.
@@ -93,5 +93,4 @@ TEST(ConcurrentWriters, TwoProcessesLoseNoWrites)
     }
     RegCloseKey(key);
     hive::ResetForTests();
-    unsetenv("STRANDMOOR_HIVE");
 }
