@@ -1,5 +1,6 @@
 #include "tests/support/TestFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +8,11 @@
 #include <stdexcept>
 
 TestFolder::TestFolder()
+    : TestFolder(QDir::tempPath() + QLatin1Char('/') + QCoreApplication::applicationName() + QStringLiteral("-XXXXXX"))
+{
+}
+
+TestFolder::TestFolder(const QString& pathTemplate) : dir_(pathTemplate)
 {
     if (!dir_.isValid())
         throw std::runtime_error("cannot create a temporary folder");

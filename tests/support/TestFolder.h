@@ -8,6 +8,9 @@ class TestFolder
 {
 public:
     TestFolder();
+    // A folder made from a template such as "/dev/shm/name-XXXXXX", for a test that needs one
+    // in a particular place.
+    explicit TestFolder(const QString& pathTemplate);
 
     const QString& Path() const { return path_; }
     // Path() + "/" + relative.

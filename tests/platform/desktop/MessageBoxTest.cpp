@@ -1,27 +1,23 @@
 #include "platform/desktop/MessageBox.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace desktop;
 
 TEST(MessageBox, DefaultAnswerFollowsTheStyleTable)
 {
-    struct Case
-    {
-        int Style;
-        int Answer;
-    };
     // Without a third button, the first stays the default.
     // clang-format off
-    const Case cases[] = {
+    const std::pair<int, int> cases[] = {
         {vbOKOnly, vbOK}, {vbOKOnly + vbExclamation, vbOK}, {vbOKCancel, vbOK},
         {vbOKCancel + vbDefaultButton2, vbCancel}, {vbAbortRetryIgnore + vbDefaultButton3, vbIgnore},
         {vbYesNoCancel + vbQuestion + vbDefaultButton2, vbNo}, {vbYesNo, vbYes}, {vbYesNo + vbDefaultButton3, vbYes},
         {vbRetryCancel + vbDefaultButton2, vbCancel},
     };
     // clang-format on
-    for (const Case& c : cases)
-        EXPECT_EQ(DefaultAnswer(c.Style), c.Answer) << "style " << c.Style;
+    for (const auto& [style, answer] : cases)
+        EXPECT_EQ(DefaultAnswer(style), answer) << "style " << style;
 }
 
 TEST(MessageBox, InterceptedBoxesAreRecordedAndAnsweredInOrder)

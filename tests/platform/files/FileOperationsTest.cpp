@@ -1,18 +1,20 @@
 #include "platform/files/FileOperations.h"
 
+#include "platform/files/FileSystem.h"
 #include "platform/runtime/ErrorRecord.h"
-#include "tests/support/RaisedError.h"
 #include "tests/support/Privileges.h"
+#include "tests/support/RaisedError.h"
 #include "tests/support/TestFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
+#include <utility>
 
 namespace
 {
@@ -50,36 +52,32 @@ QStringList Tree(const QString& folder)
     return items;
 }
 
-// A folder on another file system than the test folders, for moves that cannot rename.
-class OtherFileSystem
+// Whether two folders lie on different file systems, so that a move between them cannot rename.
+bool OnDifferentFileSystems(const QString& one, const QString& other)
 {
-public:
-    OtherFileSystem() : dir_(QStringLiteral("/dev/shm/strandmoor-XXXXXX")) {}
-
-    bool Usable(const QString& besides) const
+    struct stat a
     {
-        struct stat a
-        {
-        }, b{};
-        return dir_.isValid() && stat(QFile::encodeName(dir_.path()).constData(), &a) == 0 &&
-               stat(QFile::encodeName(besides).constData(), &b) == 0 && a.st_dev != b.st_dev;
-    }
-    QString Sub(const QString& relative) const { return dir_.path() + QLatin1Char('/') + relative; }
-    QByteArray Read(const QString& relative) const
-    {
-        QFile file(Sub(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<cannot be read>");
-    }
+    }, b{};
+    return stat(QFile::encodeName(one).constData(), &a) == 0 && stat(QFile::encodeName(other).constData(), &b) == 0 &&
+           a.st_dev != b.st_dev;
+}
 
-private:
-    QTemporaryDir dir_;
-};
+QStringList Names(const QList<files::FolderItem>& items)
+{
+    QStringList names;
+    for (const auto& item : items)
+        names << item.Name;
+    return names;
+}
+
 class FileOperations : public ::testing::Test
 {
 protected:
     QString At(const char* relative) const { return dir.Sub(QString::fromUtf8(relative)); }
     TestFolder dir;
 };
+using FolderListing = FileOperations;
+using ResolvePath = FileOperations;
 } // namespace
 
 TEST_F(FileOperations, ExistsTellsFilesFromFoldersInAnyLetterCase)
@@ -88,22 +86,16 @@ TEST_F(FileOperations, ExistsTellsFilesFromFoldersInAnyLetterCase)
     ASSERT_TRUE(QFile::link(At("News"), At("Linked")));
     ASSERT_TRUE(QFile::link(At("nowhere"), At("dangling.url")));
 
-    struct Case
-    {
-        const char* Path;
-        bool Folder;
-        bool File;
-    };
-    const Case cases[] = {
+    // A path, whether it is a folder, whether it is a file.
+    const std::tuple<const char*, bool, bool> cases[] = {
         {"News", true, false},          {"news", true, false},
         {"NEWS/item.URL", false, true}, {"News/Item.url", false, true},
         {"Linked", true, false},        {"dangling.url", false, true},
         {"Missing", false, false},      {"Missing/Item.url", false, false},
     };
-    for (const Case& c : cases) {
-        const QString path = At(c.Path);
-        EXPECT_EQ(files::FolderExists(path), c.Folder) << c.Path;
-        EXPECT_EQ(files::FileExists(path), c.File) << c.Path;
+    for (const auto& [path, folder, file] : cases) {
+        EXPECT_EQ(files::FolderExists(At(path)), folder) << path;
+        EXPECT_EQ(files::FileExists(At(path)), file) << path;
     }
     EXPECT_FALSE(files::FolderExists(QString()));
     EXPECT_FALSE(files::FileExists(QString()));
@@ -208,9 +200,11 @@ TEST_F(FileOperations, MoveRenamesOnOneFileSystemAndNeverReplaces)
 
 TEST_F(FileOperations, MoveCopiesAcrossFileSystemsAndRemovesTheOriginalOrLeavesNoHalfCopy)
 {
-    OtherFileSystem other;
-    if (!other.Usable(dir.Path()))
-        GTEST_SKIP() << "no second file system at /dev/shm";
+    if (!QFileInfo(QStringLiteral("/dev/shm")).isDir())
+        GTEST_SKIP() << "no /dev/shm";
+    const TestFolder other(QStringLiteral("/dev/shm/strandmoor-XXXXXX"));
+    if (!OnDifferentFileSystems(other.Path(), dir.Path()))
+        GTEST_SKIP() << "/dev/shm is on the test folder's file system";
     dir.WriteFile(QStringLiteral("a.url"), "a");
     dir.WriteFile(QStringLiteral("Folder/Sub/inner.url"), "inner");
     SetMode(At("Folder/Sub"), 0555);
@@ -219,8 +213,8 @@ TEST_F(FileOperations, MoveCopiesAcrossFileSystemsAndRemovesTheOriginalOrLeavesN
     files::MoveFolder(At("Folder"), other.Sub(QStringLiteral("Folder")));
 
     EXPECT_EQ(Tree(dir.Path()), QStringList());
-    EXPECT_EQ(other.Read(QStringLiteral("Folder/Sub/inner.url")), QByteArray("inner"));
-    EXPECT_EQ(other.Read(QStringLiteral("a.url")), QByteArray("a"));
+    EXPECT_EQ(other.ReadFile(QStringLiteral("Folder/Sub/inner.url")), QByteArray("inner"));
+    EXPECT_EQ(other.ReadFile(QStringLiteral("a.url")), QByteArray("a"));
 
     dir.WriteFile(QStringLiteral("Failing/a.url"), "a");
     dir.WriteFile(QStringLiteral("Failing/unreadable.url"), "secret");
@@ -291,17 +285,72 @@ TEST_F(FileOperations, CreateFolderMakesOneFolderAndRefusesTakenOrInvalidNames)
     files::CreateFolder(At("news/Today"));
     EXPECT_TRUE(QFileInfo(At("News/Today")).isDir());
 
-    struct Case
-    {
-        const char* Path;
-        int Number;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, int> cases[] = {
         {"NEWS", runtime::FileAlreadyExists},   {"File.URL", runtime::FileAlreadyExists},
         {"Missing/New", runtime::PathNotFound}, {".", runtime::BadFileName},
         {"..", runtime::BadFileName},           {"", runtime::BadFileName},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ErrorNumberOf([&] { files::CreateFolder(At(c.Path)); }), c.Number) << c.Path;
+    for (const auto& [path, number] : cases)
+        EXPECT_EQ(ErrorNumberOf([&] { files::CreateFolder(At(path)); }), number) << path;
     EXPECT_EQ(Tree(dir.Path()), (QStringList{"file.url", "News/", "News/Today/"}));
+}
+
+// Links are listed as what they point to; a dangling one as a file.
+TEST_F(FolderListing, SortsFilesAndFoldersByNameIgnoringCaseAndListsLinksAsWhatTheyPointTo)
+{
+    for (const char* name : {"b.url", "A.url", "c.URL", "_x", ".hidden", "B2.txt", "file.url"})
+        dir.WriteFile(QString::fromLatin1(name));
+    for (const char* name : {"zeta", "Alpha", "beta", ".cache", "real"})
+        dir.MakeFolder(QString::fromLatin1(name));
+    ASSERT_TRUE(QFile::link(At("real"), At("folderlink")));
+    ASSERT_TRUE(QFile::link(At("file.url"), At("filelink.url")));
+    ASSERT_TRUE(QFile::link(At("nowhere"), At("dangling")));
+
+    const files::FolderListing listing = files::ListFolder(dir.Path());
+
+    EXPECT_EQ(Names(listing.Files), (QStringList{".hidden", "_x", "A.url", "b.url", "B2.txt", "c.URL", "dangling",
+                                                 "file.url", "filelink.url"}));
+    ASSERT_EQ(Names(listing.SubFolders), (QStringList{".cache", "Alpha", "beta", "folderlink", "real", "zeta"}));
+    EXPECT_EQ(listing.Files[2].Path, At("A.url"));
+    EXPECT_TRUE(listing.SubFolders[3].IsLink);
+    EXPECT_FALSE(listing.SubFolders[4].IsLink);
+}
+
+TEST_F(FolderListing, FailuresCarryTheNumbersTheProgramHandles)
+{
+    dir.WriteFile(QStringLiteral("plain"));
+    dir.MakeFolder(QStringLiteral("locked"));
+    SetMode(At("locked"), 0);
+
+    EXPECT_EQ(ErrorNumberOf([&] { files::ListFolder(At("missing")); }), runtime::PathNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { files::ListFiles(At("plain")); }), runtime::PathNotFound);
+    {
+        ScopedFilePermissions asUser;
+        EXPECT_EQ(ErrorNumberOf([&] { files::ListSubFolders(At("locked")); }), runtime::PermissionDenied);
+    }
+    SetMode(At("locked"), 0700);
+}
+
+TEST_F(ResolvePath, FindsEachComponentWithoutRegardToLetterCase)
+{
+    dir.WriteFile(QStringLiteral("News/Sport/Scores.url"));
+    dir.WriteFile(QStringLiteral("exact.URL"));
+    dir.WriteFile(QStringLiteral("Link.url"));
+    dir.WriteFile(QStringLiteral("link.url"));
+
+    // The path asked for, and the one found.
+    const std::pair<QString, QString> cases[] = {
+        {At("news/SPORT/scores.URL"), At("News/Sport/Scores.url")},
+        {At("exact.URL"), At("exact.URL")},
+        {At("EXACT.url"), At("exact.URL")},
+        // What matches nothing is kept as written, so the caller's error names the real gap.
+        {At("news/missing/x.URL"), At("News/missing/x.URL")},
+        // The exact name wins when both cases exist; spelled neither way, the first in listing
+        // order wins, every time.
+        {At("link.url"), At("link.url")},
+        {At("Link.url"), At("Link.url")},
+        {At("LINK.URL"), At("Link.url")},
+    };
+    for (const auto& [asked, found] : cases)
+        EXPECT_EQ(files::ResolvePath(asked), found) << asked.toStdString();
 }

@@ -3,18 +3,22 @@
 #include "platform/hive/CurrentHive.h"
 #include "platform/hive/KeyName.h"
 #include "platform/win32/Registry.h"
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TestFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <sqlite3.h>
 #include <string>
+#include <sys/wait.h>
+#include <tuple>
+#include <unistd.h>
 
 using namespace hive;
 using namespace win32;
@@ -54,35 +58,34 @@ KeyId MakeKey(Hive& hive, const std::vector<std::string>& path, HKEY root = HKEY
     return key;
 }
 
-// Makes a hive file of some 40 pages and closes it again.
-void MakeHive(const QString& path)
+// Writes `count` values named <prefix>0000.. into HKCU\Software\Race, one registry call per value;
+// every 10th value also creates a subkey. False at the first failure. Runs in a child process.
+bool WriteValues(const char* prefix, int count)
 {
-    LONG status = ERROR_SUCCESS;
-    std::string error;
-    auto hive = Hive::Open(path.toStdString(), status, error);
-    ASSERT_NE(hive, nullptr) << error;
-    for (int i = 0; i < 300; ++i) {
-        const KeyId key = MakeKey(*hive, {"Software", "K" + std::to_string(i % 30)});
-        ASSERT_EQ(hive->SetValue(key, "v" + std::to_string(i), REG_SZ, std::string(100, 'd')), ERROR_SUCCESS);
+    HKEY key = 0;
+    LONG status =
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Race", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    int written = 0;
+    for (; written < count && status == ERROR_SUCCESS; ++written) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%s%04d", prefix, written);
+        const DWORD data = static_cast<DWORD>(written);
+        status = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+        if (status == ERROR_SUCCESS && written % 10 == 0) {
+            HKEY sub = 0;
+            status = RegCreateKeyExA(key, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr);
+            RegCloseKey(sub);
+        }
     }
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        std::fprintf(stderr, "writer %s: status %d after %d values\n", prefix, status, written);
+    return status == ERROR_SUCCESS;
 }
-
 class HiveFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const char* old = std::getenv("HOME");
-        oldHome = old ? old : "";
-        home = folder.MakeFolder(QStringLiteral("home"));
-        setenv("HOME", home.toUtf8().constData(), 1);
-    }
-    void TearDown() override
-    {
-        hive::ResetForTests();
-        unsetenv("STRANDMOOR_HIVE");
-        setenv("HOME", oldHome.c_str(), 1);
-    }
+    void TearDown() override { hive::ResetForTests(); }
 
     std::unique_ptr<Hive> Open(const QString& path)
     {
@@ -93,9 +96,23 @@ protected:
         return hive;
     }
 
+    // Makes a hive file of some 40 pages and closes it again.
+    void MakeHive(const QString& path)
+    {
+        auto hive = Open(path);
+        ASSERT_NE(hive, nullptr);
+        for (int i = 0; i < 300; ++i) {
+            const KeyId key = MakeKey(*hive, {"Software", "K" + std::to_string(i % 30)});
+            ASSERT_EQ(hive->SetValue(key, "v" + std::to_string(i), REG_SZ, std::string(100, 'd')), ERROR_SUCCESS);
+        }
+    }
+
     TestFolder folder;
-    QString home;
-    std::string oldHome;
+    // The hive seeds the favorites folder below HOME.
+    const QString home = folder.MakeFolder(QStringLiteral("home"));
+    const ScopedVariable homeVariable{"HOME", home.toUtf8().constData()};
+    // Some tests point the registry functions at a hive of their own.
+    const ScopedVariable hiveVariable{"STRANDMOOR_HIVE", nullptr};
 };
 } // namespace
 
@@ -167,13 +184,8 @@ TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
     const auto write = [this](const char* name, const QByteArray& bytes) {
         return folder.WriteFile(QString::fromLatin1(name), bytes);
     };
-    struct Case
-    {
-        const char* Name;
-        QString Path;
-        const char* Reason;
-    };
-    const Case cases[] = {
+    // What the file is, where it is, and the reason the error gives.
+    const std::tuple<const char*, QString, const char*> cases[] = {
         {"garbage", write("garbage.hive", garbage), "is not a registry hive"},
         {"text", write("notes.txt", "[section]\nkey=value\n"), "is not a registry hive"},
         {"another program's database", database, "is not a registry hive"},
@@ -185,9 +197,8 @@ TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
         // Left by a hive that lost its contents; making it new would lose the rest unseen.
         {"empty", write("empty.hive", QByteArray()), "Delete the file to start afresh"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        const QString& path = c.Path;
+    for (const auto& [what, path, reason] : cases) {
+        SCOPED_TRACE(what);
         const QByteArray before = folder.ReadFile(QDir(folder.Path()).relativeFilePath(path));
 
         LONG status = ERROR_SUCCESS;
@@ -195,7 +206,7 @@ TEST_F(HiveFile, FileThatIsNotASoundHiveIsReportedAndLeftUntouched)
         EXPECT_EQ(Hive::Open(path.toStdString(), status, error), nullptr);
         EXPECT_EQ(status, ERROR_BADDB);
         EXPECT_NE(error.find(path.toStdString()), std::string::npos) << error;
-        EXPECT_NE(error.find(c.Reason), std::string::npos) << error;
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
         EXPECT_NE(error.find("left as it is"), std::string::npos) << error;
 
         // The registry functions answer with the status and keep the reason for the caller.
@@ -438,4 +449,57 @@ TEST_F(HiveFile, RandomChangesMatchAModel)
     bool created = false;
     ASSERT_EQ(hive->CreateKey(top, {"child", "grandchild"}, true, key, created), ERROR_SUCCESS);
     EXPECT_EQ(hive->DeleteKey(top, {"child"}), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(HiveFile, TwoProcessesWritingAtOnceLoseNoWrites)
+{
+    constexpr int Count = 1000;
+    // Neither process finds a hive: they also race to create it.
+    setenv("STRANDMOOR_HIVE", folder.Sub(QStringLiteral("shared.hive")).toUtf8().constData(), 1);
+
+    // Both writers wait until the pipe closes, so their writes interleave.
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const char* prefixes[2] = {"first", "second"};
+    pid_t writers[2];
+    for (int i = 0; i < 2; ++i) {
+        writers[i] = fork();
+        ASSERT_GE(writers[i], 0);
+        if (writers[i] == 0) {
+            close(go[1]);
+            char byte = 0;
+            const bool written = read(go[0], &byte, 1) == 0 && WriteValues(prefixes[i], Count);
+            _exit(written ? 0 : 1);
+        }
+    }
+    close(go[0]);
+    close(go[1]);
+    for (pid_t writer : writers) {
+        int status = -1;
+        ASSERT_EQ(waitpid(writer, &status, 0), writer);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer failed, status " << status;
+    }
+
+    HKEY key = 0;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Race", 0, KEY_READ, &key), ERROR_SUCCESS);
+    DWORD values = 0;
+    DWORD subkeys = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                               nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(values, 2u * Count);
+    EXPECT_EQ(subkeys, 2u * Count / 10);
+    for (const char* prefix : prefixes) {
+        for (int i = 0; i < Count; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "%s%04d", prefix, i);
+            DWORD data = 0xFFFFFFFF;
+            DWORD size = sizeof data;
+            ASSERT_EQ(RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size),
+                      ERROR_SUCCESS)
+                << name;
+            EXPECT_EQ(data, static_cast<DWORD>(i)) << name;
+        }
+    }
+    RegCloseKey(key);
 }

@@ -1,52 +1,20 @@
 #include "platform/hive/KeyName.h"
 
 #include "platform/hive/HiveLocation.h"
+#include "tests/support/ScopedVariable.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 using namespace hive;
 using namespace win32;
 
-namespace
-{
-// Sets or clears one environment variable and puts it back afterwards.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        Put(name_, value);
-    }
-    ~ScopedVariable() { Put(name_, old_ ? old_->c_str() : nullptr); }
-
-private:
-    static void Put(const char* name, const char* value)
-    {
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-
-    const char* name_;
-    std::optional<std::string> old_;
-};
-} // namespace
-
 TEST(KeyName, FoldsEveryLetterOfTheCodePage)
 {
-    struct Case
-    {
-        std::string Name;
-        std::string Folded;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"Software", "SOFTWARE"},
         {"shell folders_1", "SHELL FOLDERS_1"},
         {"caf\xE9", "CAF\xC9"},           // é -> É
@@ -55,22 +23,16 @@ TEST(KeyName, FoldsEveryLetterOfTheCodePage)
         {"\xF7\xDF\xB5", "\xF7\xDF\xB5"}, // ÷, ß and µ have no upper case in the code page
         {"\xE0\xFE", "\xC0\xDE"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(FoldName(c.Name), c.Folded) << c.Name;
+    for (const auto& [name, folded] : cases)
+        EXPECT_EQ(FoldName(name), folded) << name;
 }
 
 TEST(KeyName, SplitsPathsAtBackslashes)
 {
-    struct Case
-    {
-        const char* Path;
-        LONG Status;
-        std::vector<std::string> Parts;
-    };
     const std::string longest(MaxKeyNameLength, 'k');
     const std::string tooLong = longest + "k";
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, LONG, std::vector<std::string>> cases[] = {
         {nullptr, ERROR_SUCCESS, {}}, {"", ERROR_SUCCESS, {}}, {"Software", ERROR_SUCCESS, {"Software"}},
         {"Software\\Orrindale\\Strandmoor", ERROR_SUCCESS, {"Software", "Orrindale", "Strandmoor"}},
         {"Software\\", ERROR_SUCCESS, {"Software"}}, {"with space\\and.dot", ERROR_SUCCESS, {"with space", "and.dot"}},
@@ -79,26 +41,20 @@ TEST(KeyName, SplitsPathsAtBackslashes)
         {tooLong.c_str(), ERROR_INVALID_PARAMETER, {}},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Path ? c.Path : "(null)");
+    for (const auto& [path, status, expected] : cases) {
+        SCOPED_TRACE(path ? path : "(null)");
         std::vector<std::string> parts{"left over"};
-        EXPECT_EQ(SplitKeyPath(c.Path, parts), c.Status);
-        if (c.Status == ERROR_SUCCESS) {
-            EXPECT_EQ(parts, c.Parts);
+        EXPECT_EQ(SplitKeyPath(path, parts), status);
+        if (status == ERROR_SUCCESS) {
+            EXPECT_EQ(parts, expected);
         }
     }
 }
 
 TEST(HiveLocation, VariableThenXdgDataThenHome)
 {
-    struct Case
-    {
-        const char* Hive;
-        const char* XdgData;
-        const char* Home;
-        std::string Expected;
-    };
-    const Case cases[] = {
+    // STRANDMOOR_HIVE, XDG_DATA_HOME and HOME, and the hive they lead to.
+    const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
         {"/elsewhere/test.hive", "/data", "/home/u", "/elsewhere/test.hive"},
         {"", "/data", "/home/u", "/data/Strandmoor/registry.hive"},
         {nullptr, "/data", "/home/u", "/data/Strandmoor/registry.hive"},
@@ -106,11 +62,10 @@ TEST(HiveLocation, VariableThenXdgDataThenHome)
         // A relative XDG_DATA_HOME is not valid and is ignored.
         {nullptr, "relative/data", "/home/u", "/home/u/.local/share/Strandmoor/registry.hive"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Expected);
-        const ScopedVariable hive(HiveVariable, c.Hive);
-        const ScopedVariable xdgData("XDG_DATA_HOME", c.XdgData);
-        const ScopedVariable home("HOME", c.Home);
-        EXPECT_EQ(HivePath(), c.Expected);
+    for (const auto& [hive, xdgData, home, expected] : cases) {
+        const ScopedVariable hiveVariable(HiveVariable, hive);
+        const ScopedVariable xdgDataVariable("XDG_DATA_HOME", xdgData);
+        const ScopedVariable homeVariable("HOME", home);
+        EXPECT_EQ(HivePath(), expected);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -42,12 +43,7 @@ TEST(AnsiCodePage, CharactersOutsideTheCodePageBecomeQuestionMarks)
 
 TEST(AnsiCodePage, Utf8ConversionReplacesWhatItCannotHold)
 {
-    struct Case
-    {
-        std::string utf8;
-        std::string ansi;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"plain", "plain"},
         {"\xC3\xA9", "\xE9"},      // e acute
         {"\xE2\x82\xAC", "\x80"},  // euro sign
@@ -64,6 +60,6 @@ TEST(AnsiCodePage, Utf8ConversionReplacesWhatItCannotHold)
         {"\xE0\x80\xAF", "???"},
         {"\xF0\x80\x80\xAF", "????"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(win32::Utf8ToAnsi(c.utf8), c.ansi) << c.utf8;
+    for (const auto& [utf8, ansi] : cases)
+        EXPECT_EQ(win32::Utf8ToAnsi(utf8), ansi) << utf8;
 }

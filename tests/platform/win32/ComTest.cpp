@@ -20,13 +20,7 @@ namespace
 // The error ThrowIfFailed raises for hr.
 runtime::Error Raised(HRESULT hr)
 {
-    try {
-        ThrowIfFailed(hr);
-    } catch (const runtime::Error& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error raised for " << hr;
-    return runtime::Error(0);
+    return ErrorRaisedBy([hr] { ThrowIfFailed(hr); });
 }
 } // namespace
 
@@ -199,23 +193,10 @@ namespace
 
 constexpr CLSID TestClass{0x0BADF00D, 0x1234, 0x5678, {0x9A, 0xBC, 0xDE, 0xF0, 0x12, 0x34, 0x56, 0x78}};
 
-// Each test gets a hive of its own.
+// Each test gets a hive of its own (with the Tarnhold library registered in it).
 class ComActivation : public testing::Test
 {
 protected:
-    void SetUp() override { UseHive(folder.Sub(QStringLiteral("registry.hive"))); }
-    void TearDown() override
-    {
-        hive::ResetForTests();
-        unsetenv("STRANDMOOR_HIVE");
-    }
-
-    static void UseHive(const QString& path)
-    {
-        setenv("STRANDMOOR_HIVE", path.toStdString().c_str(), 1);
-        hive::ResetForTests();
-    }
-
     // Writes the default value of a key below HKEY_CLASSES_ROOT, creating the key.
     static void WriteDefault(const std::string& path, const std::string& text)
     {
@@ -237,6 +218,7 @@ protected:
         return hr;
     }
 
+    PrivateRegistry registry;
     TestFolder folder;
 };
 
@@ -298,7 +280,8 @@ TEST_F(ComActivation, ProgIdsResolveThroughTheirClsidKey)
 TEST_F(ComActivation, AnUnreadableHiveIsNotTakenForAMissingClass)
 {
     const QByteArray garbage(4096, 'x');
-    UseHive(folder.WriteFile(QStringLiteral("garbage.hive"), garbage));
+    setenv("STRANDMOOR_HIVE", folder.WriteFile(QStringLiteral("garbage.hive"), garbage).toUtf8().constData(), 1);
+    hive::ResetForTests();
 
     const runtime::Error error = Raised(Refusal());
     EXPECT_EQ(error.Number(), static_cast<int32_t>(REGDB_E_READREGDB));

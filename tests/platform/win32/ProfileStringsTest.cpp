@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace win32;
@@ -64,14 +65,8 @@ TEST_F(ProfileStringsTest, ValuesAreFoundIgnoringCaseAndTrimmedOfBlanksAndQuotes
           "Empty=\r\n"
           "[orrindale]\r\n"
           "Timeout=750\r\n");
-    struct Case
-    {
-        const char* Section;
-        const char* Key;
-        const char* Expected;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"InternetShortcut", "URL", "http://example.test/a b"}, {"INTERNETSHORTCUT", "url", "http://example.test/a b"},
         {"InternetShortcut", "IconIndex", "3"}, {"InternetShortcut", "Quoted", "  kept inside  "},
         {"InternetShortcut", "Single", "x"}, {"InternetShortcut", "Half", "\"open"},
@@ -80,8 +75,8 @@ TEST_F(ProfileStringsTest, ValuesAreFoundIgnoringCaseAndTrimmedOfBlanksAndQuotes
         {"InternetShortcut", "Timeout", "default"}, {"Missing", "URL", "default"},
     };
     // clang-format on
-    for (const Case& c : cases)
-        EXPECT_EQ(Get(c.Section, c.Key, "default"), c.Expected) << c.Section << "/" << c.Key;
+    for (const auto& [section, key, expected] : cases)
+        EXPECT_EQ(Get(section, key, "default"), expected) << section << "/" << key;
 }
 
 TEST_F(ProfileStringsTest, TheBufferCountsItsNulAndTheCountLeavesItOut)
@@ -115,11 +110,8 @@ TEST_F(ProfileStringsTest, NullKeyAndNullSectionListNames)
 // Each write changes only the lines it must. A null "before" is no file, a null "after" none left.
 TEST_F(ProfileStringsTest, WritesChangeOnlyTheirOwnLines)
 {
-    struct Case
-    {
-        const char *Before, *Section, *Key, *Value, *After;
-    };
-    const Case cases[] = {
+    // The file before, the section, key and value written, and the file after.
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
         {nullptr, "S", "k", "v", "[S]\r\nk=v\r\n"},
         {"; own\r\n[D]\r\nk=0\r\n\r\n[S]\r\nK = old\r\nj=0\r\n\r\n[T]\ntabs\t=\tkept\n", "s", "k", "new",
          "; own\r\n[D]\r\nk=0\r\n\r\n[S]\r\nk=new\r\nj=0\r\n\r\n[T]\ntabs\t=\tkept\n"},
@@ -138,16 +130,16 @@ TEST_F(ProfileStringsTest, WritesChangeOnlyTheirOwnLines)
         {nullptr, "S", nullptr, nullptr, nullptr},
         {nullptr, "S", "k", nullptr, nullptr},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.Before ? c.Before : "no file") << " + " << c.Section << "/"
-                                        << (c.Key ? c.Key : "-") << "=" << (c.Value ? c.Value : "-"));
+    for (const auto& [before, section, key, value, after] : cases) {
+        SCOPED_TRACE(testing::Message() << (before ? before : "no file") << " + " << section << "/" << (key ? key : "-")
+                                        << "=" << (value ? value : "-"));
         std::filesystem::remove(path_);
-        if (c.Before)
-            Write(c.Before);
-        EXPECT_TRUE(Put(c.Section, c.Key, c.Value));
-        EXPECT_EQ(std::filesystem::exists(path_), c.After != nullptr);
-        EXPECT_EQ(Content(), c.After ? c.After : "");
-        EXPECT_EQ(Entries(), c.After ? 1 : 0) << "a temporary file was left behind";
+        if (before)
+            Write(before);
+        EXPECT_TRUE(Put(section, key, value));
+        EXPECT_EQ(std::filesystem::exists(path_), after != nullptr);
+        EXPECT_EQ(Content(), after ? after : "");
+        EXPECT_EQ(Entries(), after ? 1 : 0) << "a temporary file was left behind";
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace win32;
@@ -32,8 +33,8 @@ protected:
     // Creates or opens a key with every right; the status.
     LONG TryCreate(HKEY parent, const char* path, HKEY& key, DWORD* disposition = nullptr)
     {
-        const LONG status = RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                            nullptr, &key, disposition);
+        const LONG status = RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                            &key, disposition);
         if (status == ERROR_SUCCESS)
             opened.push_back(key);
         return status;
@@ -177,14 +178,9 @@ TEST_F(Registry, DataComesBackExactlyAsWritten)
     std::string allBytes;
     for (int i = 0; i < 256; ++i)
         allBytes.push_back(static_cast<char>(i));
-    struct Case
-    {
-        const char* Name;
-        DWORD Type;
-        std::string Data;
-    };
+    // A value's name, type and data.
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, DWORD, std::string> cases[] = {
         {"ansi", REG_SZ, std::string("caf\xE9 \x80 \x81", 9) + '\0'}, {"no terminator", REG_SZ, "abc"},
         {"inner zero", REG_SZ, std::string("a\0b\0", 4)}, {"empty", REG_SZ, ""},
         {"every byte as text", REG_EXPAND_SZ, allBytes}, {"multi", REG_MULTI_SZ, std::string("x\0y\0\0", 5)},
@@ -192,13 +188,13 @@ TEST_F(Registry, DataComesBackExactlyAsWritten)
         {"odd type", 0xABCDEF, "?"}, {"", REG_SZ, std::string("default\0", 8)},
     };
     // clang-format on
-    for (const Case& c : cases)
-        ASSERT_EQ(Set(key, c.Name, c.Type, c.Data), ERROR_SUCCESS) << c.Name;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        DWORD type = 0;
-        EXPECT_EQ(Get(key, c.Name, &type), c.Data);
-        EXPECT_EQ(type, c.Type);
+    for (const auto& [name, type, data] : cases)
+        ASSERT_EQ(Set(key, name, type, data), ERROR_SUCCESS) << name;
+    for (const auto& [name, type, data] : cases) {
+        SCOPED_TRACE(name);
+        DWORD stored = 0;
+        EXPECT_EQ(Get(key, name, &stored), data);
+        EXPECT_EQ(stored, type);
     }
     // A null name is the default value, like "".
     EXPECT_EQ(Get(key, nullptr), std::string("default\0", 8));

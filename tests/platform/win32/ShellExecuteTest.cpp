@@ -1,5 +1,6 @@
 #include "platform/win32/ShellExecute.h"
 
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TestFolder.h"
 
 #include <QDeadlineTimer>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace
@@ -41,13 +43,7 @@ protected:
 class FakeOpener : public ::testing::Test
 {
 protected:
-    FakeOpener()
-    {
-        const char* path = std::getenv("PATH");
-        savedPath_ = path ? path : "";
-        win32::RecordShellRequests(false);
-    }
-    ~FakeOpener() override { setenv("PATH", savedPath_.c_str(), 1); }
+    FakeOpener() { win32::RecordShellRequests(false); }
 
     // Installs the opener; false when scripts cannot be run from the test folder.
     bool Install()
@@ -59,7 +55,7 @@ protected:
             Bin.WriteFile(QStringLiteral("xdg-open"), "#!/bin/sh\n{ echo \"$#\"; printf '%s\\n' \"$1\"; pwd; } > \"" +
                                                           tmp + "\"\nmv \"" + tmp + "\" \"" + args + "\"\n");
         chmod(QFile::encodeName(script).constData(), 0755);
-        setenv("PATH", (Local(Bin.Path()) + ":" + savedPath_).c_str(), 1);
+        setenv("PATH", (Local(Bin.Path()) + ":" + SavedPath).c_str(), 1);
         return access(QFile::encodeName(script).constData(), X_OK) == 0;
     }
 
@@ -78,9 +74,9 @@ protected:
     TestFolder Bin;
     TestFolder Output;
     TestFolder Work;
-
-private:
-    std::string savedPath_;
+    // Whatever a test sets PATH to is put back.
+    const std::string SavedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const ScopedVariable Path{"PATH", SavedPath.c_str()};
 };
 } // namespace
 
@@ -93,15 +89,9 @@ TEST_F(RecordedShell, AddressesDocumentsAndFoldersOpenButProgramsAreRefused)
     const QString entry = Dir.WriteFile(QStringLiteral("app.DESKTOP"), "[Desktop Entry]\n");
     const std::string folder = Local(Dir.Path());
 
-    struct Case
-    {
-        std::string Operation;
-        std::string File;
-        std::string Directory;
-        win32::HINSTANCE Result;
-    };
+    // The operation, file and working folder asked for, and the answer.
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, std::string, win32::HINSTANCE> cases[] = {
         {"", "http://example.test/a?b=1&c=\xe9", "", win32::ShellExecuteStarted},
         {"", Local(document), "", win32::ShellExecuteStarted},
         {"open", "file://" + Local(document), "", win32::ShellExecuteStarted},
@@ -117,11 +107,11 @@ TEST_F(RecordedShell, AddressesDocumentsAndFoldersOpenButProgramsAreRefused)
     };
     // clang-format on
     size_t started = 0;
-    for (const Case& c : cases) {
+    for (const auto& [operation, file, directory, expected] : cases) {
         const win32::HINSTANCE result =
-            win32::ShellExecuteA(0, c.Operation.empty() ? nullptr : c.Operation.c_str(), c.File.c_str(), nullptr,
-                                 c.Directory.empty() ? nullptr : c.Directory.c_str(), win32::SW_SHOWNORMAL);
-        EXPECT_EQ(result, c.Result) << c.File;
+            win32::ShellExecuteA(0, operation.empty() ? nullptr : operation.c_str(), file.c_str(), nullptr,
+                                 directory.empty() ? nullptr : directory.c_str(), win32::SW_SHOWNORMAL);
+        EXPECT_EQ(result, expected) << file;
         if (result > 32)
             ++started;
     }
