@@ -127,7 +127,7 @@ TEST_F(TarnholdDispatchTest, SaveSettingWritesTheChosenTypeBackIntoTheArgument)
 
 TEST_F(TarnholdDispatchTest, QueryValueExWritesTheValueBackIntoTheArgument)
 {
-    WriteRaw(HKEY_CURRENT_USER, "Software\\Raw", "Text", REG_SZ, Text("abc"));
+    registry.WriteValue(HKEY_CURRENT_USER, "Software\\Raw", "Text", REG_SZ, Text("abc"));
     HKEY key = 0;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Raw", 0, KEY_READ, &key), ERROR_SUCCESS);
     std::vector<Variant> args{Variant(static_cast<int32_t>(key)), Variant(u"Text"), Variant()};
