@@ -93,7 +93,7 @@ TEST_F(TarnholdDispatchTest, PropertiesAreReadAndWrittenById)
     EXPECT_EQ(rootValue, tarnhold::HKEY_LOCAL_MACHINE);
 }
 
-TEST_F(TarnholdDispatchTest, SaveSettingWritesTheChosenTypeBackIntoTheArgument)
+TEST_F(TarnholdDispatchTest, SaveSettingAndQueryValueExWriteBackIntoTheirArguments)
 {
     std::vector<Variant> prefix{Variant(u"Software\\")};
     ASSERT_EQ(Call(tarnhold::DISPID_KeyPrefix, DISPATCH_PROPERTYPUT, prefix), S_OK);
@@ -123,18 +123,14 @@ TEST_F(TarnholdDispatchTest, SaveSettingWritesTheChosenTypeBackIntoTheArgument)
     std::vector<Variant> readMissing{Variant(u"Orrindale"), Variant(u"Strandmoor"), Variant(u"Nothing")};
     ASSERT_EQ(Call(tarnhold::DISPID_GetSetting, DISPATCH_METHOD, readMissing, &value), S_OK);
     EXPECT_TRUE(value.IsMissing());
-}
 
-TEST_F(TarnholdDispatchTest, QueryValueExWritesTheValueBackIntoTheArgument)
-{
-    registry.WriteValue(HKEY_CURRENT_USER, "Software\\Raw", "Text", REG_SZ, Text("abc"));
+    // QueryValueEx writes the value it read straight into the caller's argument.
     HKEY key = 0;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Raw", 0, KEY_READ, &key), ERROR_SUCCESS);
-    std::vector<Variant> args{Variant(static_cast<int32_t>(key)), Variant(u"Text"), Variant()};
-    Variant status;
-    ASSERT_EQ(Call(tarnhold::DISPID_QueryValueEx, DISPATCH_METHOD, args, &status), S_OK);
-    EXPECT_EQ(status, Variant(0));
-    EXPECT_EQ(args[2], Variant(u"abc"));
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Orrindale\\Strandmoor", 0, KEY_READ, &key), ERROR_SUCCESS);
+    std::vector<Variant> args{Variant(static_cast<int32_t>(key)), Variant(u"Timeout"), Variant()};
+    ASSERT_EQ(Call(tarnhold::DISPID_QueryValueEx, DISPATCH_METHOD, args, &value), S_OK);
+    EXPECT_EQ(value, Variant(0));
+    EXPECT_EQ(args[2], Variant(1500));
     RegCloseKey(key);
 }
 
