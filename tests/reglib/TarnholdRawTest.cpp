@@ -2,91 +2,86 @@
 #include "tests/reglib/TarnholdFixture.h"
 
 #include <tuple>
+#include <utility>
 
 using runtime::Variant;
 using namespace win32;
 
+// The tests below work in one key, open for the whole test.
 class TarnholdRawTest : public TarnholdTest
 {
 protected:
-    const std::string KeyPath = "Software\\Raw";
-
-    Variant QueryValue(const std::u16string& key, const std::u16string& name)
+    void SetUp() override
     {
-        Variant result = Variant(u"not written");
-        EXPECT_EQ(api->QueryValue(key, name, &result), S_OK);
-        return result;
-    }
-
-    // Runs SetValueEx on a key opened for it; the status it returns.
-    LONG SetValueEx(const std::u16string& name, LONG type, const Variant& value)
-    {
-        HKEY key = 0;
-        EXPECT_EQ(
+        TarnholdTest::SetUp();
+        ASSERT_EQ(
             RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
-        LONG status = 12345;
-        EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), name, type, value, &status), S_OK);
-        RegCloseKey(key);
-        return status;
     }
-};
-
-TEST_F(TarnholdRawTest, QueryValueReadsTheThreeTypesAndNothingElse)
-{
-    // The value's name, its stored type and bytes, and what QueryValue gives for it.
-    const std::tuple<const char*, DWORD, std::string, Variant> cases[] = {
-        {"Text", REG_SZ, Text("abc"), Variant(u"abc")},
-        {"Number", REG_DWORD, Dword(0x80000000u), Variant(static_cast<int32_t>(0x80000000u))},
-        // Binary data comes back one byte longer, ending in 0.
-        {"Blob", REG_BINARY, {1, 2, 3}, Variant(std::vector<uint8_t>{1, 2, 3, 0})},
-        {"NoBlob", REG_BINARY, {}, Variant(std::vector<uint8_t>{0})},
-        {"Expand", REG_EXPAND_SZ, Text("%HOME%"), Variant()},
-        {"Multi", REG_MULTI_SZ, {'a', 0, 0}, Variant()},
-        {"Unterminated", REG_SZ, "whole", Variant(u"whole")},
-        {"NoBytes", REG_SZ, {}, Variant(u"")},
-        {"Ansi", REG_SZ, {'C', '\xE9', '\x80', 0}, Variant(u"C\u00E9\u20AC")},
-        {"", REG_SZ, Text("default"), Variant(u"default")},
-    };
-    for (const auto& [name, type, data, expected] : cases) {
-        registry.WriteValue(HKEY_CURRENT_USER, KeyPath, name, type, data);
-        EXPECT_EQ(QueryValue(u"Software\\Raw", AnsiToUnicode(name)), expected) << name;
-    }
-    EXPECT_EQ(QueryValue(u"software\\RAW", u"TEXT"), Variant(u"abc"));
-    EXPECT_TRUE(QueryValue(u"Software\\Raw", u"Missing").IsEmpty());
-    EXPECT_TRUE(QueryValue(u"Software\\Nowhere", u"Text").IsEmpty());
-}
-
-TEST_F(TarnholdRawTest, QueryValueExReportsStatusesAndLeavesValueAloneWhenNothingIsRead)
-{
-    registry.WriteValue(HKEY_CURRENT_USER, KeyPath, "Number", REG_DWORD, Dword(77));
-    registry.WriteValue(HKEY_CURRENT_USER, KeyPath, "Expand", REG_EXPAND_SZ, Text("%HOME%"));
-    HKEY key = 0;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-
-    struct Case
+    void TearDown() override
     {
-        const char16_t* Name;
-        LONG Handle;
-        LONG Status;
-        Variant After;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {u"Number", static_cast<LONG>(key), 0, Variant(77)}, {u"Missing", static_cast<LONG>(key), 0, Variant(42)},
-        {u"Number", 0, 0, Variant(42)}, {u"Number", 0x7FFF0000, 0, Variant(42)},
-        {u"Expand", static_cast<LONG>(key), -1, Variant(42)},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(AnsiToUtf8(UnicodeToAnsi(c.Name)));
+        RegCloseKey(key);
+        TarnholdTest::TearDown();
+    }
+
+    Variant QueryValue(const std::u16string& keyName, const std::u16string& name)
+    {
+        Variant result = Variant(u"not written");
+        EXPECT_EQ(api->QueryValue(keyName, name, &result), S_OK);
+        return result;
+    }
+    // QueryValueEx into a value that holds 42 before; the status and the value afterwards.
+    std::pair<LONG, Variant> QueryValueEx(LONG handle, const std::u16string& name)
+    {
         Variant value = 42;
         LONG status = 12345;
-        ASSERT_EQ(api->QueryValueEx(c.Handle, c.Name, &value, &status), S_OK);
-        EXPECT_EQ(status, c.Status);
-        EXPECT_EQ(value, c.After);
+        EXPECT_EQ(api->QueryValueEx(handle, name, &value, &status), S_OK);
+        return {status, value};
     }
-    RegCloseKey(key);
+    // Runs SetValueEx on the open key; the status it returns.
+    LONG SetValueEx(const std::u16string& name, LONG type, const Variant& value)
+    {
+        LONG status = 12345;
+        EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), name, type, value, &status), S_OK);
+        return status;
+    }
+
+    const std::string KeyPath = "Software\\Raw";
+    HKEY key = 0;
+};
+
+// By key path or by open key, the same three types are read.
+TEST_F(TarnholdRawTest, QueryValueAndQueryValueExReadTheThreeTypesAndNothingElse)
+{
+    // The value's name, its stored type and bytes (type 0: nothing stored), what is read, and
+    // the status QueryValueEx reports. What is not read leaves QueryValueEx's value alone.
+    const std::tuple<const char*, DWORD, std::string, Variant, LONG> cases[] = {
+        {"Text", REG_SZ, Text("abc"), Variant(u"abc"), 0},
+        {"Number", REG_DWORD, Dword(0x80000000u), Variant(static_cast<int32_t>(0x80000000u)), 0},
+        // Binary data comes back one byte longer, ending in 0.
+        {"Blob", REG_BINARY, {1, 2, 3}, Variant(std::vector<uint8_t>{1, 2, 3, 0}), 0},
+        {"NoBlob", REG_BINARY, {}, Variant(std::vector<uint8_t>{0}), 0},
+        {"Expand", REG_EXPAND_SZ, Text("%HOME%"), Variant(), -1},
+        {"Multi", REG_MULTI_SZ, {'a', 0, 0}, Variant(), -1},
+        {"Unterminated", REG_SZ, "whole", Variant(u"whole"), 0},
+        {"NoBytes", REG_SZ, {}, Variant(u""), 0},
+        {"Ansi", REG_SZ, {'C', '\xE9', '\x80', 0}, Variant(u"C\u00E9\u20AC"), 0},
+        {"", REG_SZ, Text("default"), Variant(u"default"), 0},
+        // A value that is not there is no failure.
+        {"Missing", 0, {}, Variant(), 0},
+    };
+    for (const auto& [name, type, data, expected, status] : cases) {
+        if (type != 0)
+            registry.WriteValue(HKEY_CURRENT_USER, KeyPath, name, type, data);
+        EXPECT_EQ(QueryValue(u"Software\\Raw", AnsiToUnicode(name)), expected) << name;
+        const Variant read = expected.IsEmpty() ? Variant(42) : expected;
+        EXPECT_EQ(QueryValueEx(static_cast<LONG>(key), AnsiToUnicode(name)), std::pair(status, read)) << name;
+    }
+    EXPECT_EQ(QueryValue(u"software\\RAW", u"TEXT"), Variant(u"abc"));
+    EXPECT_TRUE(QueryValue(u"Software\\Nowhere", u"Text").IsEmpty());
+    // No key, or one that is not open: nothing is read, and that is no failure either.
+    EXPECT_EQ(QueryValueEx(0, u"Text"), std::pair(LONG{0}, Variant(42)));
+    EXPECT_EQ(QueryValueEx(0x7FFF0000, u"Text"), std::pair(LONG{0}, Variant(42)));
 }
 
 // How numbers and text convert is the run-time library's; here, that each type is written with
@@ -120,16 +115,11 @@ TEST_F(TarnholdRawTest, SetValueExReportsRegistryStatusesAndConversionErrors)
     ASSERT_EQ(api->SetValueEx(0x7FFF0000, u"x", 4, Variant(1), &status), S_OK);
     EXPECT_EQ(status, ERROR_INVALID_HANDLE);
 
-    HKEY key = 0;
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
     EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), u"x", 4, Variant(u"abc"), &status),
               static_cast<HRESULT>(0x800A000Du));
     EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), u"x", 3, Variant(5), &status), static_cast<HRESULT>(0x800A000Du));
     EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), u"x", 4, Variant(2147483648.0), &status),
               static_cast<HRESULT>(0x800A0006u));
-    RegCloseKey(key);
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "x").Type, 0u);
 }
 

