@@ -1,6 +1,8 @@
 // The settings operations of TarnholdAPI, called through its interface as the program calls them.
 #include "tests/reglib/TarnholdFixture.h"
 
+#include <tuple>
+
 using runtime::Variant;
 using namespace win32;
 
@@ -24,13 +26,8 @@ TEST_F(TarnholdTest, AFreshObjectWorksBelowTheCurrentUserUnderItsDefaultPrefix)
 
 TEST_F(TarnholdTest, ThePathJoinsPrefixApplicationAndSectionAsGiven)
 {
-    struct Case
-    {
-        std::u16string Prefix;
-        std::u16string Section;
-        std::string Path;
-    };
-    const Case cases[] = {
+    // The prefix, the section, and the key path they give with application "Orrindale".
+    const std::tuple<std::u16string, std::u16string, std::string> cases[] = {
         {u"", u"", "Orrindale"},
         {u"Software\\", u"", "Software\\Orrindale"},
         {u"", u"Strandmoor", "Orrindale\\Strandmoor"},
@@ -39,13 +36,13 @@ TEST_F(TarnholdTest, ThePathJoinsPrefixApplicationAndSectionAsGiven)
         {u"Software\\Own", u"Strandmoor", "Software\\OwnOrrindale\\Strandmoor"},
     };
     int n = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Path);
+    for (const auto& [prefix, section, path] : cases) {
+        SCOPED_TRACE(path);
         const std::u16string name = u"Value" + std::u16string(1, static_cast<char16_t>(u'0' + n++));
-        ASSERT_EQ(api->put_KeyPrefix(c.Prefix), S_OK);
-        ASSERT_EQ(api->SaveSetting(u"Orrindale", c.Section, name, Variant(u"x"), nullptr), S_OK);
-        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, c.Path, UnicodeToAnsi(name)).Data, Text("x"));
-        EXPECT_EQ(GetSetting(u"Orrindale", c.Section, name), Variant(u"x"));
+        ASSERT_EQ(api->put_KeyPrefix(prefix), S_OK);
+        ASSERT_EQ(api->SaveSetting(u"Orrindale", section, name, Variant(u"x"), nullptr), S_OK);
+        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, path, UnicodeToAnsi(name)).Data, Text("x"));
+        EXPECT_EQ(GetSetting(u"Orrindale", section, name), Variant(u"x"));
     }
 }
 
@@ -99,15 +96,8 @@ TEST_F(TarnholdTest, GetSettingGivesTheDefaultForMissingOrEmptyValuesOnly)
 TEST_F(TarnholdTest, SaveSettingChoosesTheTypeAndWritesItBack)
 {
     UseProgramPrefix();
-    struct Case
-    {
-        const char* Name;
-        Variant Setting;
-        LONG ChosenType;
-        DWORD StoredType;
-        std::string Stored;
-    };
-    const Case cases[] = {
+    // The value's name and setting; the type chosen, and the type and bytes stored.
+    const std::tuple<const char*, Variant, LONG, DWORD, std::string> cases[] = {
         {"Text123", Variant(u"123"), 4, REG_DWORD, Dword(123)},
         {"Guid", Variant(u"{B04D2094-18FF-4A8C-A759-A1900518CEF7}"), 1, REG_SZ,
          Text("{B04D2094-18FF-4A8C-A759-A1900518CEF7}")},
@@ -119,14 +109,14 @@ TEST_F(TarnholdTest, SaveSettingChoosesTheTypeAndWritesItBack)
         {"Hex", Variant(u"&H10"), 4, REG_DWORD, Dword(16)},
         {"Euro", Variant(u"\u20AC5"), 1, REG_SZ, {'\x80', '5', 0}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, setting, chosenType, storedType, stored] : cases) {
+        SCOPED_TRACE(name);
         LONG valueType = 0;
-        ASSERT_EQ(api->SaveSetting(u"Orrindale", u"Strandmoor", AnsiToUnicode(c.Name), c.Setting, &valueType), S_OK);
-        EXPECT_EQ(valueType, c.ChosenType);
-        const RawValue raw = ReadRaw(HKEY_CURRENT_USER, "Software\\Orrindale\\Strandmoor", c.Name);
-        EXPECT_EQ(raw.Type, c.StoredType);
-        EXPECT_EQ(raw.Data, c.Stored);
+        ASSERT_EQ(api->SaveSetting(u"Orrindale", u"Strandmoor", AnsiToUnicode(name), setting, &valueType), S_OK);
+        EXPECT_EQ(valueType, chosenType);
+        const RawValue raw = ReadRaw(HKEY_CURRENT_USER, "Software\\Orrindale\\Strandmoor", name);
+        EXPECT_EQ(raw.Type, storedType);
+        EXPECT_EQ(raw.Data, stored);
     }
 
     // A type given by the caller is used as it is and left alone.
