@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 #include <string>
-#include <vector>
 
 // A private hive with the built Tarnhold library registered in it, and a fresh TarnholdAPI
 // object created through CoCreateInstance, as the program creates it.
@@ -23,43 +22,23 @@ protected:
     }
     void TearDown() override { api.Reset(); }
 
-    static win32::HRESULT CallEntryPoint(const char* name)
-    {
-        return PrivateRegistry::CallEntryPoint(name) ? win32::S_OK : win32::E_FAIL;
-    }
-    static bool KeyExists(win32::HKEY root, const std::string& path) { return PrivateRegistry::KeyExists(root, path); }
-
+    // A value as the registry holds it, read past the library; type 0 when it is missing.
     struct RawValue
     {
-        win32::LONG Status = win32::ERROR_FILE_NOT_FOUND;
-        win32::DWORD Type = 0;
-        std::vector<uint8_t> Data;
+        unsigned int Type;
+        std::string Data;
     };
-
-    // A value as the registry holds it, read past the library.
     static RawValue ReadRaw(win32::HKEY root, const std::string& path, const std::string& name)
     {
         const auto [type, data] = PrivateRegistry::ReadValue(root, path, name);
-        return {type ? win32::ERROR_SUCCESS : win32::ERROR_FILE_NOT_FOUND, type, {data.begin(), data.end()}};
-    }
-    // Writes a value past the library, creating its key.
-    static void WriteRaw(win32::HKEY root, const std::string& path, const std::string& name, win32::DWORD type,
-                         const std::vector<uint8_t>& data)
-    {
-        PrivateRegistry::WriteValue(root, path, name, type, std::string(data.begin(), data.end()));
+        return {type, data};
     }
 
-    static std::vector<uint8_t> Text(const std::string& text, bool terminated = true)
+    static std::string Text(const std::string& text) { return text + '\0'; }
+    static std::string Dword(uint32_t value)
     {
-        std::vector<uint8_t> bytes(text.begin(), text.end());
-        if (terminated)
-            bytes.push_back(0);
-        return bytes;
-    }
-    static std::vector<uint8_t> Dword(uint32_t value)
-    {
-        return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
-                static_cast<uint8_t>(value >> 24)};
+        return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                static_cast<char>(value >> 24)};
     }
 
     // The object with the program's usual settings: prefix "Software\", current user.

@@ -1,130 +1,112 @@
 // The raw key and value operations of TarnholdAPI, by key path below Root or by open handle.
 #include "tests/reglib/TarnholdFixture.h"
 
+#include <tuple>
+#include <utility>
+
 using runtime::Variant;
 using namespace win32;
 
+// The tests below work in one key, open for the whole test.
 class TarnholdRawTest : public TarnholdTest
 {
 protected:
-    const std::string KeyPath = "Software\\Raw";
-
-    Variant QueryValue(const std::u16string& key, const std::u16string& name)
+    void SetUp() override
     {
-        Variant result = Variant(u"not written");
-        EXPECT_EQ(api->QueryValue(key, name, &result), S_OK);
-        return result;
-    }
-
-    // Runs SetValueEx on a key opened for it; the status it returns.
-    LONG SetValueEx(const std::u16string& name, LONG type, const Variant& value)
-    {
-        HKEY key = 0;
-        EXPECT_EQ(
+        TarnholdTest::SetUp();
+        ASSERT_EQ(
             RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
-        LONG status = 12345;
-        EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), name, type, value, &status), S_OK);
-        RegCloseKey(key);
-        return status;
     }
-};
-
-TEST_F(TarnholdRawTest, QueryValueReadsTheThreeTypesAndNothingElse)
-{
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Text", REG_SZ, Text("abc"));
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Number", REG_DWORD, Dword(0x80000000u));
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Blob", REG_BINARY, {1, 2, 3});
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "NoBlob", REG_BINARY, {});
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Expand", REG_EXPAND_SZ, Text("%HOME%"));
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Multi", REG_MULTI_SZ, {'a', 0, 0});
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Unterminated", REG_SZ, Text("whole", false));
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "NoBytes", REG_SZ, {});
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Ansi", REG_SZ, {'C', 0xE9, 0x80, 0});
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "", REG_SZ, Text("default"));
-
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"Text"), Variant(u"abc"));
-    EXPECT_EQ(QueryValue(u"software\\RAW", u"TEXT"), Variant(u"abc"));
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"Number"), Variant(static_cast<int32_t>(0x80000000u)));
-    // Binary data comes back one byte longer, ending in 0.
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"Blob"), Variant(std::vector<uint8_t>{1, 2, 3, 0}));
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"NoBlob"), Variant(std::vector<uint8_t>{0}));
-    EXPECT_TRUE(QueryValue(u"Software\\Raw", u"Expand").IsEmpty());
-    EXPECT_TRUE(QueryValue(u"Software\\Raw", u"Multi").IsEmpty());
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"Unterminated"), Variant(u"whole"));
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"NoBytes"), Variant(u""));
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"Ansi"), Variant(u"C\u00E9\u20AC"));
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u""), Variant(u"default"));
-    EXPECT_TRUE(QueryValue(u"Software\\Raw", u"Missing").IsEmpty());
-    EXPECT_TRUE(QueryValue(u"Software\\Nowhere", u"Text").IsEmpty());
-}
-
-TEST_F(TarnholdRawTest, QueryValueExReportsStatusesAndLeavesValueAloneWhenNothingIsRead)
-{
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Number", REG_DWORD, Dword(77));
-    WriteRaw(HKEY_CURRENT_USER, KeyPath, "Expand", REG_EXPAND_SZ, Text("%HOME%"));
-    HKEY key = 0;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-
-    struct Case
+    void TearDown() override
     {
-        const char16_t* Name;
-        LONG Handle;
-        LONG Status;
-        Variant After;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {u"Number", static_cast<LONG>(key), 0, Variant(77)}, {u"Missing", static_cast<LONG>(key), 0, Variant(42)},
-        {u"Number", 0, 0, Variant(42)}, {u"Number", 0x7FFF0000, 0, Variant(42)},
-        {u"Expand", static_cast<LONG>(key), -1, Variant(42)},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(AnsiToUtf8(UnicodeToAnsi(c.Name)));
+        RegCloseKey(key);
+        TarnholdTest::TearDown();
+    }
+
+    Variant QueryValue(const std::u16string& keyName, const std::u16string& name)
+    {
+        Variant result = Variant(u"not written");
+        EXPECT_EQ(api->QueryValue(keyName, name, &result), S_OK);
+        return result;
+    }
+    // QueryValueEx into a value that holds 42 before; the status and the value afterwards.
+    std::pair<LONG, Variant> QueryValueEx(LONG handle, const std::u16string& name)
+    {
         Variant value = 42;
         LONG status = 12345;
-        ASSERT_EQ(api->QueryValueEx(c.Handle, c.Name, &value, &status), S_OK);
-        EXPECT_EQ(status, c.Status);
-        EXPECT_EQ(value, c.After);
+        EXPECT_EQ(api->QueryValueEx(handle, name, &value, &status), S_OK);
+        return {status, value};
     }
-    RegCloseKey(key);
+    // Runs SetValueEx on the open key; the status it returns.
+    LONG SetValueEx(const std::u16string& name, LONG type, const Variant& value)
+    {
+        LONG status = 12345;
+        EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), name, type, value, &status), S_OK);
+        return status;
+    }
+
+    const std::string KeyPath = "Software\\Raw";
+    HKEY key = 0;
+};
+
+// By key path or by open key, the same three types are read.
+TEST_F(TarnholdRawTest, QueryValueAndQueryValueExReadTheThreeTypesAndNothingElse)
+{
+    // The value's name, its stored type and bytes (type 0: nothing stored), what is read, and
+    // the status QueryValueEx reports. What is not read leaves QueryValueEx's value alone.
+    const std::tuple<const char*, DWORD, std::string, Variant, LONG> cases[] = {
+        {"Text", REG_SZ, Text("abc"), Variant(u"abc"), 0},
+        {"Number", REG_DWORD, Dword(0x80000000u), Variant(static_cast<int32_t>(0x80000000u)), 0},
+        // Binary data comes back one byte longer, ending in 0.
+        {"Blob", REG_BINARY, {1, 2, 3}, Variant(std::vector<uint8_t>{1, 2, 3, 0}), 0},
+        {"NoBlob", REG_BINARY, {}, Variant(std::vector<uint8_t>{0}), 0},
+        {"Expand", REG_EXPAND_SZ, Text("%HOME%"), Variant(), -1},
+        {"Multi", REG_MULTI_SZ, {'a', 0, 0}, Variant(), -1},
+        {"Unterminated", REG_SZ, "whole", Variant(u"whole"), 0},
+        {"NoBytes", REG_SZ, {}, Variant(u""), 0},
+        {"Ansi", REG_SZ, {'C', '\xE9', '\x80', 0}, Variant(u"C\u00E9\u20AC"), 0},
+        {"", REG_SZ, Text("default"), Variant(u"default"), 0},
+        // A value that is not there is no failure.
+        {"Missing", 0, {}, Variant(), 0},
+    };
+    for (const auto& [name, type, data, expected, status] : cases) {
+        if (type != 0)
+            registry.WriteValue(HKEY_CURRENT_USER, KeyPath, name, type, data);
+        EXPECT_EQ(QueryValue(u"Software\\Raw", AnsiToUnicode(name)), expected) << name;
+        const Variant read = expected.IsEmpty() ? Variant(42) : expected;
+        EXPECT_EQ(QueryValueEx(static_cast<LONG>(key), AnsiToUnicode(name)), std::pair(status, read)) << name;
+    }
+    EXPECT_EQ(QueryValue(u"software\\RAW", u"TEXT"), Variant(u"abc"));
+    EXPECT_TRUE(QueryValue(u"Software\\Nowhere", u"Text").IsEmpty());
+    // No key, or one that is not open: nothing is read, and that is no failure either.
+    EXPECT_EQ(QueryValueEx(0, u"Text"), std::pair(LONG{0}, Variant(42)));
+    EXPECT_EQ(QueryValueEx(0x7FFF0000, u"Text"), std::pair(LONG{0}, Variant(42)));
 }
 
+// How numbers and text convert is the run-time library's; here, that each type is written with
+// its own size and layout.
 TEST_F(TarnholdRawTest, SetValueExWritesTheGivenTypeWithClassicSizes)
 {
-    EXPECT_EQ(SetValueEx(u"Text", 1, Variant(u"abc")), 0);
-    const RawValue text = ReadRaw(HKEY_CURRENT_USER, KeyPath, "Text");
-    EXPECT_EQ(text.Type, REG_SZ);
-    EXPECT_EQ(text.Data, Text("abc"));
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"Text"), Variant(u"abc"));
-
-    EXPECT_EQ(SetValueEx(u"Down", 4, Variant(2.5)), 0);
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "Down").Data, Dword(2));
-    EXPECT_EQ(SetValueEx(u"Up", 4, Variant(3.5)), 0);
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "Up").Data, Dword(4));
-    EXPECT_EQ(SetValueEx(u"FromText", 4, Variant(u" 12 ")), 0);
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "FromText").Data, Dword(12));
-
-    EXPECT_EQ(SetValueEx(u"Number", 1, Variant(2.5)), 0);
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "Number").Data, Text("2.5"));
-
-    EXPECT_EQ(SetValueEx(u"Blob", 3, Variant(std::vector<uint8_t>{9, 8, 7})), 0);
-    const RawValue blob = ReadRaw(HKEY_CURRENT_USER, KeyPath, "Blob");
-    EXPECT_EQ(blob.Type, REG_BINARY);
-    EXPECT_EQ(blob.Data, (std::vector<uint8_t>{9, 8, 7}));
-    EXPECT_EQ(QueryValue(u"Software\\Raw", u"Blob"), Variant(std::vector<uint8_t>{9, 8, 7, 0}));
-    // A string written as binary is its UTF-16 code units.
-    EXPECT_EQ(SetValueEx(u"TextBlob", 3, Variant(u"ab")), 0);
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "TextBlob").Data, (std::vector<uint8_t>{'a', 0, 'b', 0}));
-    EXPECT_EQ(SetValueEx(u"NoBytes", 3, Variant(std::vector<uint8_t>{})), 0);
-    EXPECT_TRUE(ReadRaw(HKEY_CURRENT_USER, KeyPath, "NoBytes").Data.empty());
-
-    // Other types write nothing and report success.
-    EXPECT_EQ(SetValueEx(u"Expand", 2, Variant(u"%HOME%")), 0);
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "Expand").Status, ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(SetValueEx(u"Multi", 7, Variant(u"a")), 0);
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "Multi").Status, ERROR_FILE_NOT_FOUND);
+    // The value's name, the type asked for and the value; the type and bytes stored (type 0:
+    // nothing is written, and success is reported all the same).
+    const std::tuple<const char*, LONG, Variant, DWORD, std::string> cases[] = {
+        {"Text", 1, Variant(u"abc"), REG_SZ, Text("abc")},
+        {"Number", 1, Variant(2.5), REG_SZ, Text("2.5")},
+        {"Down", 4, Variant(2.5), REG_DWORD, Dword(2)},
+        {"Blob", 3, Variant(std::vector<uint8_t>{9, 8, 7}), REG_BINARY, {9, 8, 7}},
+        // A string written as binary is its UTF-16 code units.
+        {"TextBlob", 3, Variant(u"ab"), REG_BINARY, {'a', 0, 'b', 0}},
+        {"NoBytes", 3, Variant(std::vector<uint8_t>{}), REG_BINARY, {}},
+        {"Expand", 2, Variant(u"%HOME%"), 0, {}},
+        {"Multi", 7, Variant(u"a"), 0, {}},
+    };
+    for (const auto& [name, type, value, storedType, stored] : cases) {
+        EXPECT_EQ(SetValueEx(AnsiToUnicode(name), type, value), 0) << name;
+        const RawValue raw = ReadRaw(HKEY_CURRENT_USER, KeyPath, name);
+        EXPECT_EQ(raw.Type, storedType) << name;
+        EXPECT_EQ(raw.Data, stored) << name;
+    }
 }
 
 TEST_F(TarnholdRawTest, SetValueExReportsRegistryStatusesAndConversionErrors)
@@ -133,36 +115,31 @@ TEST_F(TarnholdRawTest, SetValueExReportsRegistryStatusesAndConversionErrors)
     ASSERT_EQ(api->SetValueEx(0x7FFF0000, u"x", 4, Variant(1), &status), S_OK);
     EXPECT_EQ(status, ERROR_INVALID_HANDLE);
 
-    HKEY key = 0;
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
     EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), u"x", 4, Variant(u"abc"), &status),
               static_cast<HRESULT>(0x800A000Du));
     EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), u"x", 3, Variant(5), &status), static_cast<HRESULT>(0x800A000Du));
     EXPECT_EQ(api->SetValueEx(static_cast<LONG>(key), u"x", 4, Variant(2147483648.0), &status),
               static_cast<HRESULT>(0x800A0006u));
-    RegCloseKey(key);
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "x").Status, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, KeyPath, "x").Type, 0u);
 }
 
 TEST_F(TarnholdRawTest, SetKeyValueAndCreateKeyCreateEveryMissingKey)
 {
     ASSERT_EQ(api->SetKeyValue(u"One\\Two\\Three", u"Name", Variant(u"v"), 1), S_OK);
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "One"));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "One\\Two"));
+    EXPECT_TRUE(registry.KeyExists(HKEY_CURRENT_USER, "One"));
+    EXPECT_TRUE(registry.KeyExists(HKEY_CURRENT_USER, "One\\Two"));
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, "One\\Two\\Three", "Name").Data, Text("v"));
 
     // KeyPrefix does not apply to paths given directly.
     ASSERT_EQ(api->put_KeyPrefix(u"Software\\"), S_OK);
     ASSERT_EQ(api->CreateKey(u"Four\\Five\\Six"), S_OK);
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Four\\Five\\Six"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Four"));
+    EXPECT_TRUE(registry.KeyExists(HKEY_CURRENT_USER, "Four\\Five\\Six"));
+    EXPECT_FALSE(registry.KeyExists(HKEY_CURRENT_USER, "Software\\Four"));
 
     // An unknown type creates the key and writes nothing.
     ASSERT_EQ(api->SetKeyValue(u"Seven", u"Name", Variant(u"v"), 2), S_OK);
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Seven"));
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, "Seven", "Name").Status, ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(registry.KeyExists(HKEY_CURRENT_USER, "Seven"));
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, "Seven", "Name").Type, 0u);
 
     // Below a root the process may not create keys in, the write is dropped silently.
     ASSERT_EQ(api->put_Root(0x7FFF0000), S_OK);

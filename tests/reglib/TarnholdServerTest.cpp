@@ -27,16 +27,7 @@ std::string ReadDefault(const std::string& path, const std::string& name = "")
     return type == REG_SZ ? std::string(data.c_str()) : "<no text value>";
 }
 
-bool ModuleLoaded()
-{
-    void* handle = dlopen(TARNHOLD_MODULE, RTLD_NOW | RTLD_NOLOAD);
-    if (!handle)
-        return false;
-    dlclose(handle);
-    return true;
-}
-
-// An entry point of the library while something else keeps it loaded.
+// An entry point of the library while something else keeps it loaded; nullptr when nothing does.
 template <typename Proc> Proc LoadedEntryPoint(const char* name)
 {
     void* handle = dlopen(TARNHOLD_MODULE, RTLD_NOW | RTLD_NOLOAD);
@@ -45,6 +36,11 @@ template <typename Proc> Proc LoadedEntryPoint(const char* name)
     const auto entry = reinterpret_cast<Proc>(dlsym(handle, name));
     dlclose(handle);
     return entry;
+}
+
+bool ModuleLoaded()
+{
+    return LoadedEntryPoint<HRESULT (*)()>("DllCanUnloadNow") != nullptr;
 }
 
 } // namespace
@@ -95,7 +91,7 @@ TEST_F(TarnholdServerTest, RegistrationWritesClassProgIdInterfaceAndTypeLibraryK
     EXPECT_EQ(fromProgId, tarnhold::CLSID_TarnholdAPI);
 
     // Registering again changes nothing.
-    EXPECT_EQ(CallEntryPoint("DllRegisterServer"), S_OK);
+    EXPECT_TRUE(registry.CallEntryPoint("DllRegisterServer"));
     EXPECT_EQ(ReadDefault("CLSID\\" + clsid + "\\InprocServer32"), module);
 }
 
@@ -103,24 +99,24 @@ TEST_F(TarnholdServerTest, UnregistrationRemovesEveryKeyOfTheClass)
 {
     // A key the library did not write goes with the class key.
     const std::string clsidKey = "CLSID\\{B04D2094-18FF-4A8C-A759-A1900518CEF7}";
-    WriteRaw(HKEY_CLASSES_ROOT, clsidKey + "\\Implemented Categories\\{X}", "", REG_SZ, Text("extra"));
+    registry.WriteValue(HKEY_CLASSES_ROOT, clsidKey + "\\Implemented Categories\\{X}", "", REG_SZ, Text("extra"));
 
-    ASSERT_EQ(CallEntryPoint("DllUnregisterServer"), S_OK);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, clsidKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Tarnhold.TarnholdAPI"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Interface\\{A9711A53-B058-4A50-85C5-C78994ABA285}"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "TypeLib\\{4E0AF3BE-730E-4507-B0F7-CDB6928779D0}"));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
+    ASSERT_TRUE(registry.CallEntryPoint("DllUnregisterServer"));
+    EXPECT_FALSE(registry.KeyExists(HKEY_CLASSES_ROOT, clsidKey));
+    EXPECT_FALSE(registry.KeyExists(HKEY_CLASSES_ROOT, "Tarnhold.TarnholdAPI"));
+    EXPECT_FALSE(registry.KeyExists(HKEY_CLASSES_ROOT, "Interface\\{A9711A53-B058-4A50-85C5-C78994ABA285}"));
+    EXPECT_FALSE(registry.KeyExists(HKEY_CLASSES_ROOT, "TypeLib\\{4E0AF3BE-730E-4507-B0F7-CDB6928779D0}"));
+    EXPECT_TRUE(registry.KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
 
     // The object created before keeps working.
     EXPECT_EQ(api->SaveSetting(u"App", u"Section", u"Key", Variant(1), nullptr), S_OK);
     // Unregistering what is not registered is no failure.
-    EXPECT_EQ(CallEntryPoint("DllUnregisterServer"), S_OK);
+    EXPECT_TRUE(registry.CallEntryPoint("DllUnregisterServer"));
 }
 
 TEST_F(TarnholdServerTest, RegsvrRegistersAndUnregistersTheLibrary)
 {
-    ASSERT_EQ(CallEntryPoint("DllUnregisterServer"), S_OK);
+    ASSERT_TRUE(registry.CallEntryPoint("DllUnregisterServer"));
     hive::ResetForTests();
 
     QString output;
@@ -132,7 +128,7 @@ TEST_F(TarnholdServerTest, RegsvrRegistersAndUnregistersTheLibrary)
     EXPECT_EQ(RunRegsvr({QStringLiteral("/u"), QStringLiteral("/s"), QStringLiteral(TARNHOLD_MODULE)}, &output), 0);
     EXPECT_TRUE(output.isEmpty()) << output.toStdString();
     hive::ResetForTests();
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Tarnhold.TarnholdAPI"));
+    EXPECT_FALSE(registry.KeyExists(HKEY_CLASSES_ROOT, "Tarnhold.TarnholdAPI"));
 
     EXPECT_EQ(RunRegsvr({}), 1);
     EXPECT_EQ(RunRegsvr({QStringLiteral("/x"), QStringLiteral(TARNHOLD_MODULE)}), 1);

@@ -1,62 +1,22 @@
 #include "app/settings/BrowserIntegration.h"
 
 #include "app/settings/Common.h"
-#include "platform/desktop/Application.h"
 #include "platform/win32/ComGuid.h"
-#include "platform/win32/GuidGenerator.h"
-#include "platform/win32/Registry.h"
-#include "platform/win32/WinTypes.h"
-#include "tests/support/PrivateRegistry.h"
-#include "tests/support/TestFolder.h"
+#include "tests/app/settings/SettingsFixture.h"
 
 #include <QRegularExpression>
 
-#include <gtest/gtest.h>
-#include <string>
 #include <utility>
 #include <vector>
 
 namespace
 {
-const std::string SettingsKey = "Software\\Orrindale\\Strandmoor";
-const std::string ExtensionsKey = "Software\\Microsoft\\Internet Explorer\\Extensions";
-const std::string BrowserKey = "Software\\Microsoft\\Internet Explorer";
-
-std::string Text(const std::string& text)
-{
-    return text + '\0';
-}
-
-class BrowserIntegrationTest : public ::testing::Test
+class BrowserIntegrationTest : public SettingsFixture
 {
 protected:
-    BrowserIntegrationTest()
-    {
-        desktop::App::SetPath(Program.Path());
-        desktop::App::SetEXEName(QStringLiteral("Strandmoor"));
-    }
-    ~BrowserIntegrationTest() override
-    {
-        win32::SetGuidGenerator({});
-        desktop::App::SetPath(QString());
-        desktop::App::SetEXEName(QString());
-    }
+    BrowserIntegrationTest() { desktop::App::SetEXEName(QStringLiteral("Strandmoor")); }
 
-    // The string data of a value, checked to be REG_SZ.
-    std::string Sz(const std::string& path, const std::string& name)
-    {
-        const auto [type, data] = Registry.ReadValue(win32::HKEY_CURRENT_USER, path, name);
-        EXPECT_EQ(type, win32::REG_SZ) << name;
-        return data.empty() ? std::string() : data.substr(0, data.size() - 1);
-    }
-    bool HasValue(const std::string& path, const std::string& name)
-    {
-        return Registry.ReadValue(win32::HKEY_CURRENT_USER, path, name).first != 0;
-    }
-    std::vector<std::string> Extensions() { return PrivateRegistry::SubkeyNames(win32::HKEY_CURRENT_USER, ExtensionsKey); }
-
-    TestFolder Program;
-    PrivateRegistry Registry;
+    std::vector<std::string> Extensions() { return Registry.SubkeyNames(win32::HKEY_CURRENT_USER, ExtensionsKey); }
 };
 
 // Hands out the given identifiers, one per call.
@@ -119,19 +79,6 @@ TEST_F(BrowserIntegrationTest, ALeadingNumberOrElseTheFirstCharacterDecidesWheth
     };
     for (const auto& [version, offered] : versions)
         EXPECT_EQ(BrowserTakesExtensions(QString::fromLatin1(version)), offered) << version;
-}
-
-TEST_F(BrowserIntegrationTest, TheBrowserVersionComesFromTheMachineSettings)
-{
-    EXPECT_EQ(BrowserVersion(), QStringLiteral("0"));
-    Registry.WriteValue(win32::HKEY_LOCAL_MACHINE, BrowserKey, "Version", win32::REG_SZ, Text("11.0.22621.1"));
-    EXPECT_EQ(BrowserVersion(), QStringLiteral("11.0.22621.1"));
-    // The current user's key of the same path is not where it is looked for.
-    Registry.WriteValue(win32::HKEY_LOCAL_MACHINE, BrowserKey, "Version", win32::REG_SZ, Text(""));
-    Registry.WriteValue(win32::HKEY_CURRENT_USER, BrowserKey, "Version", win32::REG_SZ, Text("6.0"));
-    EXPECT_EQ(BrowserVersion(), QStringLiteral("0"));
-    Registry.WriteDword(win32::HKEY_LOCAL_MACHINE, BrowserKey, "Version", 6);
-    EXPECT_EQ(BrowserVersion(), QStringLiteral("6"));
 }
 
 // Each install gets one key of its own below Extensions, named by a new GUID that the settings
@@ -203,7 +150,7 @@ TEST_F(BrowserIntegrationTest, RemovalDeletesNothingBelowExtensionsWithoutAGuidO
     for (const char* data : stored) {
         const char* label = data ? data : "nothing stored";
         if (data)
-            Registry.WriteValue(win32::HKEY_CURRENT_USER, SettingsKey, "ToolMenubarGUID", win32::REG_SZ, Text(data));
+            Store("ToolMenubarGUID", data);
         EXPECT_FALSE(SetToolbarButton(false)) << label;
         EXPECT_EQ(Extensions(), before) << label;
         EXPECT_FALSE(HasValue(SettingsKey, "ToolMenubarGUID")) << label;

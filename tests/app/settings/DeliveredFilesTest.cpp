@@ -9,13 +9,6 @@
 
 namespace
 {
-QByteArray ReadDelivered(const QString& name)
-{
-    QFile file(QStringLiteral(STRANDMOOR_DELIVERED_DIR) + QStringLiteral("/") + name);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-    return file.readAll();
-}
-
 // Every page, picture and style sheet the help sources name.
 QStringList FilesTheHelpNames()
 {
@@ -62,7 +55,9 @@ TEST(DeliveredFilesTest, TheIconHoldsTheCheckMarkAtSixteenAndThirtyTwoPixels)
 
 TEST(DeliveredFilesTest, TheHelpFileHoldsEveryPageAndPictureItsPagesName)
 {
-    const QByteArray help = ReadDelivered(QStringLiteral("Strandmoor.chm"));
+    QFile file(QStringLiteral(STRANDMOOR_DELIVERED_DIR "/Strandmoor.chm"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    const QByteArray help = file.readAll();
     ASSERT_TRUE(help.startsWith("ITSF"));
     const QStringList names = FilesTheHelpNames();
     for (const char* page :

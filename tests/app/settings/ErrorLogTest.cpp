@@ -1,50 +1,31 @@
 #include "app/settings/Common.h"
 
-#include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
 #include "platform/runtime/ErrorRecord.h"
+#include "tests/app/settings/SettingsFixture.h"
 #include "tests/support/Privileges.h"
-#include "tests/support/TestFolder.h"
 
-#include <QFile>
 #include <QRegularExpression>
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 namespace
 {
-class ErrorLogTest : public ::testing::Test
+class ErrorLogTest : public SettingsFixture
 {
 protected:
-    ErrorLogTest()
-    {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
-    }
-    ~ErrorLogTest() override { desktop::App::SetPath(QString()); }
-
     static void Fail(int number, const std::string& description, const std::string& source)
     {
         runtime::SetErr(runtime::ErrorRecord{number, description, source});
         LogError(true);
     }
 
-    // The lines of a log, each ended by CR LF.
+    // The lines of a log, each ended by CR LF, the last one too.
     QList<QByteArray> Lines(const QString& path) const
     {
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-        const QByteArray all = file.readAll();
-        EXPECT_TRUE(all.endsWith("\r\n"));
-        QList<QByteArray> lines = all.split('\n');
-        lines.removeLast();
-        for (QByteArray& line : lines)
-            EXPECT_TRUE(line.endsWith('\r')) << line.toStdString();
-        for (QByteArray& line : lines)
-            line.chop(1);
-        return lines;
+        QByteArray all = file.readAll();
+        EXPECT_TRUE(all.endsWith("\r\n")) << all.toStdString();
+        EXPECT_EQ(all.count("\r\n"), all.count('\n')) << all.toStdString();
+        return all.isEmpty() ? QList<QByteArray>() : all.replace("\r\n", "\n").chopped(1).split('\n');
     }
 
     // Everything after the date and time: "  Error <n>: <description> in module <source>".
@@ -53,8 +34,6 @@ protected:
         const qsizetype at = line.indexOf("  Error ");
         return at < 0 ? QByteArray() : line.mid(at);
     }
-
-    TestFolder Program;
 };
 } // namespace
 

@@ -1,9 +1,7 @@
 #include "app/settings/Common.h"
 #include "app/settings/frmAbout.h"
 
-#include "app/window/Commands.h"
-#include "platform/desktop/Application.h"
-#include "platform/win32/ShellExecute.h"
+#include "tests/app/settings/SettingsFixture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -11,27 +9,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
 #include <tuple>
 
-namespace
-{
-class frmAboutTest : public ::testing::Test
-{
-protected:
-    frmAboutTest()
-    {
-        win32::ClearShellRequests();
-        win32::RecordShellRequests(true);
-    }
-    ~frmAboutTest() override
-    {
-        win32::RecordShellRequests(false);
-        win32::ClearShellRequests();
-        desktop::App::SetVersion(-1, -1, -1);
-    }
-};
-} // namespace
+using frmAboutTest = SettingsFixture;
 
 TEST_F(frmAboutTest, TheTitleWritesTheMinorNumberAndTheRevisionTogether)
 {

@@ -1,9 +1,6 @@
 #include "app/settings/frmOptions.h"
 
-#include "platform/win32/GuidGenerator.h"
-#include "platform/win32/WinTypes.h"
-#include "tests/app/favorites/EditFixture.h"
-#include "tests/support/PrivateRegistry.h"
+#include "tests/app/settings/SettingsFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,14 +16,10 @@
 
 namespace
 {
-const std::string SettingsKey = "Software\\Orrindale\\Strandmoor";
-const std::string ExtensionsKey = "Software\\Microsoft\\Internet Explorer\\Extensions";
-
-class frmOptionsTest : public EditFixture
+class frmOptionsTest : public SettingsFixture
 {
 protected:
     frmOptionsTest() { AppSettings = ApplicationSettings{1000, false, false, false}; }
-    ~frmOptionsTest() override { win32::SetGuidGenerator({}); }
 
     void SetBrowserVersion(const char* version)
     {
@@ -49,19 +42,25 @@ protected:
     }
 
     static void Click(frmOptions& dialog, int button) { QTest::mouseClick(dialog.btnButtons(button), Qt::LeftButton); }
+    // Sets both browser switches in the options dialog, then clicks OK.
+    void ApplySwitches(bool menu, bool toolbar)
+    {
+        const auto dialog = Open(OptionsMode::Options);
+        dialog->chkAddToIE()->setChecked(menu);
+        dialog->chkAddToToolbar()->setChecked(toolbar);
+        Click(*dialog, 0);
+    }
 
+    // The extension keys the settings remember, menu entry first.
     std::vector<std::string> ExtensionKeys()
     {
         std::vector<std::string> names;
         for (const char* name : {"ToolMenuGUID", "ToolMenubarGUID"}) {
-            const auto [type, data] = Registry.ReadValue(win32::HKEY_CURRENT_USER, SettingsKey, name);
-            if (type != 0)
-                names.push_back(data.substr(0, data.size() - 1));
+            if (HasValue(SettingsKey, name))
+                names.push_back(Sz(SettingsKey, name));
         }
         return names;
     }
-
-    PrivateRegistry Registry;
 };
 } // namespace
 
@@ -99,38 +98,24 @@ TEST_F(frmOptionsTest, TheLoadShowsTheGlobalSettingsAndOffersTheSwitchesFromVers
 TEST_F(frmOptionsTest, TheSwitchesInstallOnceRemoveAndStayOffWhenTheyCannotInstall)
 {
     SetBrowserVersion("11");
-    {
-        const auto dialog = Open(OptionsMode::Options);
-        dialog->chkAddToIE()->setChecked(true);
-        Click(*dialog, 0);
-    }
+    ApplySwitches(true, false);
     EXPECT_TRUE(AppSettings.IEToolMenu);
     EXPECT_FALSE(AppSettings.IEToolbar);
     const std::vector<std::string> installed = ExtensionKeys();
     ASSERT_EQ(installed.size(), 1u);
-    EXPECT_TRUE(Registry.KeyExists(win32::HKEY_CURRENT_USER, ExtensionsKey + "\\" + installed[0]));
 
     // Unchanged switches touch nothing.
-    Click(*Open(OptionsMode::Options), 0);
+    ApplySwitches(true, false);
     EXPECT_EQ(ExtensionKeys(), installed);
     EXPECT_TRUE(AppSettings.IEToolMenu);
 
-    {
-        const auto dialog = Open(OptionsMode::Options);
-        dialog->chkAddToIE()->setChecked(false);
-        Click(*dialog, 0);
-    }
+    ApplySwitches(false, false);
     EXPECT_FALSE(AppSettings.IEToolMenu);
     EXPECT_TRUE(ExtensionKeys().empty());
-    EXPECT_FALSE(Registry.KeyExists(win32::HKEY_CURRENT_USER, ExtensionsKey + "\\" + installed[0]));
 
     // An install that cannot be made leaves its switch off.
     win32::SetGuidGenerator([](win32::GUID*) { return win32::E_FAIL; });
-    {
-        const auto dialog = Open(OptionsMode::Options);
-        dialog->chkAddToToolbar()->setChecked(true);
-        Click(*dialog, 0);
-    }
+    ApplySwitches(false, true);
     EXPECT_FALSE(AppSettings.IEToolbar);
     EXPECT_TRUE(ExtensionKeys().empty());
 }
