@@ -4,41 +4,26 @@
 
 #include <QAction>
 
+#include <array>
+
 namespace
 {
-// The availability table, one string per menu array (or the tool bar) and context, one
-// character per index from 1: 'o' on, 'i' idle (enabled only while no check runs), 'r' running
-// (enabled only while one runs), '-' off. Separators are off everywhere.
-struct Governed
-{
-    const char* Name;
-    const char* Root;
-    const char* Folder;
-    const char* Link;
-    const char* Started;
+// The availability table, one row per menu array (or the tool bar) with one string per context
+// (root, folder or link selected, check started), one character per index from 1: 'o' on, 'i'
+// idle (enabled only while no check runs), 'r' running (enabled only while one runs), '-' off.
+// Separators are off everywhere.
+const std::pair<const char*, std::array<const char*, 4>> Table[] = {
+    {"File", {"o", "o", "o", "o"}},
+    {"Edit", {"--i-ii----o-o", "iii-ii-ii-o-o", "iii-ii-ii-o-o", "----------o-o"}},
+    {"Links", {"i-ir---i--", "i-ir---i--", "iiir-o-i-o", "--ir------"}},
+    {"Node", {"oo-----------o", "oo-----------o", "oo-iii-ii-ii-o", "oo-----------o"}},
+    {"Folder", {"i---i-ii---", "i-iii-ii-ii", "-----------", "-----------"}},
+    {"Buttons", {"-i-ir--o---i--o", "-i-ir--o-iiii-o", "-iiir-oo-iiii-o", "---ir--o------o"}},
 };
 
-const Governed Table[] = {
-    {"File", "o", "o", "o", "o"},
-    {"Edit", "--i-ii----o-o", "iii-ii-ii-o-o", "iii-ii-ii-o-o", "----------o-o"},
-    {"Links", "i-ir---i--", "i-ir---i--", "iiir-o-i-o", "--ir------"},
-    {"Node", "oo-----------o", "oo-----------o", "oo-iii-ii-ii-o", "oo-----------o"},
-    {"Folder", "i---i-ii---", "i-iii-ii-ii", "-----------", "-----------"},
-    {"Buttons", "-i-ir--o---i--o", "-i-ir--o-iiii-o", "-iiir-oo-iiii-o", "---ir--o------o"},
-};
-
-const char* Column(const Governed& row, CommandContext context)
+size_t Column(CommandContext context)
 {
-    switch (context) {
-    case RootSelected:
-        return row.Root;
-    case FolderSelected:
-        return row.Folder;
-    case LinkSelected:
-        return row.Link;
-    default:
-        return row.Started;
-    }
+    return context == RootSelected ? 0 : context == FolderSelected ? 1 : context == LinkSelected ? 2 : 3;
 }
 
 class CommandStateTest : public EditFixture
@@ -57,17 +42,17 @@ protected:
         const MenuItems* menus[] = {&Main.mnuFileMenu, &Main.mnuEditMenu, &Main.mnuLinksMenu, &Main.mnuNodePopup,
                                     &Main.mnuFolderPopup};
         for (int array = 0; array < 6; ++array) {
-            const std::string rules = Column(Table[array], context);
+            const auto& [name, columns] = Table[array];
+            const std::string rules = columns[Column(context)];
             const int count = array < 5 ? menus[array]->Count() : Main.tbButtons.Count();
-            ASSERT_EQ(count, static_cast<int>(rules.size())) << Table[array].Name;
+            ASSERT_EQ(count, static_cast<int>(rules.size())) << name;
             for (int index = 1; index <= count; ++index) {
                 const char rule = rules[static_cast<size_t>(index - 1)];
                 const bool running = Main.CheckRunning;
                 const bool expected = rule == 'o' || (rule == 'i' && !running) || (rule == 'r' && running);
                 const QAction* item = array < 5 ? menus[array]->Item(index) : Main.tbButtons.Button(index);
                 EXPECT_EQ(item->isEnabled(), expected)
-                    << what << (Main.CheckRunning ? " while running: " : " while idle: ") << Table[array].Name << " "
-                    << index;
+                    << what << (running ? " while running: " : " while idle: ") << name << " " << index;
             }
         }
         for (int index = 1; index <= Main.mnuHelpMenu.Count(); ++index)

@@ -55,14 +55,8 @@ const Menu FolderPopup = {"Folder",
                           {C::CheckDirectory, C::None, C::Cut, C::Copy, C::Paste, C::None, C::NewFolder,
                            C::NewFavorite, C::None, C::Delete, C::Rename}};
 
-struct Button
-{
-    const char* Key; // empty for a separator
-    const char* ToolTip;
-    int Picture;
-    Command Runs;
-};
-const Button Toolbar[] = {
+// The tool bar's buttons: key (empty for a separator), tool tip, picture and what each runs.
+const std::tuple<const char*, const char*, int, Command> Toolbar[] = {
     {"", "", 0, C::None},
     {"CheckAll", "Check All Links", 13, C::CheckAllLinks},
     {"CheckOne", "Check Highlighted Link", 14, C::CheckThisLink},
@@ -154,21 +148,21 @@ TEST_F(MenusTest, TheToolBarHasFifteenButtonsDispatchedByKey)
     ASSERT_EQ(Main.tbToolbar->actions().size(), 15);
     EXPECT_EQ(Main.tbToolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
     for (int index = 1; index <= 15; ++index) {
-        const Button& want = Toolbar[index - 1];
+        const auto& [key, toolTip, picture, runs] = Toolbar[index - 1];
         QAction* button = Main.tbButtons.Button(index);
         EXPECT_EQ(Main.tbToolbar->actions()[index - 1], button);
-        if (std::string(want.Key).empty()) {
+        if (std::string(key).empty()) {
             EXPECT_TRUE(button->isSeparator()) << index;
             continue;
         }
-        EXPECT_EQ(button->objectName(), QString::fromLatin1(want.Key));
-        EXPECT_EQ(button->toolTip(), QString::fromLatin1(want.ToolTip));
+        EXPECT_EQ(button->objectName(), QString::fromLatin1(key));
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(toolTip));
         EXPECT_TRUE(button->text().isEmpty());
-        EXPECT_EQ(button->icon().pixmap(16, 16).toImage(), Main.Images->Image(want.Picture).pixmap(16, 16).toImage())
-            << want.Key;
+        EXPECT_EQ(button->icon().pixmap(16, 16).toImage(), Main.Images->Image(picture).pixmap(16, 16).toImage())
+            << key;
         Recorded.clear();
         tbToolbar_ButtonClick(Main, button);
-        EXPECT_EQ(Recorded, std::vector<Command>{want.Runs}) << want.Key;
+        EXPECT_EQ(Recorded, std::vector<Command>{runs}) << key;
     }
     QAction stranger;
     stranger.setObjectName(QStringLiteral("checkall"));
