@@ -114,10 +114,11 @@ TEST_F(TreeEventsTest, ANodeClickSetsTheCommandsAndTheFolderText)
 }
 
 // The pop-up belongs to the selected node, not to the one under the pointer; with nothing
-// selected there is none.
+// selected there is none, and a left click shows none.
 TEST_F(TreeEventsTest, ARightClickShowsThePopUpOfTheSelectedNode)
 {
     Click(Node(QStringLiteral("News")));
+    EXPECT_EQ(Main.LastPopupMenu, nullptr);
     Click(Node(QStringLiteral("Two")), Qt::RightButton);
     EXPECT_EQ(Main.LastPopupMenu, Main.mnuFolder);
     EXPECT_EQ(Main.tvFolders->SelectedItem(), Node(QStringLiteral("News")));
