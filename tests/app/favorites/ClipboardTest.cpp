@@ -1,5 +1,6 @@
 #include "app/favorites/Clipboard.h"
 
+#include "app/favorites/Rename.h"
 #include "app/forms/Pictures.h"
 #include "app/window/Commands.h"
 #include "tests/app/favorites/EditFixture.h"
@@ -261,3 +262,22 @@ TEST_F(ClipboardTest, APasteThatNeedNotOrCannotWriteAddsNoNodeAndTheRootStays)
     EXPECT_EQ(Nodes().Count(), nodes);
 }
 
+// A cut link whose folder is renamed before the paste is still found; an item deleted for good
+// leaves the clipboard, so a paste then has nothing to copy.
+TEST_F(ClipboardTest, TheClipboardFollowsARenamedFolderAndForgetsADeletedItem)
+{
+    Favorites.WriteFile(QStringLiteral("P/l.url"), LinkContent);
+    Favorites.MakeFolder(QStringLiteral("P/F"));
+    Load();
+
+    Cut(QStringLiteral("l"));
+    RenameNode(*Main.tvFolders, QStringLiteral("Q"), Node(QStringLiteral("P")));
+    Paste(QString());
+    EXPECT_EQ(Entries(), (QStringList{"l.url", "Q"}));
+    EXPECT_EQ(Children(QString()), (QStringList{"Q", "l"}));
+    EXPECT_TRUE(ReportedErrors().isEmpty());
+
+    Copy(QStringLiteral("Q/F"));
+    Delete(QStringLiteral("Q/F"));
+    EXPECT_FALSE(Main.Clip.ClipNode.has_value());
+}
