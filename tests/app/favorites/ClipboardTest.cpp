@@ -262,8 +262,8 @@ TEST_F(ClipboardTest, APasteThatNeedNotOrCannotWriteAddsNoNodeAndTheRootStays)
     EXPECT_EQ(Nodes().Count(), nodes);
 }
 
-// A cut link whose folder is renamed before the paste is still found; an item deleted for good
-// leaves the clipboard, so a paste then has nothing to copy.
+// A cut link whose folder is renamed before the paste is still found; a pasted folder is
+// selected; an item deleted for good leaves the clipboard, so a paste then has nothing to copy.
 TEST_F(ClipboardTest, TheClipboardFollowsARenamedFolderAndForgetsADeletedItem)
 {
     Favorites.WriteFile(QStringLiteral("P/l.url"), LinkContent);
@@ -278,6 +278,8 @@ TEST_F(ClipboardTest, TheClipboardFollowsARenamedFolderAndForgetsADeletedItem)
     EXPECT_TRUE(ReportedErrors().isEmpty());
 
     Copy(QStringLiteral("Q/F"));
+    Paste(QString());
+    EXPECT_TRUE(Node(QStringLiteral("F"))->Selected());
     Delete(QStringLiteral("Q/F"));
     EXPECT_FALSE(Main.Clip.ClipNode.has_value());
 }
