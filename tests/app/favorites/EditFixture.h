@@ -62,13 +62,6 @@ protected:
         ASSERT_NE(node, nullptr) << text.toStdString();
         node->SetSelected(true);
     }
-    int Count(const QString& text)
-    {
-        int count = 0;
-        for (int i = 1; i <= Nodes().Count(); ++i)
-            count += Nodes().Item(i)->Text() == text ? 1 : 0;
-        return count;
-    }
     // The texts of a folder node's children, in order.
     QStringList Children(const QString& folder)
     {

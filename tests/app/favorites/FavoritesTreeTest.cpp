@@ -97,13 +97,12 @@ TEST_F(FavoritesTreeTest, AnUnreadableSubfolderIsReportedOnceAndItsSiblingsStill
 {
     for (const char* name : {"A/a.url", "B/secret.url", "C/c.url"})
         Favorites.WriteFile(QString::fromLatin1(name));
-    const QByteArray locked = QFile::encodeName(Favorites.Sub(QStringLiteral("B")));
-    ASSERT_EQ(chmod(locked.constData(), 0), 0);
+    SetMode(Favorites.Sub(QStringLiteral("B")), 0);
     {
         ScopedFilePermissions asUser;
         Load();
     }
-    chmod(locked.constData(), 0700);
+    SetMode(Favorites.Sub(QStringLiteral("B")), 0700);
 
     EXPECT_EQ(Tree(), QStringLiteral("Favorites[A[a],B,C[c]]"));
     EXPECT_EQ(ReportedErrors(), (QList<int>{70}));

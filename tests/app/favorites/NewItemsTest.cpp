@@ -90,35 +90,12 @@ TEST_F(NewItemsTest, ANewFolderIsCreatedWithItsNameCleanedAndSelected)
     EXPECT_EQ(AddFolder(QStringLiteral("  spaced  ")), QDialog::Accepted);
 
     EXPECT_EQ(Entries(), (QStringList{"  spaced  ", "A-B"}));
-    EXPECT_EQ(Count(QStringLiteral("A-B")), 1);
+    ASSERT_EQ(Children(QString()), (QStringList{"A-B", "  spaced  "}));
     TreeNode* node = Node(QStringLiteral("A-B"));
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->Text(), QStringLiteral("A-B"));
     EXPECT_EQ(node->Image(), Pictures::OpenFolder);
     EXPECT_EQ(node->SelectedImage(), Pictures::OpenFolder);
     EXPECT_TRUE(Node(QStringLiteral("  spaced  "))->Selected());
     EXPECT_TRUE(desktop::ShownMessages().isEmpty());
-}
-
-TEST_F(NewItemsTest, ACollapsedFolderOrALinkSelectedGivesTheTargetFolder)
-{
-    Favorites.WriteFile(QStringLiteral("News/n.url"), OldShortcut);
-    Favorites.WriteFile(QStringLiteral("Other/o.url"), OldShortcut);
-    Load();
-    Node(QStringLiteral("News"))->SetExpanded(false);
-    Node(QStringLiteral("News"))->SetImage(Pictures::ClosedFolder);
-
-    for (const char* selected : {"News", "o"}) {
-        Select(QString::fromLatin1(selected));
-        AddFolder(QStringLiteral("F"));
-        Select(QString::fromLatin1(selected));
-        AddFavorite(QStringLiteral("fav"), QStringLiteral("http://fav.test/"));
-    }
-    EXPECT_EQ(Entries(QStringLiteral("News")), (QStringList{"F", "fav.url", "n.url"}));
-    EXPECT_EQ(Entries(QStringLiteral("Other")), (QStringList{"F", "fav.url", "o.url"}));
-    EXPECT_EQ(Children(QStringLiteral("News")), (QStringList{"n", "F", "fav"}));
-    EXPECT_EQ(Children(QStringLiteral("Other")), (QStringList{"o", "F", "fav"}));
-    EXPECT_EQ(Node(QStringLiteral("News/F"))->Text(), QStringLiteral("F"));
 }
 
 // The file holds only the address; no section of the program's own is written.

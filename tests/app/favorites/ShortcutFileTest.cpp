@@ -1,7 +1,7 @@
 #include "app/favorites/ShortcutFile.h"
 
 #include "app/settings/AppSettings.h"
-#include "platform/runtime/ErrorRecord.h"
+#include "tests/support/RaisedError.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -76,12 +76,7 @@ TEST_F(ShortcutFileTest, ValuesThatAreNotNumbersRaiseAConversionError)
 {
     for (const char* orrindale : {"Timeout=\r\nRename=1\r\n", "Timeout=abc\r\nRename=1\r\n", "Timeout=800\r\nRename=x\r\n"}) {
         Favorites.WriteFile(QStringLiteral("Bad.url"), QByteArray("[Orrindale]\r\n") + orrindale);
-        try {
-            Read(QStringLiteral("Bad"));
-            ADD_FAILURE() << "no error for " << orrindale;
-        } catch (const runtime::Error& error) {
-            EXPECT_EQ(error.Number(), runtime::TypeMismatch);
-        }
+        EXPECT_EQ(ErrorNumberOf([this] { Read(QStringLiteral("Bad")); }), runtime::TypeMismatch) << orrindale;
     }
 }
 

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <array>
+
 namespace
 {
 using C = Command;
@@ -55,14 +57,8 @@ const Menu FolderPopup = {"Folder",
                           {C::CheckDirectory, C::None, C::Cut, C::Copy, C::Paste, C::None, C::NewFolder,
                            C::NewFavorite, C::None, C::Delete, C::Rename}};
 
-struct Button
-{
-    const char* Key; // empty for a separator
-    const char* ToolTip;
-    int Picture;
-    Command Runs;
-};
-const Button Toolbar[] = {
+// The tool bar's buttons: key (empty for a separator), tool tip, picture and what each runs.
+const std::tuple<const char*, const char*, int, Command> Toolbar[] = {
     {"", "", 0, C::None},
     {"CheckAll", "Check All Links", 13, C::CheckAllLinks},
     {"CheckOne", "Check Highlighted Link", 14, C::CheckThisLink},
@@ -79,6 +75,24 @@ const Button Toolbar[] = {
     {"", "", 0, C::None},
     {"Help", "Strandmoor Help", 1, C::HelpTopics},
 };
+
+// The availability table, one row per menu array (or the tool bar) with one string per context
+// (root, folder or link selected, check started), one character per index from 1: 'o' on, 'i'
+// idle (enabled only while no check runs), 'r' running (enabled only while one runs), '-' off.
+// Separators are off everywhere.
+const std::pair<const char*, std::array<const char*, 4>> Table[] = {
+    {"File", {"o", "o", "o", "o"}},
+    {"Edit", {"--i-ii----o-o", "iii-ii-ii-o-o", "iii-ii-ii-o-o", "----------o-o"}},
+    {"Links", {"i-ir---i--", "i-ir---i--", "iiir-o-i-o", "--ir------"}},
+    {"Node", {"oo-----------o", "oo-----------o", "oo-iii-ii-ii-o", "oo-----------o"}},
+    {"Folder", {"i---i-ii---", "i-iii-ii-ii", "-----------", "-----------"}},
+    {"Buttons", {"-i-ir--o---i--o", "-i-ir--o-iiii-o", "-iiir-oo-iiii-o", "---ir--o------o"}},
+};
+
+size_t Column(CommandContext context)
+{
+    return context == RootSelected ? 0 : context == FolderSelected ? 1 : context == LinkSelected ? 2 : 3;
+}
 
 class MenusTest : public EditFixture
 {
@@ -113,6 +127,29 @@ protected:
             EXPECT_EQ(Recorded, runs == C::None ? std::vector<Command>{} : std::vector<Command>{runs})
                 << menu.Name << " " << index;
         }
+    }
+
+    // Every governed item against the table's column for `context`; the Help menu is never touched.
+    void ExpectColumn(CommandContext context, const std::string& what)
+    {
+        const MenuItems* menus[] = {&Main.mnuFileMenu, &Main.mnuEditMenu, &Main.mnuLinksMenu, &Main.mnuNodePopup,
+                                    &Main.mnuFolderPopup};
+        for (int array = 0; array < 6; ++array) {
+            const auto& [name, columns] = Table[array];
+            const std::string rules = columns[Column(context)];
+            const int count = array < 5 ? menus[array]->Count() : Main.tbButtons.Count();
+            ASSERT_EQ(count, static_cast<int>(rules.size())) << name;
+            for (int index = 1; index <= count; ++index) {
+                const char rule = rules[static_cast<size_t>(index - 1)];
+                const bool running = Main.CheckRunning;
+                const bool expected = rule == 'o' || (rule == 'i' && !running) || (rule == 'r' && running);
+                const QAction* item = array < 5 ? menus[array]->Item(index) : Main.tbButtons.Button(index);
+                EXPECT_EQ(item->isEnabled(), expected)
+                    << what << (running ? " while running: " : " while idle: ") << name << " " << index;
+            }
+        }
+        for (int index = 1; index <= Main.mnuHelpMenu.Count(); ++index)
+            EXPECT_TRUE(Main.mnuHelpMenu.Item(index)->isEnabled() || Main.mnuHelpMenu.Item(index)->isSeparator());
     }
 
     std::vector<Command> Recorded;
@@ -154,21 +191,21 @@ TEST_F(MenusTest, TheToolBarHasFifteenButtonsDispatchedByKey)
     ASSERT_EQ(Main.tbToolbar->actions().size(), 15);
     EXPECT_EQ(Main.tbToolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
     for (int index = 1; index <= 15; ++index) {
-        const Button& want = Toolbar[index - 1];
+        const auto& [key, toolTip, picture, runs] = Toolbar[index - 1];
         QAction* button = Main.tbButtons.Button(index);
         EXPECT_EQ(Main.tbToolbar->actions()[index - 1], button);
-        if (std::string(want.Key).empty()) {
+        if (std::string(key).empty()) {
             EXPECT_TRUE(button->isSeparator()) << index;
             continue;
         }
-        EXPECT_EQ(button->objectName(), QString::fromLatin1(want.Key));
-        EXPECT_EQ(button->toolTip(), QString::fromLatin1(want.ToolTip));
+        EXPECT_EQ(button->objectName(), QString::fromLatin1(key));
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(toolTip));
         EXPECT_TRUE(button->text().isEmpty());
-        EXPECT_EQ(button->icon().pixmap(16, 16).toImage(), Main.Images->Image(want.Picture).pixmap(16, 16).toImage())
-            << want.Key;
+        EXPECT_EQ(button->icon().pixmap(16, 16).toImage(), Main.Images->Image(picture).pixmap(16, 16).toImage())
+            << key;
         Recorded.clear();
         tbToolbar_ButtonClick(Main, button);
-        EXPECT_EQ(Recorded, std::vector<Command>{want.Runs}) << want.Key;
+        EXPECT_EQ(Recorded, std::vector<Command>{runs}) << key;
     }
     QAction stranger;
     stranger.setObjectName(QStringLiteral("checkall"));
@@ -220,4 +257,39 @@ TEST_F(MenusTest, StopOnlyClearsTheFlagAndHelpOpensTheHelpFile)
     EXPECT_EQ(QString::fromStdString(requests[0].File), Program.Sub(QStringLiteral("Strandmoor.chm")));
     EXPECT_EQ(QString::fromStdString(requests[1].File), VendorAddress());
     EXPECT_TRUE(requests[0].Operation.empty());
+}
+
+// A context outside the known ones acts like a started check.
+TEST_F(MenusTest, EveryGovernedItemFollowsTheTableInEveryContext)
+{
+    for (bool running : {false, true}) {
+        for (int context : {int{RootSelected}, int{FolderSelected}, int{LinkSelected}, int{CheckStarted}, 0, 9}) {
+            Main.CheckRunning = running;
+            // Whatever was enabled before must not leak into the result.
+            UpdateCommandState(Main, context == LinkSelected ? FolderSelected : LinkSelected);
+            UpdateCommandState(Main, static_cast<CommandContext>(context));
+            ExpectColumn(static_cast<CommandContext>(context), "context " + std::to_string(context));
+        }
+    }
+}
+
+TEST_F(MenusTest, AFinishedCheckWorksOutTheContextFromTheSelectedNode)
+{
+    // A collapsed folder still counts as a folder; with nothing selected the root's commands come back.
+    const std::pair<const char*, CommandContext> cases[] = {
+        {"Favorites", RootSelected}, {"Folder", FolderSelected}, {"Link", LinkSelected},
+        {"collapsed", FolderSelected}, {nullptr, RootSelected}};
+    for (const auto& [selected, column] : cases) {
+        if (!selected)
+            Main.tvFolders->setCurrentItem(nullptr);
+        else if (std::string(selected) == "collapsed") {
+            Node(QStringLiteral("Folder"))->SetImage(16);
+            Node(QStringLiteral("Folder"))->SetSelected(true);
+        } else
+            Select(QString::fromLatin1(selected));
+        Main.CheckRunning = false;
+        UpdateCommandState(Main, CheckStarted);
+        UpdateCommandState(Main, CheckFinished);
+        ExpectColumn(column, std::string("finished with ") + (selected ? selected : "nothing selected"));
+    }
 }

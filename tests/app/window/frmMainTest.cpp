@@ -1,51 +1,35 @@
 #include "app/window/frmMain.h"
 
-#include "app/settings/AppSettings.h"
 #include "platform/controls/StatusBar.h"
-#include "platform/controls/TreeView.h"
-#include "platform/desktop/Application.h"
-#include "platform/desktop/MessageBox.h"
-#include "platform/win32/ShellExecute.h"
 #include "platform/win32/WinTypes.h"
+#include "tests/app/favorites/EditFixture.h"
 #include "tests/support/PrivateRegistry.h"
-#include "tests/support/TestFolder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <QThread>
 #include <QToolBar>
-
-#include <gtest/gtest.h>
 
 namespace
 {
 const std::string SettingsKey = "Software\\Orrindale\\Strandmoor";
 const std::string ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-class frmMainTest : public ::testing::Test
+// Each test starts its own main windows, which find the test's Favorites folder through a
+// private hive.
+class frmMainTest : public EditFixture
 {
 protected:
     frmMainTest()
     {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
         Registry.WriteValue(win32::HKEY_CURRENT_USER, ShellFolders, "Favorites", win32::REG_SZ,
                             Favorites.Path().toStdString() + '\0');
     }
-    ~frmMainTest() override
-    {
-        AppSettings = ApplicationSettings{};
-        desktop::App::SetPath(QString());
-    }
 
-    TestFolder Program;
-    TestFolder Favorites;
     PrivateRegistry Registry;
 };
 } // namespace
@@ -54,6 +38,7 @@ TEST_F(frmMainTest, StartUpLoadsTheFavoritesFolderShowsTheTotalsAndSetsTheHelpFi
 {
     Favorites.WriteFile(QStringLiteral("One.url"));
     Favorites.WriteFile(QStringLiteral("Sub/Two.url"));
+    AppSettings.Timeout = 0;
     frmMain window;
     ASSERT_TRUE(window.Load());
 
@@ -69,11 +54,8 @@ TEST_F(frmMainTest, StartUpLoadsTheFavoritesFolderShowsTheTotalsAndSetsTheHelpFi
     // F1 opens the help file beside the program.
     window.show();
     QApplication::setActiveWindow(&window);
-    win32::RecordShellRequests(true);
-    win32::ClearShellRequests();
     QTest::keyClick(&window, Qt::Key_F1);
     const auto requests = win32::ShellRequests();
-    win32::RecordShellRequests(false);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(QString::fromStdString(requests[0].File), Program.Sub(QStringLiteral("Strandmoor.chm")));
 }
