@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <algorithm>
 #include <array>
@@ -151,33 +150,27 @@ protected:
 
 TEST_F(FavoritesTool, EachBrowserStyleRoundTripsThroughTheFavorites)
 {
-    struct Case
-    {
-        const char* Style;
-        std::string Text;
-        std::string Tree;
-        std::array<int, 4> Skipped; // separators, without address, javascript:, place:
-    };
     const auto [deepText, deepTree] = Nest(50);
-    const Case cases[] = {
+    // The file, its tree and what it skips: separators, without address, javascript:, place:.
+    const std::tuple<const char*, std::string, std::string, std::array<int, 4>> cases[] = {
         {"Firefox", FirefoxStyle, ExpectedTree, {1, 1, 0, 1}},
         {"bare", BareStyle, ExpectedTree, {0, 0, 0, 0}},
         {"50 deep", deepText, deepTree, {0, 0, 0, 0}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Style);
-        const BookmarkFile file = ParseBookmarkFile(QByteArray::fromStdString(c.Text));
-        EXPECT_EQ(Tree(file), c.Tree);
-        EXPECT_EQ((std::array<int, 4>{file.Skipped[0], file.Skipped[1], file.Skipped[2], file.Skipped[3]}), c.Skipped);
+    for (const auto& [style, text, tree, skipped] : cases) {
+        SCOPED_TRACE(style);
+        const BookmarkFile file = ParseBookmarkFile(QByteArray::fromStdString(text));
+        EXPECT_EQ(Tree(file), tree);
+        EXPECT_EQ((std::array<int, 4>{file.Skipped[0], file.Skipped[1], file.Skipped[2], file.Skipped[3]}), skipped);
 
         // Import, then export: the same tree; the favorites on disk in the tree's order.
-        const QString imported = folder.MakeFolder(QString::fromLatin1(c.Style) + QStringLiteral("/imported"));
-        ASSERT_EQ(RunCommand(RunImport, {folder.WriteFile(QStringLiteral("in.html"), QByteArray::fromStdString(c.Text)),
+        const QString imported = folder.MakeFolder(QString::fromLatin1(style) + QStringLiteral("/imported"));
+        ASSERT_EQ(RunCommand(RunImport, {folder.WriteFile(QStringLiteral("in.html"), QByteArray::fromStdString(text)),
                                          QStringLiteral("--into"), imported})
                       .Exit,
                   0);
         EXPECT_EQ(TreeOnDisk::Of(imported, true), Tree(file, true));
-        const QString exported = folder.Sub(QString::fromLatin1(c.Style) + QStringLiteral("/out.html"));
+        const QString exported = folder.Sub(QString::fromLatin1(style) + QStringLiteral("/out.html"));
         const ToolRun exportRun = RunCommand(RunExport, {imported, QStringLiteral("-o"), exported});
         ASSERT_EQ(exportRun.Exit, 0) << exportRun.Err;
         QFile exportedFile(exported);
@@ -185,7 +178,7 @@ TEST_F(FavoritesTool, EachBrowserStyleRoundTripsThroughTheFavorites)
         EXPECT_EQ(Tree(ParseBookmarkFile(exportedFile.readAll())), TreeOnDisk::Of(imported));
 
         // Export, then import: the same folders, names and addresses.
-        const QString again = folder.Sub(QString::fromLatin1(c.Style) + QStringLiteral("/again"));
+        const QString again = folder.Sub(QString::fromLatin1(style) + QStringLiteral("/again"));
         ASSERT_EQ(RunCommand(RunImport, {exported, QStringLiteral("--into"), again}).Exit, 0);
         EXPECT_EQ(TreeOnDisk::Of(again), TreeOnDisk::Of(imported));
     }
@@ -193,14 +186,9 @@ TEST_F(FavoritesTool, EachBrowserStyleRoundTripsThroughTheFavorites)
 
 TEST_F(FavoritesTool, FilesThatCannotBeUsedAreRefusedWithTheirLine)
 {
-    struct Case
-    {
-        std::string Text;
-        int Line;
-        const char* Message;
-    };
     const std::string doctype = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n";
-    const Case cases[] = {
+    // The file, the line the fault shows on and the start of the message.
+    const std::tuple<std::string, int, const char*> cases[] = {
         {"", 1, "this is not a bookmark file"},
         {"{\"roots\": {}}", 1, "this is not a bookmark file"},
         {"\n\n<html><body>", 3, "this is not a bookmark file"},
@@ -210,14 +198,14 @@ TEST_F(FavoritesTool, FilesThatCannotBeUsedAreRefusedWithTheirLine)
         {doctype + "<META CHARSET=\"koi8-r\">", 2, "the character set \"koi8-r\" is not supported"},
         {Nest(101).first, 2 + 2 * 101, "folders are nested more than 100 deep"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Text.substr(0, 60));
+    for (const auto& [text, line, message] : cases) {
+        SCOPED_TRACE(text.substr(0, 60));
         try {
-            ParseBookmarkFile(QByteArray::fromStdString(c.Text));
+            ParseBookmarkFile(QByteArray::fromStdString(text));
             ADD_FAILURE() << "accepted";
         } catch (const BookmarkFileError& error) {
-            EXPECT_EQ(error.Line, c.Line);
-            EXPECT_EQ(std::string(error.what()).find(c.Message), 0u) << error.what();
+            EXPECT_EQ(error.Line, line);
+            EXPECT_EQ(std::string(error.what()).find(message), 0u) << error.what();
         }
     }
     const ToolRun run = RunCommand(RunImport, {folder.WriteFile(QStringLiteral("bad.html"), "<html>"),
@@ -246,12 +234,8 @@ TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
         QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2);
     EXPECT_EQ(ParseBookmarkFile(utf16Bytes).Items.at(0).Name, QStringLiteral("Ünï"));
 
-    struct Address
-    {
-        const char* In;
-        const char* Written;
-    };
-    const Address addresses[] = {
+    // The address read and the one written into the shortcut.
+    const std::pair<const char*, const char*> addresses[] = {
         {"http://example.com/a b?q=é€", "http://example.com/a b?q=é€"}, // the code page holds all of it
         {"http://日本.example/パス?q=1", "http://xn--wgv71a.example/%E3%83%91%E3%82%B9?q=1"},
         {"http://bücher.example/日", "http://xn--bcher-kva.example/%E6%97%A5"},
@@ -261,8 +245,8 @@ TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
         {"http://exa mple.example/日\x01", "http://exa mple.example/%E6%97%A5%01"}, // no address QUrl takes
         {"\"http://q.example/\"", "%22http://q.example/\""},                        // the reader drops a pair of quotes
     };
-    for (const Address& a : addresses)
-        EXPECT_EQ(ShortcutAddress(QString::fromUtf8(a.In)), QString::fromUtf8(a.Written)) << a.In;
+    for (const auto& [address, written] : addresses)
+        EXPECT_EQ(ShortcutAddress(QString::fromUtf8(address)), QString::fromUtf8(written)) << address;
 }
 
 TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
@@ -275,13 +259,8 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
     ASSERT_EQ(symlink(outside.toUtf8().constData(), (target + QStringLiteral("/Link")).toUtf8().constData()), 0);
     const QString longName = QString(300, QChar(u'é'));
 
-    struct Case
-    {
-        QString Name;
-        bool Folder;
-        QString OnDisk;
-    };
-    const Case cases[] = {
+    // The name in the file, whether it is a folder's, the name it gets on disk.
+    const std::tuple<QString, bool, QString> cases[] = {
         {QStringLiteral(".."), true, QStringLiteral("New Folder/")},
         {QStringLiteral(".."), false, QStringLiteral("...url")},
         {QString(), false, QStringLiteral("http---e.example-.url")},
@@ -298,10 +277,10 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
     std::string text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
     QStringList expected = {QStringLiteral("Docs.url"), QStringLiteral("docs (2).url"), QStringLiteral("Link/"),
                             QStringLiteral("Work/")};
-    for (const Case& c : cases) {
-        text += c.Folder ? "<DT><H3>" + c.Name.toStdString() + "</H3><DL><p></DL><p>\n"
-                         : "<DT><A HREF=\"http://e.example/\">" + c.Name.toStdString() + "</A>\n";
-        expected.append(c.OnDisk);
+    for (const auto& [name, isFolder, onDisk] : cases) {
+        text += isFolder ? "<DT><H3>" + name.toStdString() + "</H3><DL><p></DL><p>\n"
+                         : "<DT><A HREF=\"http://e.example/\">" + name.toStdString() + "</A>\n";
+        expected.append(onDisk);
     }
     const ToolRun run =
         RunCommand(RunImport, {folder.WriteFile(QStringLiteral("names.html"), QByteArray::fromStdString(text)),
@@ -420,15 +399,10 @@ TEST_F(FavoritesTool, UsesTheFavoritesFolderNamedInTheHive)
 
 TEST_F(FavoritesTool, TheToolDispatchesItsCommands)
 {
-    struct Case
-    {
-        QStringList Args;
-        int Exit;
-        const char* Shown;
-    };
     const QString favorites = folder.MakeFolder(QStringLiteral("F"));
     folder.WriteFile(QStringLiteral("F/x.url"), "[InternetShortcut]\r\nURL=http://x/\r\n");
-    const Case cases[] = {
+    // The arguments, the exit and what the tool writes.
+    const std::tuple<QStringList, int, const char*> cases[] = {
         {{}, 1, "usage: favorites COMMAND"},
         {{QStringLiteral("--help")}, 0, "  favorites export [FOLDER] [-o FILE]"},
         {{QStringLiteral("checks")}, 1, "favorites: no command checks"},
@@ -437,11 +411,9 @@ TEST_F(FavoritesTool, TheToolDispatchesItsCommands)
         {{QStringLiteral("export"), favorites, QStringLiteral("extra")}, 1, "unexpected argument extra"},
         {{QStringLiteral("export"), favorites}, 0, "<DT><A HREF=\"http://x/\""},
     };
-    for (const Case& c : cases) {
-        QProcess process;
-        process.start(QStringLiteral(FAVORITES_TOOL_PATH), c.Args);
-        ASSERT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitCode(), c.Exit) << c.Shown;
-        EXPECT_TRUE(process.readAll().contains(c.Shown) || process.readAllStandardError().contains(c.Shown)) << c.Shown;
+    for (const auto& [args, exit, shown] : cases) {
+        const ToolRun run = RunProgram(QStringLiteral(FAVORITES_TOOL_PATH), args);
+        EXPECT_EQ(run.Exit, exit) << shown;
+        EXPECT_NE((run.Out + run.Err).find(shown), std::string::npos) << run.Out << run.Err;
     }
 }
