@@ -161,29 +161,9 @@ TEST_F(RegTool, RejectsBadCommandLinesAndWritesNothing)
     EXPECT_NE(help.Out.find("REG ADD KeyName"), std::string::npos);
 }
 
-TEST_F(RegTool, AsksBeforeOverwritingOrDeleting)
-{
-    Set("Software\\Tool", "n", REG_SZ, "old\0"s);
-
-    const ToolRun result = Run({"add", "HKCU\\Software\\Tool", "/v", "n", "/d", "new"}, "n\n");
-    EXPECT_EQ(result.Exit, 1);
-    EXPECT_NE(result.Out.find("Value n exists, overwrite(Yes/No)?"), std::string::npos) << result.Out;
-    EXPECT_EQ(Value("Software\\Tool", "n").second, "old\0"s);
-
-    // No answer at all (input closed) is no as well.
-    for (const QStringList& args :
-         {QStringList{"delete", "HKCU\\Software\\Tool", "/v", "n"}, QStringList{"delete", "HKCU\\Software\\Tool"}}) {
-        EXPECT_EQ(Run(args).Exit, 1);
-        EXPECT_EQ(Value("Software\\Tool", "n").second, "old\0"s);
-    }
-
-    Succeeds({"add", "HKCU\\Software\\Tool", "/v", "n", "/d", "new"}, "Yes\n");
-    EXPECT_EQ(Value("Software\\Tool", "n").second, "new\0"s);
-    Succeeds({"delete", "HKCU\\Software\\Tool"}, "y\n");
-    EXPECT_FALSE(KeyExists("Software\\Tool"));
-}
-
-TEST_F(RegTool, QueriesKeysValuesAndTrees)
+// Commands in turn on one key: the answer typed at its prompt, its exit and all it writes. A
+// query after each change shows what the change left.
+TEST_F(RegTool, QueriesAndDeletesOnlyWhatTheUserAgreesTo)
 {
     Set("Software\\Tool", "", REG_SZ, "dflt\0"s);
     Set("Software\\Tool", "b", REG_DWORD, "\x07\0\0\0"s);
@@ -191,44 +171,45 @@ TEST_F(RegTool, QueriesKeysValuesAndTrees)
     // Control characters are shown escaped: one value is one line.
     Set("Software\\Tool\\Inner", "line\nbreak", REG_SZ, "tab\there\x1B[2J\x81\0"s);
 
-    const std::string top = "\nHKEY_CURRENT_USER\\Software\\Tool\n"
-                            "    (Default)    REG_SZ    dflt\n"
-                            "    b    REG_DWORD    0x7\n"
-                            "\n"
-                            "HKEY_CURRENT_USER\\Software\\Tool\\Inner\n";
-    EXPECT_EQ(Succeeds({"query", "HKCU\\Software\\Tool"}), top);
-    EXPECT_EQ(Succeeds({"query", "HKCU\\Software\\Tool", "/s"}),
-              top + "    deep    REG_SZ    x\n"
-                    "    line\\nbreak    REG_SZ    tab\\there\\x1B[2J\\x81\n"
-                    "\n");
-    EXPECT_NE(Succeeds({"query", "HKCU\\Software\\Tool", "/v", "deep", "/s"}).find("End of search: 1 match(es) found."),
-              std::string::npos);
-    // Switches start with "/" or "-".
-    EXPECT_NE(Succeeds({"query", "HKCU\\Software\\Tool", "-ve"}).find("(Default)    REG_SZ    dflt"),
-              std::string::npos);
-}
-
-TEST_F(RegTool, DeletesValuesKeysAndWholeTrees)
-{
-    Set("Software\\Tool\\A\\B", "deep", REG_SZ, "1\0"s);
-    for (const char* name : {"one", "two", "three"})
-        Set("Software\\Tool", name, REG_SZ, "1\0"s);
-
-    EXPECT_EQ(Run({"delete", "HKCU\\Software\\Tool", "/v", "one", "/f"}).Exit, 0);
-    EXPECT_EQ(Value("Software\\Tool", "one"), Missing);
-    EXPECT_EQ(Value("Software\\Tool", "two").first, REG_SZ);
-
-    EXPECT_EQ(Run({"delete", "HKCU\\Software\\Tool", "/va", "/f"}).Exit, 0);
-    EXPECT_EQ(Value("Software\\Tool", "two"), Missing);
-    EXPECT_EQ(Value("Software\\Tool", "three"), Missing);
-    EXPECT_TRUE(KeyExists("Software\\Tool\\A\\B"));
-
-    // A key with subkeys goes with everything below it; a root never does.
-    EXPECT_EQ(Run({"delete", "HKCU\\Software\\Tool", "/f"}).Exit, 0);
-    EXPECT_FALSE(KeyExists("Software\\Tool"));
-    EXPECT_TRUE(KeyExists("Software"));
-    EXPECT_EQ(Run({"delete", "HKCU", "/f"}).Exit, 1);
-    EXPECT_TRUE(KeyExists("Software\\Microsoft"));
+    const QString tool = QStringLiteral("HKCU\\Software\\Tool");
+    const std::string software = "\nHKEY_CURRENT_USER\\Software\n";
+    const std::string key = "\nHKEY_CURRENT_USER\\Software\\Tool\n";
+    const std::string inner = "\nHKEY_CURRENT_USER\\Software\\Tool\\Inner\n";
+    const std::string deep = "    deep    REG_SZ    x\n";
+    const std::string innerValues = deep + "    line\\nbreak    REG_SZ    tab\\there\\x1B[2J\\x81\n\n";
+    const std::string dflt = "    (Default)    REG_SZ    dflt\n";
+    const std::string b = "    b    REG_DWORD    0x7\n";
+    const std::string removeKey = "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Tool (Yes/No)?";
+    const std::string done = "The operation completed successfully.\n";
+    const std::string canceled = " The operation was canceled by the user.\n";
+    const std::tuple<QStringList, QByteArray, int, std::string> steps[] = {
+        {{"query", tool}, {}, 0, key + dflt + b + inner},
+        {{"query", tool, "/s"}, {}, 0, key + dflt + b + inner + innerValues},
+        {{"query", tool, "/v", "deep", "/s"}, {}, 0, inner + deep + "\nEnd of search: 1 match(es) found.\n"},
+        // Switches start with "/" or "-".
+        {{"query", tool, "-ve"}, {}, 0, key + dflt + "\n"},
+        // No answer at all (input closed) is no as well.
+        {{"add", tool, "/v", "b", "/d", "new"}, "n\n", 1, "Value b exists, overwrite(Yes/No)?" + canceled},
+        {{"delete", tool, "/v", "b"}, {}, 1, "Delete the registry value b (Yes/No)?" + canceled},
+        {{"delete", tool}, {}, 1, removeKey + canceled},
+        {{"query", tool, "/v", "b"}, {}, 0, key + b + "\n"},
+        {{"add", tool, "/v", "b", "/d", "new"}, "Yes\n", 0, "Value b exists, overwrite(Yes/No)? " + done},
+        {{"query", tool, "/v", "b"}, {}, 0, key + "    b    REG_SZ    new\n\n"},
+        {{"delete", tool, "/v", "b", "/f"}, {}, 0, done},
+        {{"query", tool}, {}, 0, key + dflt + inner},
+        // All values of the key go, its subkeys stay.
+        {{"delete", tool, "/va", "/f"}, {}, 0, done},
+        {{"query", tool, "/s"}, {}, 0, key + inner + innerValues},
+        // A key goes with everything below it; a root never does.
+        {{"delete", tool}, "y\n", 0, removeKey + " " + done},
+        {{"delete", "HKCU", "/f"}, {}, 1, "ERROR: Invalid key name.\nType \"REG DELETE /?\" for usage.\n"},
+        {{"query", "HKCU\\Software"}, {}, 0, software + "\nHKEY_CURRENT_USER\\Software\\Microsoft\n"},
+    };
+    for (const auto& [args, answer, exit, written] : steps) {
+        const ToolRun result = Run(args, answer);
+        EXPECT_EQ(result.Exit, exit) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(result.Out + result.Err, written) << args.join(QLatin1Char(' ')).toStdString();
+    }
 }
 
 TEST_F(RegTool, ExportThenImportIntoAnEmptyHiveRoundTripsEveryType)
