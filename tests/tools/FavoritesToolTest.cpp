@@ -93,35 +93,32 @@ std::string Tree(const BookmarkFile& file, bool sorted = false)
     return Lines(lines, sorted);
 }
 
-// The same for a folder on disk, in the order the walk meets it.
-class TreeOnDisk final : public FavoritesVisitor
+// The same for a folder on disk, in the order the walk meets it. A folder the walk cannot
+// enter shows as a bookmark named after its path and the reason.
+std::string TreeOnDisk(const QString& folder, bool sorted = false)
 {
-public:
-    bool EnterFolder(const QString&, const QString& name, int) override
+    struct Items final : FavoritesVisitor
     {
-        path_.append(name);
-        lines_.append(path_.join(QLatin1Char('/')) + QLatin1Char('/'));
-        return true;
-    }
-    void LeaveFolder() override { path_.removeLast(); }
-    void Shortcut(const QString& file, const QString& name) override
-    {
-        const QString url = ReadWholeProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), file);
-        lines_.append((path_ + QStringList{name}).join(QLatin1Char('/')) + QStringLiteral(" -> ") + url);
-    }
-    void Unwalkable(const QString& path, const QString& reason) override { lines_.append(path + " ! " + reason); }
-
-    static std::string Of(const QString& folder, bool sorted = false)
-    {
-        TreeOnDisk tree;
-        WalkFavorites(folder, tree);
-        return Lines(tree.lines_, sorted);
-    }
-
-private:
-    QStringList path_;
-    QStringList lines_;
-};
+        bool EnterFolder(const QString&, const QString& name, int) override
+        {
+            file.Items.push_back({BookmarkItem::Folder, name, {}});
+            return true;
+        }
+        void LeaveFolder() override { file.Items.push_back({BookmarkItem::EndOfFolder, {}, {}}); }
+        void Shortcut(const QString& path, const QString& name) override
+        {
+            const QString url = ReadWholeProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), path);
+            file.Items.push_back({BookmarkItem::Bookmark, name, url});
+        }
+        void Unwalkable(const QString& path, const QString& reason) override
+        {
+            file.Items.push_back({BookmarkItem::Bookmark, path + QStringLiteral(" ! ") + reason, {}});
+        }
+        BookmarkFile file;
+    } items;
+    WalkFavorites(folder, items);
+    return Tree(items.file, sorted);
+}
 
 // A nest of `depth` folders "Level 1" ... with one bookmark at the bottom, and its tree.
 std::pair<std::string, std::string> Nest(int depth)
@@ -169,18 +166,18 @@ TEST_F(FavoritesTool, EachBrowserStyleRoundTripsThroughTheFavorites)
                                          QStringLiteral("--into"), imported})
                       .Exit,
                   0);
-        EXPECT_EQ(TreeOnDisk::Of(imported, true), Tree(file, true));
+        EXPECT_EQ(TreeOnDisk(imported, true), Tree(file, true));
         const QString exported = folder.Sub(QString::fromLatin1(style) + QStringLiteral("/out.html"));
         const ToolRun exportRun = RunCommand(RunExport, {imported, QStringLiteral("-o"), exported});
         ASSERT_EQ(exportRun.Exit, 0) << exportRun.Err;
         QFile exportedFile(exported);
         ASSERT_TRUE(exportedFile.open(QIODevice::ReadOnly));
-        EXPECT_EQ(Tree(ParseBookmarkFile(exportedFile.readAll())), TreeOnDisk::Of(imported));
+        EXPECT_EQ(Tree(ParseBookmarkFile(exportedFile.readAll())), TreeOnDisk(imported));
 
-        // Export, then import: the same folders, names and addresses.
-        const QString again = folder.Sub(QString::fromLatin1(style) + QStringLiteral("/again"));
+        // Export, then import into a folder not there yet: the same folders, names and addresses.
+        const QString again = folder.Sub(QString::fromLatin1(style) + QStringLiteral("/not yet/again"));
         ASSERT_EQ(RunCommand(RunImport, {exported, QStringLiteral("--into"), again}).Exit, 0);
-        EXPECT_EQ(TreeOnDisk::Of(again), TreeOnDisk::Of(imported));
+        EXPECT_EQ(TreeOnDisk(again), TreeOnDisk(imported));
     }
 }
 
@@ -249,7 +246,9 @@ TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
         EXPECT_EQ(ShortcutAddress(QString::fromUtf8(address)), QString::fromUtf8(written)) << address;
 }
 
-TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
+// Names are made safe and never take an existing one; addresses are written in the code page,
+// and the files keep the bookmarks' dates.
+TEST_F(FavoritesTool, ImportWritesSafeNamesAddressesAndDates)
 {
     const QString target = folder.MakeFolder(QStringLiteral("target"));
     const QString outside = folder.MakeFolder(QStringLiteral("outside"));
@@ -282,12 +281,16 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
                          : "<DT><A HREF=\"http://e.example/\">" + name.toStdString() + "</A>\n";
         expected.append(onDisk);
     }
+    text += "<DT><A HREF=\"http://caf\xC3\xA9.example/\xE2\x82\xAC\" ADD_DATE=\"1500000000\" "
+            "LAST_MODIFIED=\"1600000000\">Caf\xC3\xA9</A>\n"
+            "<DT><A HREF=\"http://\xE6\x97\xA5\xE6\x9C\xAC.example/\" ADD_DATE=\"1400000000\">Nihon</A>\n";
+    expected.append({QStringLiteral("Café.url"), QStringLiteral("Nihon.url")});
     const ToolRun run =
         RunCommand(RunImport, {folder.WriteFile(QStringLiteral("names.html"), QByteArray::fromStdString(text)),
                                QStringLiteral("--into"), target});
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out, "Imported " + folder.Sub(QStringLiteral("names.html")).toStdString() + " into " +
-                           target.toStdString() + ":\n4 folders, 8 favorites written, 0 skipped.\n");
+                           target.toStdString() + ":\n4 folders, 10 favorites written, 0 skipped.\n");
 
     QStringList onDisk;
     for (const QFileInfo& item : QDir(target).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
@@ -298,34 +301,22 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
     EXPECT_TRUE(QDir(outside).isEmpty());
     EXPECT_EQ(folder.ReadFile(QStringLiteral("target/DOCS (3).url")),
               "[InternetShortcut]\r\nURL=http://e.example/\r\n");
-}
-
-TEST_F(FavoritesTool, WritesAddressesInTheCodePageAndKeepsTheirDates)
-{
-    const QString target = folder.Sub(QStringLiteral("new/target"));
-    const QString file =
-        folder.WriteFile(QStringLiteral("in.html"),
-                         "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL>"
-                         "<DT><A HREF=\"http://caf\xC3\xA9.example/\xE2\x82\xAC\" ADD_DATE=\"1500000000\" "
-                         "LAST_MODIFIED=\"1600000000\">Caf\xC3\xA9</A>"
-                         "<DT><A HREF=\"http://\xE6\x97\xA5\xE6\x9C\xAC.example/\" ADD_DATE=\"1400000000\">Nihon</A>");
-    ASSERT_EQ(RunCommand(RunImport, {file, QStringLiteral("--into=") + target}).Exit, 0);
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Café.url")),
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("target/Café.url")),
               "[InternetShortcut]\r\nURL=http://caf\xE9.example/\x80\r\n");
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Nihon.url")),
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("target/Nihon.url")),
               "[InternetShortcut]\r\nURL=http://xn--wgv71a.example/\r\n");
     EXPECT_EQ(QFileInfo(target + QStringLiteral("/Café.url")).lastModified().toSecsSinceEpoch(), 1600000000);
     EXPECT_EQ(QFileInfo(target + QStringLiteral("/Nihon.url")).lastModified().toSecsSinceEpoch(), 1400000000);
-    EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left behind
 
-    const ToolRun run = RunCommand(RunExport, {target});
-    ASSERT_EQ(run.Exit, 0);
-    EXPECT_NE(run.Out.find("<H1>target</H1>"), std::string::npos) << run.Out;
-    EXPECT_NE(run.Out.find("    <DT><A HREF=\"http://café.example/€\" ADD_DATE=\"1600000000\" "
-                           "LAST_MODIFIED=\"1600000000\">Café</A>\n"),
+    // Exported to the output, under the folder's name, the address back in Unicode.
+    const ToolRun exported = RunCommand(RunExport, {target});
+    ASSERT_EQ(exported.Exit, 0);
+    EXPECT_NE(exported.Out.find("<H1>target</H1>"), std::string::npos) << exported.Out;
+    EXPECT_NE(exported.Out.find("    <DT><A HREF=\"http://café.example/€\" ADD_DATE=\"1600000000\" "
+                                "LAST_MODIFIED=\"1600000000\">Café</A>\n"),
               std::string::npos)
-        << run.Out;
-    EXPECT_EQ(run.Err, "Exported 2 favorites in 0 folders, 0 skipped.\n");
+        << exported.Out;
+    EXPECT_NE(exported.Err.find("Exported 11 favorites in 6 folders, 1 skipped.\n"), std::string::npos) << exported.Err;
 }
 
 TEST_F(FavoritesTool, ExportReportsWhatItCannotReadAndGoesOn)
@@ -388,13 +379,13 @@ TEST_F(FavoritesTool, UsesTheFavoritesFolderNamedInTheHive)
         EXPECT_EQ(run.Out, "Imported " + file.toStdString() + " into " + into.toStdString() +
                                ":\n3 folders, 3 favorites written, 3 skipped (1 separator, 1 entry without an "
                                "address, 1 place: query).\n");
-        EXPECT_EQ(TreeOnDisk::Of(into, true), Tree(ParseBookmarkFile(FirefoxStyle), true));
+        EXPECT_EQ(TreeOnDisk(into, true), Tree(ParseBookmarkFile(FirefoxStyle), true));
     }
     const ToolRun exported = RunCommand(RunExport, {});
     ASSERT_EQ(exported.Exit, 0);
     EXPECT_TRUE(exported.Out.starts_with("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n")) << exported.Out;
     EXPECT_NE(exported.Out.find("<H1>Favorites</H1>"), std::string::npos);
-    EXPECT_EQ(Tree(ParseBookmarkFile(QByteArray::fromStdString(exported.Out))), TreeOnDisk::Of(favorites));
+    EXPECT_EQ(Tree(ParseBookmarkFile(QByteArray::fromStdString(exported.Out))), TreeOnDisk(favorites));
 }
 
 TEST_F(FavoritesTool, TheToolDispatchesItsCommands)
