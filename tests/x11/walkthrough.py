@@ -157,12 +157,8 @@ def settings(reg, env):
     query = subprocess.run([reg, "query", r"HKCU\Software\Orrindale\Strandmoor"], env=env, capture_output=True,
                            text=True)
     expect(query.returncode == 0, "reg query failed: " + query.stderr)
-    values = {}
-    for line in query.stdout.splitlines():
-        fields = line.split("    ", 3)
-        if len(fields) == 4:
-            values[fields[1]] = (fields[2], fields[3])
-    return values
+    rows = [line.split("    ", 3) for line in query.stdout.splitlines()]
+    return {fields[1]: (fields[2], fields[3]) for fields in rows if len(fields) == 4}
 
 
 def start(program, env, running):
@@ -205,10 +201,9 @@ def read_url(path):
 
 
 def run(bin_dir, keep):
-    program = os.path.join(bin_dir, "Strandmoor")
-    reg = os.path.join(bin_dir, "reg")
-    regsvr = os.path.join(bin_dir, "regsvr")
-    for tool in (program, reg, regsvr, os.path.join(bin_dir, "Tarnhold.so")):
+    program, reg, regsvr, library = (os.path.join(bin_dir, name)
+                                     for name in ("Strandmoor", "reg", "regsvr", "Tarnhold.so"))
+    for tool in (program, reg, regsvr, library):
         expect(os.path.exists(tool), "missing " + tool)
 
     top = tempfile.mkdtemp(prefix="strandmoor-x11-")
@@ -258,7 +253,7 @@ def run(bin_dir, keep):
                                         stderr=subprocess.DEVNULL))
         time.sleep(1)
     try:
-        subprocess.run([regsvr, "/s", os.path.join(bin_dir, "Tarnhold.so")], env=env, check=True)
+        subprocess.run([regsvr, "/s", library], env=env, check=True)
         subprocess.run([reg, "add", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders",
                         "/v", "Favorites", "/d", favorites, "/f"], env=env, check=True, stdout=subprocess.DEVNULL)
         process, window = start(program, env, running)
@@ -276,9 +271,7 @@ def run(bin_dir, keep):
             # server is the last one and takes its whole time-out.
             screenshot(window, shot)
             column = link_column(read_pixels(shot))
-            if column and all(c[0] != "blue" for c in column):
-                return column
-            return None
+            return column if column and all(c[0] != "blue" for c in column) else None
 
         column = wait_for("the end of the check run", finished_pictures, 30)
         colours = [c[0] for c in column]
