@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <algorithm>
 #include <array>
@@ -94,35 +93,32 @@ std::string Tree(const BookmarkFile& file, bool sorted = false)
     return Lines(lines, sorted);
 }
 
-// The same for a folder on disk, in the order the walk meets it.
-class TreeOnDisk final : public FavoritesVisitor
+// The same for a folder on disk, in the order the walk meets it. A folder the walk cannot
+// enter shows as a bookmark named after its path and the reason.
+std::string TreeOnDisk(const QString& folder, bool sorted = false)
 {
-public:
-    bool EnterFolder(const QString&, const QString& name, int) override
+    struct Items final : FavoritesVisitor
     {
-        path_.append(name);
-        lines_.append(path_.join(QLatin1Char('/')) + QLatin1Char('/'));
-        return true;
-    }
-    void LeaveFolder() override { path_.removeLast(); }
-    void Shortcut(const QString& file, const QString& name) override
-    {
-        const QString url = ReadWholeProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), file);
-        lines_.append((path_ + QStringList{name}).join(QLatin1Char('/')) + QStringLiteral(" -> ") + url);
-    }
-    void Unwalkable(const QString& path, const QString& reason) override { lines_.append(path + " ! " + reason); }
-
-    static std::string Of(const QString& folder, bool sorted = false)
-    {
-        TreeOnDisk tree;
-        WalkFavorites(folder, tree);
-        return Lines(tree.lines_, sorted);
-    }
-
-private:
-    QStringList path_;
-    QStringList lines_;
-};
+        bool EnterFolder(const QString&, const QString& name, int) override
+        {
+            file.Items.push_back({BookmarkItem::Folder, name, {}});
+            return true;
+        }
+        void LeaveFolder() override { file.Items.push_back({BookmarkItem::EndOfFolder, {}, {}}); }
+        void Shortcut(const QString& path, const QString& name) override
+        {
+            const QString url = ReadWholeProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), path);
+            file.Items.push_back({BookmarkItem::Bookmark, name, url});
+        }
+        void Unwalkable(const QString& path, const QString& reason) override
+        {
+            file.Items.push_back({BookmarkItem::Bookmark, path + QStringLiteral(" ! ") + reason, {}});
+        }
+        BookmarkFile file;
+    } items;
+    WalkFavorites(folder, items);
+    return Tree(items.file, sorted);
+}
 
 // A nest of `depth` folders "Level 1" ... with one bookmark at the bottom, and its tree.
 std::pair<std::string, std::string> Nest(int depth)
@@ -151,56 +147,45 @@ protected:
 
 TEST_F(FavoritesTool, EachBrowserStyleRoundTripsThroughTheFavorites)
 {
-    struct Case
-    {
-        const char* Style;
-        std::string Text;
-        std::string Tree;
-        std::array<int, 4> Skipped; // separators, without address, javascript:, place:
-    };
     const auto [deepText, deepTree] = Nest(50);
-    const Case cases[] = {
+    // The file, its tree and what it skips: separators, without address, javascript:, place:.
+    const std::tuple<const char*, std::string, std::string, std::array<int, 4>> cases[] = {
         {"Firefox", FirefoxStyle, ExpectedTree, {1, 1, 0, 1}},
         {"bare", BareStyle, ExpectedTree, {0, 0, 0, 0}},
         {"50 deep", deepText, deepTree, {0, 0, 0, 0}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Style);
-        const BookmarkFile file = ParseBookmarkFile(QByteArray::fromStdString(c.Text));
-        EXPECT_EQ(Tree(file), c.Tree);
-        EXPECT_EQ((std::array<int, 4>{file.Skipped[0], file.Skipped[1], file.Skipped[2], file.Skipped[3]}), c.Skipped);
+    for (const auto& [style, text, tree, skipped] : cases) {
+        SCOPED_TRACE(style);
+        const BookmarkFile file = ParseBookmarkFile(QByteArray::fromStdString(text));
+        EXPECT_EQ(Tree(file), tree);
+        EXPECT_EQ((std::array<int, 4>{file.Skipped[0], file.Skipped[1], file.Skipped[2], file.Skipped[3]}), skipped);
 
         // Import, then export: the same tree; the favorites on disk in the tree's order.
-        const QString imported = folder.MakeFolder(QString::fromLatin1(c.Style) + QStringLiteral("/imported"));
-        ASSERT_EQ(RunCommand(RunImport, {folder.WriteFile(QStringLiteral("in.html"), QByteArray::fromStdString(c.Text)),
+        const QString imported = folder.MakeFolder(QString::fromLatin1(style) + QStringLiteral("/imported"));
+        ASSERT_EQ(RunCommand(RunImport, {folder.WriteFile(QStringLiteral("in.html"), QByteArray::fromStdString(text)),
                                          QStringLiteral("--into"), imported})
                       .Exit,
                   0);
-        EXPECT_EQ(TreeOnDisk::Of(imported, true), Tree(file, true));
-        const QString exported = folder.Sub(QString::fromLatin1(c.Style) + QStringLiteral("/out.html"));
+        EXPECT_EQ(TreeOnDisk(imported, true), Tree(file, true));
+        const QString exported = folder.Sub(QString::fromLatin1(style) + QStringLiteral("/out.html"));
         const ToolRun exportRun = RunCommand(RunExport, {imported, QStringLiteral("-o"), exported});
         ASSERT_EQ(exportRun.Exit, 0) << exportRun.Err;
         QFile exportedFile(exported);
         ASSERT_TRUE(exportedFile.open(QIODevice::ReadOnly));
-        EXPECT_EQ(Tree(ParseBookmarkFile(exportedFile.readAll())), TreeOnDisk::Of(imported));
+        EXPECT_EQ(Tree(ParseBookmarkFile(exportedFile.readAll())), TreeOnDisk(imported));
 
-        // Export, then import: the same folders, names and addresses.
-        const QString again = folder.Sub(QString::fromLatin1(c.Style) + QStringLiteral("/again"));
+        // Export, then import into a folder not there yet: the same folders, names and addresses.
+        const QString again = folder.Sub(QString::fromLatin1(style) + QStringLiteral("/not yet/again"));
         ASSERT_EQ(RunCommand(RunImport, {exported, QStringLiteral("--into"), again}).Exit, 0);
-        EXPECT_EQ(TreeOnDisk::Of(again), TreeOnDisk::Of(imported));
+        EXPECT_EQ(TreeOnDisk(again), TreeOnDisk(imported));
     }
 }
 
 TEST_F(FavoritesTool, FilesThatCannotBeUsedAreRefusedWithTheirLine)
 {
-    struct Case
-    {
-        std::string Text;
-        int Line;
-        const char* Message;
-    };
     const std::string doctype = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n";
-    const Case cases[] = {
+    // The file, the line the fault shows on and the start of the message.
+    const std::tuple<std::string, int, const char*> cases[] = {
         {"", 1, "this is not a bookmark file"},
         {"{\"roots\": {}}", 1, "this is not a bookmark file"},
         {"\n\n<html><body>", 3, "this is not a bookmark file"},
@@ -210,14 +195,14 @@ TEST_F(FavoritesTool, FilesThatCannotBeUsedAreRefusedWithTheirLine)
         {doctype + "<META CHARSET=\"koi8-r\">", 2, "the character set \"koi8-r\" is not supported"},
         {Nest(101).first, 2 + 2 * 101, "folders are nested more than 100 deep"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Text.substr(0, 60));
+    for (const auto& [text, line, message] : cases) {
+        SCOPED_TRACE(text.substr(0, 60));
         try {
-            ParseBookmarkFile(QByteArray::fromStdString(c.Text));
+            ParseBookmarkFile(QByteArray::fromStdString(text));
             ADD_FAILURE() << "accepted";
         } catch (const BookmarkFileError& error) {
-            EXPECT_EQ(error.Line, c.Line);
-            EXPECT_EQ(std::string(error.what()).find(c.Message), 0u) << error.what();
+            EXPECT_EQ(error.Line, line);
+            EXPECT_EQ(std::string(error.what()).find(message), 0u) << error.what();
         }
     }
     const ToolRun run = RunCommand(RunImport, {folder.WriteFile(QStringLiteral("bad.html"), "<html>"),
@@ -246,12 +231,8 @@ TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
         QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2);
     EXPECT_EQ(ParseBookmarkFile(utf16Bytes).Items.at(0).Name, QStringLiteral("Ünï"));
 
-    struct Address
-    {
-        const char* In;
-        const char* Written;
-    };
-    const Address addresses[] = {
+    // The address read and the one written into the shortcut.
+    const std::pair<const char*, const char*> addresses[] = {
         {"http://example.com/a b?q=é€", "http://example.com/a b?q=é€"}, // the code page holds all of it
         {"http://日本.example/パス?q=1", "http://xn--wgv71a.example/%E3%83%91%E3%82%B9?q=1"},
         {"http://bücher.example/日", "http://xn--bcher-kva.example/%E6%97%A5"},
@@ -261,11 +242,13 @@ TEST_F(FavoritesTool, ReadsNamesAndAddressesAsBrowsersDo)
         {"http://exa mple.example/日\x01", "http://exa mple.example/%E6%97%A5%01"}, // no address QUrl takes
         {"\"http://q.example/\"", "%22http://q.example/\""},                        // the reader drops a pair of quotes
     };
-    for (const Address& a : addresses)
-        EXPECT_EQ(ShortcutAddress(QString::fromUtf8(a.In)), QString::fromUtf8(a.Written)) << a.In;
+    for (const auto& [address, written] : addresses)
+        EXPECT_EQ(ShortcutAddress(QString::fromUtf8(address)), QString::fromUtf8(written)) << address;
 }
 
-TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
+// Names are made safe and never take an existing one; addresses are written in the code page,
+// and the files keep the bookmarks' dates.
+TEST_F(FavoritesTool, ImportWritesSafeNamesAddressesAndDates)
 {
     const QString target = folder.MakeFolder(QStringLiteral("target"));
     const QString outside = folder.MakeFolder(QStringLiteral("outside"));
@@ -275,13 +258,8 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
     ASSERT_EQ(symlink(outside.toUtf8().constData(), (target + QStringLiteral("/Link")).toUtf8().constData()), 0);
     const QString longName = QString(300, QChar(u'é'));
 
-    struct Case
-    {
-        QString Name;
-        bool Folder;
-        QString OnDisk;
-    };
-    const Case cases[] = {
+    // The name in the file, whether it is a folder's, the name it gets on disk.
+    const std::tuple<QString, bool, QString> cases[] = {
         {QStringLiteral(".."), true, QStringLiteral("New Folder/")},
         {QStringLiteral(".."), false, QStringLiteral("...url")},
         {QString(), false, QStringLiteral("http---e.example-.url")},
@@ -298,18 +276,23 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
     std::string text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
     QStringList expected = {QStringLiteral("Docs.url"), QStringLiteral("docs (2).url"), QStringLiteral("Link/"),
                             QStringLiteral("Work/")};
-    for (const Case& c : cases) {
-        text += c.Folder ? "<DT><H3>" + c.Name.toStdString() + "</H3><DL><p></DL><p>\n"
-                         : "<DT><A HREF=\"http://e.example/\">" + c.Name.toStdString() + "</A>\n";
-        expected.append(c.OnDisk);
+    for (const auto& [name, isFolder, onDisk] : cases) {
+        text += isFolder ? "<DT><H3>" + name.toStdString() + "</H3><DL><p></DL><p>\n"
+                         : "<DT><A HREF=\"http://e.example/\">" + name.toStdString() + "</A>\n";
+        expected.append(onDisk);
     }
+    text += "<DT><A HREF=\"http://caf\xC3\xA9.example/\xE2\x82\xAC\" ADD_DATE=\"1500000000\" "
+            "LAST_MODIFIED=\"1600000000\">Caf\xC3\xA9</A>\n"
+            "<DT><A HREF=\"http://\xE6\x97\xA5\xE6\x9C\xAC.example/\" ADD_DATE=\"1400000000\">Nihon</A>\n";
+    expected.append({QStringLiteral("Café.url"), QStringLiteral("Nihon.url")});
     const ToolRun run =
         RunCommand(RunImport, {folder.WriteFile(QStringLiteral("names.html"), QByteArray::fromStdString(text)),
                                QStringLiteral("--into"), target});
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out, "Imported " + folder.Sub(QStringLiteral("names.html")).toStdString() + " into " +
-                           target.toStdString() + ":\n4 folders, 8 favorites written, 0 skipped.\n");
+                           target.toStdString() + ":\n4 folders, 10 favorites written, 0 skipped.\n");
 
+    // Everything in the folder, hidden files too: no temporary file is left behind.
     QStringList onDisk;
     for (const QFileInfo& item : QDir(target).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
         onDisk.append(item.fileName() + (item.isDir() ? QStringLiteral("/") : QString()));
@@ -319,34 +302,23 @@ TEST_F(FavoritesTool, NamesAreMadeSafeAndNeverTakeAnExistingOne)
     EXPECT_TRUE(QDir(outside).isEmpty());
     EXPECT_EQ(folder.ReadFile(QStringLiteral("target/DOCS (3).url")),
               "[InternetShortcut]\r\nURL=http://e.example/\r\n");
-}
-
-TEST_F(FavoritesTool, WritesAddressesInTheCodePageAndKeepsTheirDates)
-{
-    const QString target = folder.Sub(QStringLiteral("new/target"));
-    const QString file =
-        folder.WriteFile(QStringLiteral("in.html"),
-                         "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL>"
-                         "<DT><A HREF=\"http://caf\xC3\xA9.example/\xE2\x82\xAC\" ADD_DATE=\"1500000000\" "
-                         "LAST_MODIFIED=\"1600000000\">Caf\xC3\xA9</A>"
-                         "<DT><A HREF=\"http://\xE6\x97\xA5\xE6\x9C\xAC.example/\" ADD_DATE=\"1400000000\">Nihon</A>");
-    ASSERT_EQ(RunCommand(RunImport, {file, QStringLiteral("--into=") + target}).Exit, 0);
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Café.url")),
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("target/Café.url")),
               "[InternetShortcut]\r\nURL=http://caf\xE9.example/\x80\r\n");
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("new/target/Nihon.url")),
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("target/Nihon.url")),
               "[InternetShortcut]\r\nURL=http://xn--wgv71a.example/\r\n");
     EXPECT_EQ(QFileInfo(target + QStringLiteral("/Café.url")).lastModified().toSecsSinceEpoch(), 1600000000);
     EXPECT_EQ(QFileInfo(target + QStringLiteral("/Nihon.url")).lastModified().toSecsSinceEpoch(), 1400000000);
-    EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left behind
 
-    const ToolRun run = RunCommand(RunExport, {target});
-    ASSERT_EQ(run.Exit, 0);
-    EXPECT_NE(run.Out.find("<H1>target</H1>"), std::string::npos) << run.Out;
-    EXPECT_NE(run.Out.find("    <DT><A HREF=\"http://café.example/€\" ADD_DATE=\"1600000000\" "
-                           "LAST_MODIFIED=\"1600000000\">Café</A>\n"),
+    // Exported to the output, under the folder's name, the address back in Unicode.
+    const ToolRun exported = RunCommand(RunExport, {target});
+    ASSERT_EQ(exported.Exit, 0);
+    EXPECT_NE(exported.Out.find("<H1>target</H1>"), std::string::npos) << exported.Out;
+    EXPECT_NE(exported.Out.find("    <DT><A HREF=\"http://café.example/€\" ADD_DATE=\"1600000000\" "
+                                "LAST_MODIFIED=\"1600000000\">Café</A>\n"),
               std::string::npos)
-        << run.Out;
-    EXPECT_EQ(run.Err, "Exported 2 favorites in 0 folders, 0 skipped.\n");
+        << exported.Out;
+    EXPECT_EQ(exported.Err, "favorites: skipped " + target.toStdString() + "/docs (2).url: it holds no address\n" +
+                                "Exported 11 favorites in 6 folders, 1 skipped.\n");
 }
 
 TEST_F(FavoritesTool, ExportReportsWhatItCannotReadAndGoesOn)
@@ -409,26 +381,21 @@ TEST_F(FavoritesTool, UsesTheFavoritesFolderNamedInTheHive)
         EXPECT_EQ(run.Out, "Imported " + file.toStdString() + " into " + into.toStdString() +
                                ":\n3 folders, 3 favorites written, 3 skipped (1 separator, 1 entry without an "
                                "address, 1 place: query).\n");
-        EXPECT_EQ(TreeOnDisk::Of(into, true), Tree(ParseBookmarkFile(FirefoxStyle), true));
+        EXPECT_EQ(TreeOnDisk(into, true), Tree(ParseBookmarkFile(FirefoxStyle), true));
     }
     const ToolRun exported = RunCommand(RunExport, {});
     ASSERT_EQ(exported.Exit, 0);
     EXPECT_TRUE(exported.Out.starts_with("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n")) << exported.Out;
     EXPECT_NE(exported.Out.find("<H1>Favorites</H1>"), std::string::npos);
-    EXPECT_EQ(Tree(ParseBookmarkFile(QByteArray::fromStdString(exported.Out))), TreeOnDisk::Of(favorites));
+    EXPECT_EQ(Tree(ParseBookmarkFile(QByteArray::fromStdString(exported.Out))), TreeOnDisk(favorites));
 }
 
 TEST_F(FavoritesTool, TheToolDispatchesItsCommands)
 {
-    struct Case
-    {
-        QStringList Args;
-        int Exit;
-        const char* Shown;
-    };
     const QString favorites = folder.MakeFolder(QStringLiteral("F"));
     folder.WriteFile(QStringLiteral("F/x.url"), "[InternetShortcut]\r\nURL=http://x/\r\n");
-    const Case cases[] = {
+    // The arguments, the exit and what the tool writes.
+    const std::tuple<QStringList, int, const char*> cases[] = {
         {{}, 1, "usage: favorites COMMAND"},
         {{QStringLiteral("--help")}, 0, "  favorites export [FOLDER] [-o FILE]"},
         {{QStringLiteral("checks")}, 1, "favorites: no command checks"},
@@ -437,11 +404,9 @@ TEST_F(FavoritesTool, TheToolDispatchesItsCommands)
         {{QStringLiteral("export"), favorites, QStringLiteral("extra")}, 1, "unexpected argument extra"},
         {{QStringLiteral("export"), favorites}, 0, "<DT><A HREF=\"http://x/\""},
     };
-    for (const Case& c : cases) {
-        QProcess process;
-        process.start(QStringLiteral(FAVORITES_TOOL_PATH), c.Args);
-        ASSERT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitCode(), c.Exit) << c.Shown;
-        EXPECT_TRUE(process.readAll().contains(c.Shown) || process.readAllStandardError().contains(c.Shown)) << c.Shown;
+    for (const auto& [args, exit, shown] : cases) {
+        const ToolRun run = RunProgram(QStringLiteral(FAVORITES_TOOL_PATH), args);
+        EXPECT_EQ(run.Exit, exit) << shown;
+        EXPECT_NE((run.Out + run.Err).find(shown), std::string::npos) << run.Out << run.Err;
     }
 }

@@ -68,14 +68,8 @@ TEST(RegData, TypeNamesAreReadInAnyCase)
 
 TEST(RegPath, RootsByLongAndShortName)
 {
-    struct Case
-    {
-        const char* Text;
-        bool Valid;
-        HKEY Root;
-        const char* Sub;
-    };
-    const Case cases[] = {
+    // The key as typed, whether it is valid, its root and the path below the root.
+    const std::tuple<const char*, bool, HKEY, const char*> cases[] = {
         {"HKCU\\Software\\X", true, HKEY_CURRENT_USER, "Software\\X"},
         {"hkey_local_machine\\Software\\", true, HKEY_LOCAL_MACHINE, "Software"},
         {"HKCR", true, HKEY_CLASSES_ROOT, ""},
@@ -88,14 +82,14 @@ TEST(RegPath, RootsByLongAndShortName)
         {"HKCU\\a\\\\b", false, 0, ""},
         {"", false, 0, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Text);
+    for (const auto& [text, valid, root, sub] : cases) {
+        SCOPED_TRACE(text);
         KeyPath path;
-        ASSERT_EQ(ParseKeyPath(c.Text, path), c.Valid);
-        if (!c.Valid)
+        ASSERT_EQ(ParseKeyPath(text, path), valid);
+        if (!valid)
             continue;
-        EXPECT_EQ(path.Root, c.Root);
-        EXPECT_EQ(path.Sub, c.Sub);
+        EXPECT_EQ(path.Root, root);
+        EXPECT_EQ(path.Sub, sub);
     }
     KeyPath path;
     ASSERT_TRUE(ParseKeyPath("hkcu\\a", path));

@@ -66,12 +66,8 @@ TEST(RegFile, ReadsTheOlderAnsiFormatAndUtf8)
 
 TEST(RegFile, RefusesBrokenFilesWholeWithTheLine)
 {
-    struct Case
-    {
-        const char* Text;
-        const char* Line;
-    };
-    const Case cases[] = {
+    // The file and the start of its message.
+    const std::pair<const char*, const char*> cases[] = {
         {"[HKCU\\A]\n", "line 1:"},
         {"", "line 1:"},
         {"REGEDIT4\n\"v\"=\"x\"\n", "line 2:"},
@@ -92,13 +88,13 @@ TEST(RegFile, RefusesBrokenFilesWholeWithTheLine)
         {"REGEDIT4\n[-HKCU\\A]\n\"v\"=\"x\"\n", "line 3:"},
         {"REGEDIT4\n[HKCU\\A\\\\B]\n", "line 2:"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Text);
+    for (const auto& [text, line] : cases) {
+        SCOPED_TRACE(text);
         std::vector<RegFileItem> items;
         std::string error;
-        EXPECT_FALSE(ParseRegFile(c.Text, items, error));
+        EXPECT_FALSE(ParseRegFile(text, items, error));
         EXPECT_TRUE(items.empty());
-        EXPECT_EQ(error.rfind(c.Line, 0), 0u) << error;
+        EXPECT_EQ(error.rfind(line, 0), 0u) << error;
     }
 }
 

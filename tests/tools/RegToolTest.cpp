@@ -1,11 +1,10 @@
 #include "platform/hive/CurrentHive.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32/WinTypes.h"
 #include "tests/support/PrivateRegistry.h"
 #include "tests/support/TestFolder.h"
 #include "tests/tools/ToolRun.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -26,14 +25,6 @@ std::pair<unsigned int, std::string> Value(const std::string& key, const std::st
 void Set(const std::string& key, const std::string& name, DWORD type, const std::string& data)
 {
     PrivateRegistry::WriteValue(HKEY_CURRENT_USER, key, name, type, data);
-}
-
-void Create(const char* key)
-{
-    HKEY h = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(h);
 }
 
 bool KeyExists(const std::string& key)
@@ -76,21 +67,10 @@ protected:
         setenv("STRANDMOOR_HIVE", path.toUtf8().constData(), 1);
     }
 
-    ToolRun Run(const QStringList& args, const QByteArray& input = QByteArray(),
-                const QString& program = QStringLiteral(REG_TOOL_PATH), const QString& workingFolder = QString())
+    // The tool inherits the test's environment, so its hive.
+    static ToolRun Run(const QStringList& args, const QByteArray& input = QByteArray())
     {
-        QProcess process; // with the test's environment, so with its hive
-        process.setWorkingDirectory(workingFolder);
-        process.start(program, args);
-        EXPECT_TRUE(process.waitForStarted(30000));
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(60000));
-        ToolRun result;
-        result.Exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.Out = process.readAllStandardOutput().toStdString();
-        result.Err = process.readAllStandardError().toStdString();
-        return result;
+        return RunProgram(QStringLiteral(REG_TOOL_PATH), args, input);
     }
 
     // What a run that must succeed writes to its output.
@@ -108,15 +88,8 @@ protected:
 
 TEST_F(RegTool, AddedValuesAreStoredAndShownByType)
 {
-    struct Case
-    {
-        const char* Type;
-        const char* Data;
-        DWORD Code;
-        std::string Stored;
-        const char* Shown;
-    };
-    const Case cases[] = {
+    // The type and data as typed, the type and bytes stored, the data as shown.
+    const std::tuple<const char*, const char*, DWORD, std::string, const char*> cases[] = {
         {"REG_SZ", "hello world", REG_SZ, "hello world\0"s, "hello world"},
         {"REG_EXPAND_SZ", "%HOME%/x", REG_EXPAND_SZ, "%HOME%/x\0"s, "%HOME%/x"},
         {"REG_MULTI_SZ", "a\\0b", REG_MULTI_SZ, "a\0b\0\0"s, "a\\0b"},
@@ -127,26 +100,28 @@ TEST_F(RegTool, AddedValuesAreStoredAndShownByType)
         {"REG_NONE", "", REG_NONE, "", ""},
     };
     int index = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Type);
+    for (const auto& [type, data, code, stored, shown] : cases) {
+        SCOPED_TRACE(type);
         const QString name = QStringLiteral("v%1").arg(++index);
-        EXPECT_EQ(Succeeds({"add", "HKCU\\Software\\Tool", "/v", name, "/t", QString::fromLatin1(c.Type), "/d",
-                            QString::fromLatin1(c.Data), "/f"}),
+        EXPECT_EQ(Succeeds({"add", "HKCU\\Software\\Tool", "/v", name, "/t", QString::fromLatin1(type), "/d",
+                            QString::fromLatin1(data), "/f"}),
                   "The operation completed successfully.\n");
-        EXPECT_EQ(Value("Software\\Tool", name.toStdString()), std::make_pair(c.Code, c.Stored));
+        EXPECT_EQ(Value("Software\\Tool", name.toStdString()), std::make_pair(code, stored));
 
-        const std::string typeName = c.Code == REG_DWORD ? "REG_DWORD" : c.Type;
-        const std::string shown = "    " + name.toStdString() + "    " + typeName + "    " + c.Shown + "\n";
+        const std::string typeName = code == REG_DWORD ? "REG_DWORD" : type;
+        const std::string line = "    " + name.toStdString() + "    " + typeName + "    " + shown + "\n";
         // The key is echoed as typed, with the root's full name.
         EXPECT_EQ(Succeeds({"query", "hkcu\\software\\tool", "/v", name}),
-                  "\nHKEY_CURRENT_USER\\software\\tool\n" + shown + "\n");
+                  "\nHKEY_CURRENT_USER\\software\\tool\n" + line + "\n");
     }
 }
 
-// A refused command line writes nothing and says why on its first line.
+// A refused command line, or one naming what is not there, writes nothing and says why on its
+// first line.
 TEST_F(RegTool, RejectsBadCommandLinesAndWritesNothing)
 {
     const char* const syntax = "ERROR: Invalid syntax.\n";
+    const char* const missing = "ERROR: The system was unable to find the specified registry key or value.\n";
     const std::pair<QStringList, const char*> cases[] = {
         {{}, syntax},
         {{"frobnicate"}, syntax},
@@ -169,12 +144,16 @@ TEST_F(RegTool, RejectsBadCommandLinesAndWritesNothing)
         {{"add", "HKCU\\Software\\Tool", "/v", "n", "/t", "REG_WHATEVER", "/d", "1", "/f"},
          "ERROR: Invalid value type \"REG_WHATEVER\".\n"},
         {{"add", "HKXX\\Software\\Tool", "/v", "n", "/d", "1", "/f"}, "ERROR: Invalid key name.\n"},
+        {{"query", "HKCU\\Software\\Nowhere"}, missing},
+        {{"query", "HKCU\\Software", "/v", "nothing"}, missing},
+        {{"delete", "HKCU\\Software", "/v", "nothing", "/f"}, missing},
     };
     for (const auto& [args, said] : cases) {
         SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
         const ToolRun result = Run(args);
         EXPECT_EQ(result.Exit, 1);
         EXPECT_EQ(result.Err.rfind(said, 0), 0u) << result.Err;
+        EXPECT_EQ(result.Out, "");
     }
     EXPECT_FALSE(KeyExists("Software\\Tool"));
     const ToolRun help = Run({"add", "/?"});
@@ -182,29 +161,9 @@ TEST_F(RegTool, RejectsBadCommandLinesAndWritesNothing)
     EXPECT_NE(help.Out.find("REG ADD KeyName"), std::string::npos);
 }
 
-TEST_F(RegTool, AsksBeforeOverwritingOrDeleting)
-{
-    Set("Software\\Tool", "n", REG_SZ, "old\0"s);
-
-    const ToolRun result = Run({"add", "HKCU\\Software\\Tool", "/v", "n", "/d", "new"}, "n\n");
-    EXPECT_EQ(result.Exit, 1);
-    EXPECT_NE(result.Out.find("Value n exists, overwrite(Yes/No)?"), std::string::npos) << result.Out;
-    EXPECT_EQ(Value("Software\\Tool", "n").second, "old\0"s);
-
-    // No answer at all (input closed) is no as well.
-    for (const QStringList& args :
-         {QStringList{"delete", "HKCU\\Software\\Tool", "/v", "n"}, QStringList{"delete", "HKCU\\Software\\Tool"}}) {
-        EXPECT_EQ(Run(args).Exit, 1);
-        EXPECT_EQ(Value("Software\\Tool", "n").second, "old\0"s);
-    }
-
-    Succeeds({"add", "HKCU\\Software\\Tool", "/v", "n", "/d", "new"}, "Yes\n");
-    EXPECT_EQ(Value("Software\\Tool", "n").second, "new\0"s);
-    Succeeds({"delete", "HKCU\\Software\\Tool"}, "y\n");
-    EXPECT_FALSE(KeyExists("Software\\Tool"));
-}
-
-TEST_F(RegTool, QueriesKeysValuesAndTrees)
+// Commands in turn on one key: the answer typed at its prompt, its exit and all it writes. A
+// query after each change shows what the change left.
+TEST_F(RegTool, QueriesAndDeletesOnlyWhatTheUserAgreesTo)
 {
     Set("Software\\Tool", "", REG_SZ, "dflt\0"s);
     Set("Software\\Tool", "b", REG_DWORD, "\x07\0\0\0"s);
@@ -212,53 +171,45 @@ TEST_F(RegTool, QueriesKeysValuesAndTrees)
     // Control characters are shown escaped: one value is one line.
     Set("Software\\Tool\\Inner", "line\nbreak", REG_SZ, "tab\there\x1B[2J\x81\0"s);
 
-    const std::string top = "\nHKEY_CURRENT_USER\\Software\\Tool\n"
-                            "    (Default)    REG_SZ    dflt\n"
-                            "    b    REG_DWORD    0x7\n"
-                            "\n"
-                            "HKEY_CURRENT_USER\\Software\\Tool\\Inner\n";
-    EXPECT_EQ(Succeeds({"query", "HKCU\\Software\\Tool"}), top);
-    EXPECT_EQ(Succeeds({"query", "HKCU\\Software\\Tool", "/s"}),
-              top + "    deep    REG_SZ    x\n"
-                    "    line\\nbreak    REG_SZ    tab\\there\\x1B[2J\\x81\n"
-                    "\n");
-    EXPECT_NE(Succeeds({"query", "HKCU\\Software\\Tool", "/v", "deep", "/s"}).find("End of search: 1 match(es) found."),
-              std::string::npos);
-    // Switches start with "/" or "-".
-    EXPECT_NE(Succeeds({"query", "HKCU\\Software\\Tool", "-ve"}).find("(Default)    REG_SZ    dflt"),
-              std::string::npos);
-
-    for (const QStringList& missing : {QStringList{"query", "HKCU\\Software\\Nowhere"},
-                                       QStringList{"query", "HKCU\\Software\\Tool", "/v", "nothing"}}) {
-        const ToolRun result = Run(missing);
-        EXPECT_EQ(result.Exit, 1);
-        EXPECT_EQ(result.Err, "ERROR: The system was unable to find the specified registry key or value.\n");
-        EXPECT_TRUE(result.Out.empty());
+    const QString tool = QStringLiteral("HKCU\\Software\\Tool");
+    const std::string software = "\nHKEY_CURRENT_USER\\Software\n";
+    const std::string key = "\nHKEY_CURRENT_USER\\Software\\Tool\n";
+    const std::string inner = "\nHKEY_CURRENT_USER\\Software\\Tool\\Inner\n";
+    const std::string deep = "    deep    REG_SZ    x\n";
+    const std::string innerValues = deep + "    line\\nbreak    REG_SZ    tab\\there\\x1B[2J\\x81\n\n";
+    const std::string dflt = "    (Default)    REG_SZ    dflt\n";
+    const std::string b = "    b    REG_DWORD    0x7\n";
+    const std::string removeKey = "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Tool (Yes/No)?";
+    const std::string done = "The operation completed successfully.\n";
+    const std::string canceled = " The operation was canceled by the user.\n";
+    const std::tuple<QStringList, QByteArray, int, std::string> steps[] = {
+        {{"query", tool}, {}, 0, key + dflt + b + inner},
+        {{"query", tool, "/s"}, {}, 0, key + dflt + b + inner + innerValues},
+        {{"query", tool, "/v", "deep", "/s"}, {}, 0, inner + deep + "\nEnd of search: 1 match(es) found.\n"},
+        // Switches start with "/" or "-".
+        {{"query", tool, "-ve"}, {}, 0, key + dflt + "\n"},
+        // No answer at all (input closed) is no as well.
+        {{"add", tool, "/v", "b", "/d", "new"}, "n\n", 1, "Value b exists, overwrite(Yes/No)?" + canceled},
+        {{"delete", tool, "/v", "b"}, {}, 1, "Delete the registry value b (Yes/No)?" + canceled},
+        {{"delete", tool}, {}, 1, removeKey + canceled},
+        {{"query", tool, "/v", "b"}, {}, 0, key + b + "\n"},
+        {{"add", tool, "/v", "b", "/d", "new"}, "Yes\n", 0, "Value b exists, overwrite(Yes/No)? " + done},
+        {{"query", tool, "/v", "b"}, {}, 0, key + "    b    REG_SZ    new\n\n"},
+        {{"delete", tool, "/v", "b", "/f"}, {}, 0, done},
+        {{"query", tool}, {}, 0, key + dflt + inner},
+        // All values of the key go, its subkeys stay.
+        {{"delete", tool, "/va", "/f"}, {}, 0, done},
+        {{"query", tool, "/s"}, {}, 0, key + inner + innerValues},
+        // A key goes with everything below it; a root never does.
+        {{"delete", tool}, "y\n", 0, removeKey + " " + done},
+        {{"delete", "HKCU", "/f"}, {}, 1, "ERROR: Invalid key name.\nType \"REG DELETE /?\" for usage.\n"},
+        {{"query", "HKCU\\Software"}, {}, 0, software + "\nHKEY_CURRENT_USER\\Software\\Microsoft\n"},
+    };
+    for (const auto& [args, answer, exit, written] : steps) {
+        const ToolRun result = Run(args, answer);
+        EXPECT_EQ(result.Exit, exit) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(result.Out + result.Err, written) << args.join(QLatin1Char(' ')).toStdString();
     }
-}
-
-TEST_F(RegTool, DeletesValuesKeysAndWholeTrees)
-{
-    Create("Software\\Tool\\A\\B");
-    for (const char* name : {"one", "two", "three"})
-        Set("Software\\Tool", name, REG_SZ, "1\0"s);
-
-    EXPECT_EQ(Run({"delete", "HKCU\\Software\\Tool", "/v", "one", "/f"}).Exit, 0);
-    EXPECT_EQ(Value("Software\\Tool", "one"), Missing);
-    EXPECT_EQ(Value("Software\\Tool", "two").first, REG_SZ);
-    EXPECT_EQ(Run({"delete", "HKCU\\Software\\Tool", "/v", "one", "/f"}).Exit, 1);
-
-    EXPECT_EQ(Run({"delete", "HKCU\\Software\\Tool", "/va", "/f"}).Exit, 0);
-    EXPECT_EQ(Value("Software\\Tool", "two"), Missing);
-    EXPECT_EQ(Value("Software\\Tool", "three"), Missing);
-    EXPECT_TRUE(KeyExists("Software\\Tool\\A\\B"));
-
-    // A key with subkeys goes with everything below it; a root never does.
-    EXPECT_EQ(Run({"delete", "HKCU\\Software\\Tool", "/f"}).Exit, 0);
-    EXPECT_FALSE(KeyExists("Software\\Tool"));
-    EXPECT_TRUE(KeyExists("Software"));
-    EXPECT_EQ(Run({"delete", "HKCU", "/f"}).Exit, 1);
-    EXPECT_TRUE(KeyExists("Software\\Microsoft"));
 }
 
 TEST_F(RegTool, ExportThenImportIntoAnEmptyHiveRoundTripsEveryType)
@@ -289,7 +240,7 @@ TEST_F(RegTool, ExportThenImportIntoAnEmptyHiveRoundTripsEveryType)
     };
     for (const auto& [name, value] : values)
         Set("Software\\Round", name, value.first, value.second);
-    Create("Software\\Round\\Empty subkey");
+    Succeeds({"add", "HKCU\\Software\\Round\\Empty subkey", "/f"});
     Set("Software\\Round\\sub\\Deeper", "n", REG_DWORD, "\x01\0\0\0"s);
     const std::string original = Dump("Software\\Round");
     // A name with a line break cannot stand in the file: it is left out and reported.
@@ -339,19 +290,14 @@ TEST_F(RegTool, ExportThenImportIntoAnEmptyHiveRoundTripsEveryType)
 // applied, and the message says where and what is wrong.
 TEST_F(RegTool, HostileImportFilesChangeNothing)
 {
-    Create("Software\\Kept");
+    Set("Software\\Kept", "k", REG_SZ, "1\0"s);
     const std::string head = "Windows Registry Editor Version 5.00\n[-HKEY_CURRENT_USER\\Software\\Kept]\n"
                              "[HKEY_CURRENT_USER\\Software\\Hostile]\n\"a\"=\"1\"\n";
     std::string deep = "[HKEY_CURRENT_USER\\Software\\Hostile";
     for (int depth = 3; depth <= 513; ++depth)
         deep += "\\L";
-    struct Case
-    {
-        const char* Name;
-        std::string Text;
-        std::vector<std::string> Said;
-    };
-    const Case cases[] = {
+    // What the file holds (none: it is a folder or missing) and what the message says.
+    const std::tuple<const char*, std::string, std::vector<std::string>> cases[] = {
         {"513 levels deep", head + deep + "]\n", {"line 5: ", "more than 512 levels"}},
         {"long value name", head + "\"" + std::string(17000, 'n') + "\"=\"x\"\n", {"line 5: Invalid value name"}},
         {"long key name", head + "[HKCU\\Software\\" + std::string(300, 'k') + "]\n", {"line 5: ", "255 characters"}},
@@ -360,14 +306,14 @@ TEST_F(RegTool, HostileImportFilesChangeNothing)
         {"a folder", "", {"it is a folder"}},
         {"no such file", "", {"Error opening the file"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        const QString name = QString::fromLatin1(c.Name) + QStringLiteral(".reg");
-        const QString file = c.Text.empty() ? (c.Name[0] == 'a' ? folder.MakeFolder(name) : folder.Sub(name))
-                                            : folder.WriteFile(name, QByteArray::fromStdString(c.Text));
+    for (const auto& [what, text, message] : cases) {
+        SCOPED_TRACE(what);
+        const QString name = QString::fromLatin1(what) + QStringLiteral(".reg");
+        const QString file = text.empty() ? (what[0] == 'a' ? folder.MakeFolder(name) : folder.Sub(name))
+                                          : folder.WriteFile(name, QByteArray::fromStdString(text));
         const ToolRun result = Run({"import", file});
         EXPECT_EQ(result.Exit, 1);
-        for (const std::string& said : c.Said)
+        for (const std::string& said : message)
             EXPECT_NE(result.Err.find(said), std::string::npos) << result.Err;
         EXPECT_FALSE(KeyExists("Software\\Hostile"));
         EXPECT_TRUE(KeyExists("Software\\Kept"));
@@ -441,7 +387,7 @@ TEST_F(RegTool, FileThatIsNotASoundHiveIsReportedAndLeftAlone)
 TEST_F(RegTool, RegsvrLoadsOnlyTheNamedFile)
 {
     const QString empty = folder.MakeFolder(QStringLiteral("empty"));
-    const ToolRun result = Run({"Tarnhold.so"}, {}, QStringLiteral(REGSVR_TOOL_PATH), empty);
+    const ToolRun result = RunProgram(QStringLiteral(REGSVR_TOOL_PATH), {"Tarnhold.so"}, {}, empty);
     EXPECT_EQ(result.Exit, 3);
     EXPECT_NE(result.Err.find((empty + QStringLiteral("/Tarnhold.so")).toStdString()), std::string::npos) << result.Err;
     EXPECT_FALSE(PrivateRegistry::KeyExists(HKEY_CLASSES_ROOT, "CLSID"));

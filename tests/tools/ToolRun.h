@@ -1,6 +1,8 @@
 #pragma once
 #include "tools/favorites/Commands.h"
 
+#include <QProcess>
+
 #include <sstream>
 #include <string>
 
@@ -19,4 +21,21 @@ inline ToolRun RunCommand(int (*command)(const QStringList&, Console&), const QS
     Console console{out, err, columns};
     const int exit = command(args, console);
     return {exit, out.str(), err.str()};
+}
+
+// A tool's binary run with `input` as its whole standard input, in the test's environment.
+inline ToolRun RunProgram(const QString& program, const QStringList& args, const QByteArray& input = QByteArray(),
+                          const QString& workingFolder = QString())
+{
+    QProcess process;
+    process.setWorkingDirectory(workingFolder);
+    process.start(program, args);
+    if (!process.waitForStarted(30000))
+        return {-1, {}, program.toStdString() + " did not start"};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000))
+        return {-1, {}, program.toStdString() + " did not end within a minute"};
+    const int exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {exit, process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
 }

@@ -7,6 +7,7 @@ Run inside an X session (the ctest entry wraps it in xvfb-run):
     walkthrough.py --bin BUILD/bin [--keep]
 """
 import argparse
+import configparser
 import http.server
 import os
 import shutil
@@ -130,62 +131,34 @@ def ball_colour(pixel):
     return None
 
 
-def ball_clusters(rows):
-    """Groups of touching pixels of one ball colour, as (colour, size, centre x, centre y)."""
-    height, width = len(rows), len(rows[0])
-    seen = set()
-    clusters = []
-    for y in range(height):
-        for x in range(width):
-            colour = ball_colour(rows[y][x])
-            if colour is None or (x, y) in seen:
-                continue
-            stack, members = [(x, y)], []
-            seen.add((x, y))
-            while stack:
-                px, py = stack.pop()
-                members.append((px, py))
-                for nx, ny in ((px + 1, py), (px - 1, py), (px, py + 1), (px, py - 1)):
-                    if 0 <= nx < width and 0 <= ny < height and (nx, ny) not in seen \
-                            and ball_colour(rows[ny][nx]) == colour:
-                        seen.add((nx, ny))
-                        stack.append((nx, ny))
-            if len(members) >= 12:
-                cx = sum(m[0] for m in members) / len(members)
-                cy = sum(m[1] for m in members) / len(members)
-                clusters.append((colour, len(members), cx, cy))
-    return clusters
-
-
-def link_column(clusters):
-    """The balls of the tree's link rows: the clusters that share one x position (the tool bar's
-    pictures share a y position instead), top to bottom."""
+def link_column(rows):
+    """The result pictures of the tree's link rows, top to bottom, as (colour, centre y): the
+    balls down the column of pixels that crosses the most of them (the tool bar's pictures lie
+    side by side instead). A ball is a run of at least four pixels of one colour."""
     best = []
-    for _, _, cx, _ in clusters:
-        column = [c for c in clusters if abs(c[2] - cx) <= 2]
-        if len(column) > len(best):
-            best = column
-    return sorted(best, key=lambda c: c[3])
+    for x in range(len(rows[0])):
+        runs = []  # [colour, first y, last y]
+        for y, row in enumerate(rows):
+            colour = ball_colour(row[x])
+            if colour and runs and runs[-1][0] == colour and runs[-1][2] == y - 1:
+                runs[-1][2] = y
+            elif colour:
+                runs.append([colour, y, y])
+        balls = [(colour, (first + last) / 2) for colour, first, last in runs if last - first >= 3]
+        if len(balls) > len(best):
+            best = balls
+    return best
 
 
 # --- the walk-through -------------------------------------------------------------------------
-
-def write_shortcut(path, url):
-    with open(path, "w", newline="\r\n") as f:
-        f.write("[InternetShortcut]\nURL=%s\n[Orrindale]\nTimeout=%d\nRename=1\n" % (url, CHECK_TIMEOUT_MS))
-
 
 def settings(reg, env):
     """The program's saved settings as `reg query` lists them: name -> (type, data)."""
     query = subprocess.run([reg, "query", r"HKCU\Software\Orrindale\Strandmoor"], env=env, capture_output=True,
                            text=True)
     expect(query.returncode == 0, "reg query failed: " + query.stderr)
-    values = {}
-    for line in query.stdout.splitlines():
-        fields = line.split("    ", 3)
-        if len(fields) == 4:
-            values[fields[1]] = (fields[2], fields[3])
-    return values
+    rows = [line.split("    ", 3) for line in query.stdout.splitlines()]
+    return {fields[1]: (fields[2], fields[3]) for fields in rows if len(fields) == 4}
 
 
 def start(program, env, running):
@@ -222,18 +195,15 @@ def wait_closed(title):
 
 
 def read_url(path):
-    with open(path, encoding="latin-1") as f:
-        for line in f:
-            if line.startswith("URL="):
-                return line[4:].rstrip("\r\n")
-    return None
+    shortcut = configparser.ConfigParser(interpolation=None)
+    shortcut.read(path, encoding="latin-1")
+    return shortcut.get("InternetShortcut", "URL", fallback=None)
 
 
 def run(bin_dir, keep):
-    program = os.path.join(bin_dir, "Strandmoor")
-    reg = os.path.join(bin_dir, "reg")
-    regsvr = os.path.join(bin_dir, "regsvr")
-    for tool in (program, reg, regsvr, os.path.join(bin_dir, "Tarnhold.so")):
+    program, reg, regsvr, library = (os.path.join(bin_dir, name)
+                                     for name in ("Strandmoor", "reg", "regsvr", "Tarnhold.so"))
+    for tool in (program, reg, regsvr, library):
         expect(os.path.exists(tool), "missing " + tool)
 
     top = tempfile.mkdtemp(prefix="strandmoor-x11-")
@@ -254,26 +224,26 @@ def run(bin_dir, keep):
     env.pop("WAYLAND_DISPLAY", None)
     env.pop("SESSION_MANAGER", None)
 
-    pages = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
+    servers = [http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages) for _ in range(2)]
+    pages, secure = servers
     Pages.port = pages.server_address[1]
-    threading.Thread(target=pages.serve_forever, daemon=True).start()
     # The same pages over TLS, with a certificate from the test authority that the program is
     # told to trust through SSL_CERT_FILE.
-    secure = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(os.path.join(TLS_FOLDER, "server.pem"))
     secure.socket = context.wrap_socket(secure.socket, server_side=True)
-    threading.Thread(target=secure.serve_forever, daemon=True).start()
+    for server in servers:
+        threading.Thread(target=server.serve_forever, daemon=True).start()
     env["SSL_CERT_FILE"] = os.path.abspath(os.path.join(TLS_FOLDER, "ca.pem"))
     # Never accepts: the kernel completes the connections in its backlog and no word comes back.
     silent = socket.create_server(("127.0.0.1", 0))
     base = "http://127.0.0.1:%d" % Pages.port
 
-    write_shortcut(os.path.join(favorites, "alpha.url"), base + "/charts")
-    write_shortcut(os.path.join(favorites, "bravo.url"), base + "/missing")
-    write_shortcut(os.path.join(favorites, "charlie.url"), base + "/old")
-    write_shortcut(os.path.join(favorites, "delta.url"), "http://127.0.0.1:%d/" % silent.getsockname()[1])
-    write_shortcut(os.path.join(favorites, "echo.url"), "https://127.0.0.1:%d/unicode" % secure.server_address[1])
+    for name, url in (("alpha", base + "/charts"), ("bravo", base + "/missing"), ("charlie", base + "/old"),
+                      ("delta", "http://127.0.0.1:%d/" % silent.getsockname()[1]),
+                      ("echo", "https://127.0.0.1:%d/unicode" % secure.server_address[1])):
+        with open(os.path.join(favorites, name + ".url"), "w", newline="\r\n") as f:
+            f.write("[InternetShortcut]\nURL=%s\n[Orrindale]\nTimeout=%d\nRename=1\n" % (url, CHECK_TIMEOUT_MS))
 
     running = []  # killed at the end if still there
     # A window manager puts a frame round the window, as on a desktop: the saved size must
@@ -283,7 +253,7 @@ def run(bin_dir, keep):
                                         stderr=subprocess.DEVNULL))
         time.sleep(1)
     try:
-        subprocess.run([regsvr, "/s", os.path.join(bin_dir, "Tarnhold.so")], env=env, check=True)
+        subprocess.run([regsvr, "/s", library], env=env, check=True)
         subprocess.run([reg, "add", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders",
                         "/v", "Favorites", "/d", favorites, "/f"], env=env, check=True, stdout=subprocess.DEVNULL)
         process, window = start(program, env, running)
@@ -300,10 +270,8 @@ def run(bin_dir, keep):
             # The run is over when no link shows the not-checked picture any more; the silent
             # server is the last one and takes its whole time-out.
             screenshot(window, shot)
-            column = link_column(ball_clusters(read_pixels(shot)))
-            if column and all(c[0] != "blue" for c in column):
-                return column
-            return None
+            column = link_column(read_pixels(shot))
+            return column if column and all(c[0] != "blue" for c in column) else None
 
         column = wait_for("the end of the check run", finished_pictures, 30)
         colours = [c[0] for c in column]
@@ -311,7 +279,7 @@ def run(bin_dir, keep):
         # and the https page renamed after its title in Cyrillic (was echo).
         expect(colours == ["green", "red", "green", "yellow", "green"],
                "result pictures down the link rows: %s" % colours)
-        gaps = [b[3] - a[3] for a, b in zip(column, column[1:])]
+        gaps = [b[1] - a[1] for a, b in zip(column, column[1:])]
         expect(max(gaps) - min(gaps) <= 2 and min(gaps) >= 12,
                "the result pictures are not one per row: gaps %s" % gaps)
 
@@ -367,8 +335,8 @@ def run(bin_dir, keep):
             if process.poll() is None:
                 process.kill()
                 process.wait()
-        pages.shutdown()
-        secure.shutdown()
+        for server in servers:
+            server.shutdown()
         silent.close()
         if keep:
             print("left in " + top)
