@@ -10,6 +10,7 @@
 #include "platform/controls/TreeView.h"
 #include "platform/desktop/Application.h"
 #include "platform/desktop/MessageBox.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/app/checking/LimitedHost.h"
 #include "tests/app/checking/LoopbackServer.h"
 #include "tests/app/checking/QStringPrinter.h"
@@ -124,22 +125,15 @@ void ServeNumbered(ServerConnection& c)
     c.Close();
 }
 
-// A main window of the test's own for check runs to work in, a Favorites folder and a test
-// site, with the helpers that write links and read what a run left in the tree and on disk.
-class CheckRunsTest : public ::testing::Test
+// The main window with a test site for check runs, and the helpers that write links and read
+// what a run left in the tree and on disk.
+class CheckRunsTest : public MainWindowFixture
 {
 protected:
     CheckRunsTest() : Site(Serve)
     {
-        desktop::App::SetPath(Program.Path());
-        desktop::ClearShownMessages();
         AppSettings.Timeout = 300;
         AppSettings.ChangeName = false;
-    }
-    ~CheckRunsTest() override
-    {
-        AppSettings = ApplicationSettings{};
-        desktop::App::SetPath(QString());
     }
 
     // Writes a shortcut to url in folder, with more lines after the address; returns the
@@ -160,32 +154,29 @@ protected:
     {
         return Favorites.ReadFile(relative + QStringLiteral(".url")).toStdString();
     }
-    // Loads a Favorites folder into the window, afresh.
+    using MainWindowFixture::Load;
+    // Loads another Favorites folder into the window, afresh.
     void Load(const QString& folder)
     {
-        Main.tvFolders->Nodes().Clear();
         Main.Favorites = FavoritesFolder{folder, 0, 1};
-        LoadFavoritesTree(*Main.tvFolders, Main.Favorites);
+        Load();
     }
-    void Load() { Load(Favorites.Path()); }
-    TreeNode* Node(const QString& text) const
+    TreeNode* Node(const QString& text)
     {
-        for (int i = 1; i <= Main.tvFolders->Nodes().Count(); ++i) {
-            if (Main.tvFolders->Nodes().Item(i)->Text() == text)
-                return Main.tvFolders->Nodes().Item(i);
-        }
-        ADD_FAILURE() << "no node " << text.toStdString();
-        return nullptr;
+        TreeNode* node = MainWindowFixture::Node(text);
+        if (!node)
+            ADD_FAILURE() << "no node " << text.toStdString();
+        return node;
     }
     // A link's picture, which it shows selected or not.
-    int Picture(const QString& text) const
+    int Picture(const QString& text)
     {
         const TreeNode* node = Node(text);
         EXPECT_EQ(node->Image(), node->SelectedImage()) << text.toStdString();
         return node->Image();
     }
     // The text and picture of every node, in the tree's order.
-    std::vector<std::pair<QString, int>> Nodes() const
+    std::vector<std::pair<QString, int>> Shown() const
     {
         std::vector<std::pair<QString, int>> nodes;
         const TreeNodes& all = Main.tvFolders->Nodes();
@@ -221,9 +212,6 @@ protected:
         EXPECT_TRUE(desktop::ShownMessages().isEmpty());
     }
 
-    TestFolder Program;
-    frmMain Main;
-    TestFolder Favorites;
     LoopbackServer Site;
 };
 
@@ -523,7 +511,7 @@ TEST_F(ParallelRunsTest, ARunWithManyProbesShowsAndWritesWhatARunOneAtATimeDoes)
     Load();
     LimitedHost oneAtATime(Main.RunHost(), {1, 1});
     CheckAllLinks(oneAtATime);
-    const auto oneNodes = Nodes();
+    const auto oneNodes = Shown();
     const auto oneFiles = Files(Favorites.Path());
     const auto oneOrder = secondProbes();
 
@@ -533,7 +521,7 @@ TEST_F(ParallelRunsTest, ARunWithManyProbesShowsAndWritesWhatARunOneAtATimeDoes)
     const size_t before = site.Requests().size();
     CheckAllLinks(Main.RunHost());
 
-    EXPECT_EQ(Nodes(), oneNodes);
+    EXPECT_EQ(Shown(), oneNodes);
     EXPECT_EQ(Files(many.Path()), oneFiles);
     Paths manyOrder = secondProbes();
     manyOrder.erase(manyOrder.begin(), manyOrder.begin() + static_cast<std::ptrdiff_t>(oneOrder.size()));
@@ -564,7 +552,7 @@ TEST_F(ParallelRunsTest, ARunKeepsTwoProbesToAHostAndSixteenInAll)
 
     CheckAllLinks(Main.RunHost());
 
-    for (const auto& node : Nodes())
+    for (const auto& node : Shown())
         EXPECT_NE(node.second, Pictures::LinkNoReply) << node.first.toStdString();
     int busiest = 0;
     for (const auto& gauge : perHost) {
@@ -597,7 +585,7 @@ TEST_F(ParallelRunsTest, AStoppedRunEndsItsProbesAndWritesNothingMore)
     EXPECT_EQ(StatusText(), QStringLiteral(" Verifying Links "));
     EXPECT_FALSE(Main.CheckRunning);
     // Applied links come first; every one after them keeps its picture and its file.
-    const auto nodes = Nodes();
+    const auto nodes = Shown();
     size_t applied = 1;
     while (applied < nodes.size() && nodes[applied].second != Pictures::LinkNotChecked)
         ++applied;
@@ -638,7 +626,7 @@ TEST_F(ParallelRunsTest, ALinkEditedWhileItsResultWaitsIsProbedAgainAtItsTurn)
 
     CheckAllLinks(Main.RunHost());
 
-    EXPECT_EQ(Nodes()[2], std::make_pair(QStringLiteral("b"), int(Pictures::LinkBroken)));
+    EXPECT_EQ(Shown()[2], std::make_pair(QStringLiteral("b"), int(Pictures::LinkBroken)));
     Paths paths = RequestedPaths(site);
     std::sort(paths.begin(), paths.end());
     EXPECT_EQ(paths, (Paths{"/gone", "/ok", "/slow"}));

@@ -3,7 +3,7 @@
 #include "app/favorites/Rename.h"
 #include "app/forms/Pictures.h"
 #include "app/window/Commands.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/support/Privileges.h"
 
 #include <QDir>
@@ -13,7 +13,7 @@ namespace
 {
 const QByteArray LinkContent = "[InternetShortcut]\r\nURL=http://a.test/\r\n";
 
-class ClipboardTest : public EditFixture
+class ClipboardTest : public MainWindowFixture
 {
 protected:
     // Each selects the node with this text (or folder path; the root for an empty text) first.

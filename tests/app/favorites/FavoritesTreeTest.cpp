@@ -1,7 +1,7 @@
 #include "app/favorites/FavoritesTree.h"
 
 #include "app/forms/Pictures.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/support/Privileges.h"
 
 namespace
@@ -19,7 +19,7 @@ QString Describe(const TreeNode* node)
     return text;
 }
 
-class FavoritesTreeTest : public EditFixture
+class FavoritesTreeTest : public MainWindowFixture
 {
 protected:
     TreeNode* At(int index) { return Nodes().Item(index); }

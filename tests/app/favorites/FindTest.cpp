@@ -1,5 +1,5 @@
 #include "app/favorites/frmFind.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 
 #include "app/window/CommandState.h"
 
@@ -14,7 +14,7 @@
 namespace
 {
 // Nodes in collection order: 1 Favorites, 2 Apple, 3 banana, 4 cherry, 5 Pineapple, 6 zeta.
-class FindTest : public EditFixture
+class FindTest : public MainWindowFixture
 {
 protected:
     FindTest()

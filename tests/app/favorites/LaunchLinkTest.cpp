@@ -5,7 +5,7 @@
 #include "app/forms/Pictures.h"
 #include "app/settings/Common.h"
 #include "app/settings/frmOptions.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 
 #include <QLineEdit>
 
@@ -15,7 +15,7 @@
 
 namespace
 {
-class LaunchLinkTest : public EditFixture
+class LaunchLinkTest : public MainWindowFixture
 {
 protected:
     // The files opened through the shell, as the program handed them over.

@@ -4,7 +4,7 @@
 #include "app/favorites/frmNewFavorite.h"
 #include "app/favorites/frmNewFolder.h"
 #include "app/forms/Pictures.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/support/Privileges.h"
 
 #include <QLineEdit>
@@ -15,7 +15,7 @@ namespace
 {
 const QByteArray OldShortcut = "[InternetShortcut]\r\nURL=http://old.test/\r\n";
 
-class NewItemsTest : public EditFixture
+class NewItemsTest : public MainWindowFixture
 {
 protected:
     // Types a name into the dialog and clicks a button (or presses Enter); gives the dialog's

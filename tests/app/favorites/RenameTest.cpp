@@ -1,11 +1,11 @@
 #include "app/favorites/Rename.h"
 
 #include "app/favorites/ShortcutFile.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 
 namespace
 {
-using RenameTest = EditFixture;
+using RenameTest = MainWindowFixture;
 } // namespace
 
 // A link's file takes the cleaned name with ".url", whatever its extension was; its content

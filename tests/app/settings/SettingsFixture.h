@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/win32/GuidGenerator.h"
 #include "platform/win32/WinTypes.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/support/PrivateRegistry.h"
 
 #include <string>
@@ -12,7 +12,7 @@ inline const std::string ExtensionsKey = "Software\\Microsoft\\Internet Explorer
 
 // The main window's environment with a hive of the test's own. What a test changes in the
 // program's name, version and GUID source is put back afterwards.
-class SettingsFixture : public EditFixture
+class SettingsFixture : public MainWindowFixture
 {
 protected:
     ~SettingsFixture() override

@@ -4,7 +4,7 @@
 #include "app/window/CommandState.h"
 #include "app/window/Commands.h"
 #include "platform/controls/ImageList.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -94,7 +94,7 @@ size_t Column(CommandContext context)
     return context == RootSelected ? 0 : context == FolderSelected ? 1 : context == LinkSelected ? 2 : 3;
 }
 
-class MenusTest : public EditFixture
+class MenusTest : public MainWindowFixture
 {
 protected:
     MenusTest()

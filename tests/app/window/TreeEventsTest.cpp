@@ -1,7 +1,7 @@
 #include "app/window/TreeEvents.h"
 
 #include "platform/controls/StatusBar.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +15,7 @@ namespace
 // Shown as markup, this name would be underlined and broken over two lines.
 const QString Markup = QStringLiteral("<u>News&lt;<br>x");
 
-class TreeEventsTest : public EditFixture
+class TreeEventsTest : public MainWindowFixture
 {
 protected:
     TreeEventsTest()

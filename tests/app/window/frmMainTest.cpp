@@ -2,7 +2,7 @@
 
 #include "platform/controls/StatusBar.h"
 #include "platform/win32/WinTypes.h"
-#include "tests/app/favorites/EditFixture.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/support/PrivateRegistry.h"
 
 #include <QApplication>
@@ -21,7 +21,7 @@ const std::string ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\
 
 // Each test starts its own main windows, which find the test's Favorites folder through a
 // private hive.
-class frmMainTest : public EditFixture
+class frmMainTest : public MainWindowFixture
 {
 protected:
     frmMainTest()

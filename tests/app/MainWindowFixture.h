@@ -16,10 +16,10 @@
 
 // A main window over a Favorites folder of the test's own, with message boxes and shell
 // requests recorded instead of shown or carried out.
-class EditFixture : public ::testing::Test
+class MainWindowFixture : public ::testing::Test
 {
 protected:
-    EditFixture()
+    MainWindowFixture()
     {
         desktop::App::SetPath(Program.Path());
         desktop::ClearShownMessages();
@@ -29,7 +29,7 @@ protected:
         Main.Favorites.FavoritesPath = Favorites.Path();
         Main.Favorites.FolderCount = 1;
     }
-    ~EditFixture() override
+    ~MainWindowFixture() override
     {
         win32::RecordShellRequests(false);
         win32::ClearShellRequests();
